@@ -1,0 +1,142 @@
+// The driver shared by the Pascal and C front-ends: one entry point to check, run, step or compile.
+#pragma once
+
+#include "diagnostics/QbGeserreurs.h"
+#include "frontend/ProgramOptions.h"
+#include "frontend/RunHost.h"
+#include "lexical/SourceText.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QbLexical;
+class QbDico;
+class QbModule;
+
+enum class Language : std::uint8_t
+{
+    Pascal = 0,
+    C = 1
+};
+
+// Where a driver finds its files and who watches it. Everything here is borrowed.
+struct DriverEnvironment
+{
+    std::string ConfigDirectory;      // vocabulary files (SYSTEM.mvv, CRT.mvv, ...)
+    std::string ApplicationDirectory; // mvinit.mvg, deferrf.mve
+    std::string CatalogueFile;        // the teacher's message catalogue; empty: built-in
+    bool ScenaristLevel = false;      // vocabulary files are accepted whatever their stamp
+    bool HasMainWindow = false;       // false on the terminal: stamps are not checked either
+    SourceText* Pages = nullptr;      // open editor pages; may be null
+    RunHost* Host = nullptr;          // may be null: runs are then silent
+};
+
+// A predefined unit a USES clause can name.
+struct ModuleSlot
+{
+    std::string Name;
+    std::string AltName;
+    int ModuleClass = 0; // which QbModule subclass the dictionary creates for it
+    std::uint32_t Value = 0;
+    std::uint8_t Flags = 0; // 1 active in this run, 2 has a window, 4 included automatically
+};
+
+// One driver belongs to each notebook and lives as long as it. It owns the lexer, the error
+// manager and the dictionary (and, with the interpreter, the symbol table, data manager, heap and
+// machine); each Run rebuilds what a run needs. A front-end subclass creates the lexer of its
+// language in its constructor, right after this base is built.
+class QbSyntaxe
+{
+public:
+    static constexpr int SlotCount = 4;
+
+    QbSyntaxe(const DriverEnvironment& environment, Language language);
+    virtual ~QbSyntaxe();
+    QbSyntaxe(const QbSyntaxe&) = delete;
+    QbSyntaxe& operator=(const QbSyntaxe&) = delete;
+
+    // One check, run or compilation of `mainName` ("+file", "#name#text", or a file name) under
+    // the RunMode bits; returns the error number, 0 for none.
+    int Run(const std::string& mainName, int mode);
+
+    // Front-end operations.
+    virtual void ParseHeading(std::string& name) = 0;
+    virtual void ParseMainBlock() = 0;
+    virtual void PrepareRun(int mode) = 0;
+    // 1 program word, 2 unit word, 3 models word, 0 otherwise (case-insensitive).
+    virtual int HeadingKind(const std::string& word) = 0;
+    virtual bool IsRoutineHeading(const std::string& line) = 0;
+
+    // The statement boundary: breakpoints, views and step commands.
+    void StepPoint();
+
+    // Option accessors.
+    bool OptionA(std::uint32_t bit) const { return (Options.A & bit) != 0; }
+    bool OptionB(std::uint32_t bit) const { return (Options.B & bit) != 0; }
+    bool OptionC(std::uint32_t bit) const { return (Options.C & bit) != 0; }
+    void SetOptionA(std::uint32_t bit, bool on);
+    void SetOptionB(std::uint32_t bit, bool on);
+    void SetOptionC(std::uint32_t bit, bool on);
+    // The four numeric limits, set together as the options dialog does; out-of-range values are
+    // brought into range.
+    void SetLimits(int nesting, int stackMaximum, int passes, int digits);
+    const ProgramOptions& GetOptions() const { return Options; }
+    void SetOptions(const ProgramOptions& options);
+
+    // Vocabulary word `number` in the current vocabulary.
+    std::string Word(std::uint16_t number) const;
+    int CurrentLine() const;
+
+    Language GetLanguage() const { return language; }
+    const DriverEnvironment& Environment() const { return environment; }
+    RunHost& Host() { return environment.Host != nullptr ? *environment.Host : silentHost; }
+
+    // Source file of the last report and whether it came from a nested source.
+    const std::string& ReportSourceName() const { return reportSourceName; }
+
+    // Owned parts.
+    std::unique_ptr<QbLexical> Lexer;
+    std::unique_ptr<QbGeserreurs> Errors;
+    std::unique_ptr<QbDico> Dictionary;
+
+    ProgramOptions Options;
+    ExtraLetterSet ExtraLetters;
+    ModuleSlot ModuleSlots[SlotCount];
+
+    // Mode flags of the current run.
+    bool Execute = false;
+    bool Generate = false;
+    bool Checking = false;
+    bool Stepping = false;
+    bool StepInto = false;
+    bool MicroStep = false;
+    bool TraceViews = false;
+    bool Silent = false;
+    bool CalledFromMain = false;
+    bool UpdateModels = false;
+    bool ConstantContext = false;
+    bool SearchingLabel = false;
+    bool HeapActive = false;
+    int ViewEvaluations = 0;
+    std::uint16_t UnitCount = 8;
+    std::uint16_t CurrentRoutine = 1;
+    std::uint8_t UnitKind = 2; // 1 unit, 2 program, 3 models text
+    std::uint32_t RandomSeed = 0;
+    std::string OutputText;
+    std::vector<std::string> Messages;
+    int LexerMode = -1;
+
+protected:
+    // Binds the error manager to the lexer once the subclass has created it.
+    void AttachLexer();
+
+private:
+    void ParseProgram();
+
+    DriverEnvironment environment;
+    Language language;
+    SilentRunHost silentHost;
+    std::string reportSourceName;
+};

@@ -1,0 +1,95 @@
+// The vocabulary dictionary: word codes to wordings and back, in up to four vocabularies.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QbSyntaxe;
+class QbModule;
+
+// One per driver. Owns the modules that hold the words (the language's system module first),
+// knows which vocabulary is current, maps accented letters and names program files by
+// vocabulary. Parsers never compare keywords as strings: they ask for a code's wording here.
+class QbDico
+{
+public:
+    static constexpr int VocabularyCount = 4;
+    static constexpr std::uint8_t NoVocabulary = 255;
+
+    QbDico(QbSyntaxe& driver, std::uint8_t language);
+    ~QbDico();
+    QbDico(const QbDico&) = delete;
+    QbDico& operator=(const QbDico&) = delete;
+
+    // Empties the vocabularies and modules, then adds the language's system module.
+    void Clear();
+    // CRT when option A 0x80 is set, GRAPH when A 0x100 is set (each once).
+    void AddOptionalModules();
+
+    // Creates a module of class `moduleClass` (see ModuleClass in QbModule.h), attaches it, reads
+    // the vocabulary names from its file and appends it.
+    QbModule* AddModule(int moduleClass, const std::string& vocabulary0Name);
+    void RemoveModule(QbModule* module);
+    QbModule* ModuleByName(const std::string& name) const;
+    const std::vector<std::unique_ptr<QbModule>>& Modules() const { return modules; }
+
+    // The wording of `code` in the current vocabulary (or in `vocabulary`); empty when no
+    // module has one. Accents are mapped and, with case-insensitive reading, upper-cased.
+    std::string WordText(std::uint16_t code) const;
+    std::string WordText(std::uint16_t code, int vocabulary) const;
+    // The code of a wording in the current vocabulary (or in `vocabulary`); 0 when none.
+    std::uint16_t FindWord(const std::string& text) const;
+    std::uint16_t FindWord(const std::string& text, int vocabulary) const;
+    bool IsVocabularyWord(const std::string& text) const;
+    bool HasText(std::uint16_t code) const;
+
+    void ReadVocabularyNames(const std::string& fileName, const std::string& vocabulary0Name);
+    void RenewVocabularyNames(const std::string& fileName, const std::string& vocabulary0Name);
+    void SelectVocabulary(int vocabulary);
+    int CurrentVocabulary() const { return currentVocabulary; }
+    std::uint8_t FindVocabulary(const std::string& name) const;
+    // The name; the current vocabulary's name comes with "*" before it.
+    std::string VocabularyName(int vocabulary) const;
+    std::string VocabularyExtension(int vocabulary) const;
+    std::uint8_t VocabularyOfFile(const std::string& fileName) const;
+    bool IsProgramExtension(const std::string& extension) const;
+    int OpenDialogFilter(std::string& filter) const;
+
+    static int CaseStyleOf(const std::string& word);
+    static std::string ApplyCaseStyle(const std::string& word, int style);
+    // The accent table of the program options; MapAccent always maps, MapAccents only when
+    // option A 1 is set.
+    char MapAccent(char ch) const;
+    std::string MapAccents(const std::string& text) const;
+    std::string TranslateText(const std::string& text) const;
+    std::vector<std::string> WordListFor() const;
+    std::string HintFor(const std::string& word) const;
+    std::string TypeNameFor(int typeCode) const;
+    std::string NextWordLike(const std::string& word, std::uint16_t& code) const;
+
+    QbSyntaxe& Driver() const { return driver; }
+    std::uint8_t GetLanguage() const { return language; }
+    // The vocabulary file of a module: configuration directory + "/" + name + ".mvv" or ".icv".
+    std::string VocabularyFileFor(const std::string& moduleName) const;
+    // Whether a vocabulary file's stamp lets it be read (scenarist level, no main window, or a
+    // stamp within 200 of its modification time).
+    bool AcceptsFile(const std::string& fileName) const;
+
+private:
+    struct Vocabulary
+    {
+        std::string Name;
+        bool Loaded = false;
+    };
+
+    QbSyntaxe& driver;
+    std::uint8_t language;
+    Vocabulary vocabularies[VocabularyCount];
+    bool nameGiven = false;
+    int currentVocabulary = 0;
+    std::uint16_t countCounter = 0;
+    std::uint8_t moduleCounter = 136;
+    std::vector<std::unique_ptr<QbModule>> modules;
+};

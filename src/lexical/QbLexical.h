@@ -1,0 +1,91 @@
+// The lexers: characters from the stacked source readers become tokens, with their positions.
+#pragma once
+
+#include "diagnostics/QbGeserreurs.h"
+#include "lexical/QbSource.h"
+#include "lexical/QbTranslator.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QbSyntaxe;
+
+// Owned by the driver. Owns the stack of source readers (the null source always at the bottom)
+// and the translator. A token is its text: keywords are recognised by the parsers through
+// IsWord/AcceptWord/ExpectWord, which compare with the current wording of a vocabulary word, so
+// the lexer only knows which characters make identifiers, numbers and symbols.
+class QbLexical : public TokenLocator
+{
+public:
+    explicit QbLexical(QbSyntaxe& driver);
+    ~QbLexical() override;
+    QbLexical(const QbLexical&) = delete;
+    QbLexical& operator=(const QbLexical&) = delete;
+
+    // Language-specific slots.
+    virtual void ScanSymbol(std::string& token) = 0;
+    virtual bool CheckComment(char& ch) = 0;
+    virtual void IdentifierHook(const std::string& token) = 0;
+    virtual void RestOfLine(std::string& text) = 0;
+
+    // Reading.
+    void NextToken();
+    const std::string& TokenText() const;
+    void SetTokenText(const std::string& text);
+    char CurrentChar() const;
+    void SetChar(char ch);
+    char NextChar();
+    void SkipBlanks();
+    const std::string& LineText() const;
+    int LineNumber() const;
+    void SetLineNumber(int line);
+    int Column() const;
+    void SetColumn(int column);
+    void GetPosition(int& line, int& column) const;
+    void TokenStart(int& line, int& column) const override;
+    int LastLineIndex() const;
+    std::string SourceName(bool stripExtension) const;
+    bool IsNestedSource() const;
+
+    // Matching by vocabulary word code.
+    bool IsWord(std::uint16_t code);
+    bool AcceptWord(std::uint16_t code);
+    void ExpectWord(std::uint16_t code);
+    bool AcceptSymbol(const std::string& text);
+    void ExpectSymbol(const std::string& text);
+    void ExpectCompound(std::uint16_t code);
+    std::string ExpectIdentifier();
+    int WhichSimpleType();
+
+    // Literals.
+    std::string ReadQuoted(char quote);
+    std::uint32_t ReadHexDigits();
+    long double ReadRealRest();
+
+    // Sources.
+    bool OpenSource(const std::string& name);
+    void CloseSource();
+    void CloseAllSources();
+    void ReadLineAt(int index);
+    void StartRecording(std::vector<std::string>* list);
+    void PeekHeader(const std::string& name, std::string& first, std::string& second);
+
+    // Positions.
+    void SavePosition(LexicalPosition& position) const;
+    void RestorePosition(const LexicalPosition& position);
+    void Reposition(int line, int column);
+    void TakeVDirective(std::uint16_t& a, std::uint16_t& b);
+
+    // Translation (mode 256): the translator receives the token stream.
+    void SetTranslation(bool on, int vocabulary, std::uint32_t styles,
+                        std::vector<std::string>* output, int target);
+    // A parser's report to the translator ("T", "C", "V", "Y", "P", "G", "F", "M").
+    void Notify(char kind, const std::string& text, std::uint16_t code);
+
+    QbSyntaxe& Driver() const { return driver; }
+
+protected:
+    QbSyntaxe& driver;
+};
