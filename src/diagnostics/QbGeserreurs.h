@@ -28,6 +28,8 @@ public:
 
     // Binds the position source (may be null: positions stay 0) and forgets any loaded catalogue.
     void Reset(const TokenLocator* locator);
+    // Changes only the position source (may be null), keeping the catalogue.
+    void SetLocator(const TokenLocator* newLocator) { locator = newLocator; }
 
     [[noreturn]] void Raise(int number);
     [[noreturn]] void Raise(ErrorNumber number) { Raise(ToInt(number)); }

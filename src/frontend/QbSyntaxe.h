@@ -69,8 +69,18 @@ public:
     virtual int HeadingKind(const std::string& word) = 0;
     virtual bool IsRoutineHeading(const std::string& line) = 0;
 
+    // Executes the statement part of a routine (1: the program) from its recorded position.
+    virtual void ExecuteRoutineBody(std::uint16_t routine) = 0;
+
     // The statement boundary: breakpoints, views and step commands.
     void StepPoint();
+    // StepPoint when micro-stepping; the data manager calls it at every push and pop.
+    void MicroStepPoint()
+    {
+        if (MicroStep) {
+            StepPoint();
+        }
+    }
 
     // Option accessors.
     bool OptionA(std::uint32_t bit) const { return (Options.A & bit) != 0; }
@@ -127,6 +137,12 @@ public:
     std::string OutputText;
     std::vector<std::string> Messages;
     int LexerMode = -1;
+
+    // Translation (mode 256): the vocabulary the text is re-worded into, the five 2-bit case
+    // styles, and the lines produced.
+    int TranslateTo = 0;
+    std::uint32_t TranslateStyles = 0;
+    std::vector<std::string> TranslatedLines;
 
 protected:
     // Binds the error manager to the lexer once the subclass has created it.

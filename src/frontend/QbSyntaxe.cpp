@@ -1,0 +1,190 @@
+// The driver: construction, the options, Run and the step points.
+#include "frontend/QbSyntaxe.h"
+
+#include "diagnostics/Exceptions.h"
+#include "lexical/QbDico.h"
+#include "lexical/QbLexical.h"
+#include "symbols/QbModule.h"
+
+#include <algorithm>
+#include <random>
+
+QbSyntaxe::QbSyntaxe(const DriverEnvironment& env, Language lang)
+    : environment(env), language(lang)
+{
+    RandomSeed = std::random_device{}();
+    Errors = std::make_unique<QbGeserreurs>();
+    Errors->LoadCatalogue(environment.CatalogueFile);
+    Dictionary = std::make_unique<QbDico>(*this, static_cast<std::uint8_t>(language));
+}
+
+QbSyntaxe::~QbSyntaxe() = default;
+
+void QbSyntaxe::AttachLexer()
+{
+    Errors->SetLocator(Lexer.get());
+}
+
+void QbSyntaxe::SetOptionA(std::uint32_t bit, bool on)
+{
+    const std::uint32_t before = Options.A;
+    Options.A = on ? (Options.A | bit) : (Options.A & ~bit);
+    if (before == Options.A || Dictionary == nullptr) {
+        return;
+    }
+    // The automatic units exist as modules exactly while their option is on.
+    const auto follow = [this](std::uint32_t optionBit, const char* unitName) {
+        QbModule* module = Dictionary->ModuleByName(unitName);
+        if (OptionA(optionBit) && module == nullptr) {
+            Dictionary->AddOptionalModules();
+        } else if (!OptionA(optionBit) && module != nullptr) {
+            Dictionary->RemoveModule(module);
+        }
+    };
+    if ((bit & OptionA::AutoCrt) != 0) {
+        follow(OptionA::AutoCrt, "CRT");
+    }
+    if ((bit & OptionA::AutoGraph) != 0) {
+        follow(OptionA::AutoGraph, "GRAPH");
+    }
+}
+
+void QbSyntaxe::SetOptionB(std::uint32_t bit, bool on)
+{
+    const bool wasSameSeries = OptionB(OptionB::SameRandomSeries);
+    Options.B = on ? (Options.B | bit) : (Options.B & ~bit);
+    if (!wasSameSeries && OptionB(OptionB::SameRandomSeries)) {
+        RandomSeed = std::random_device{}();
+    }
+}
+
+void QbSyntaxe::SetOptionC(std::uint32_t bit, bool on)
+{
+    Options.C = on ? (Options.C | bit) : (Options.C & ~bit);
+}
+
+void QbSyntaxe::SetLimits(int nesting, int stackMaximum, int passes, int digits)
+{
+    Options.MaxNesting = std::clamp(nesting, 1, 9);
+    Options.MaxStack = std::clamp(stackMaximum, 1, 600);
+    Options.MaxPasses = std::clamp(passes / 100 * 100, 100, 30000);
+    Options.RealDigits = std::clamp(digits, 5, 14);
+}
+
+void QbSyntaxe::SetOptions(const ProgramOptions& options)
+{
+    const std::uint32_t automatic = OptionA::AutoCrt | OptionA::AutoGraph;
+    Options = options;
+    Options.A = (Options.A & ~automatic);
+    SetOptionA(OptionA::AutoCrt, (options.A & OptionA::AutoCrt) != 0);
+    SetOptionA(OptionA::AutoGraph, (options.A & OptionA::AutoGraph) != 0);
+    SetLimits(options.MaxNesting, options.MaxStack, options.MaxPasses, options.RealDigits);
+    Options.CodeGrouping = std::clamp(options.CodeGrouping, 0, 2);
+}
+
+std::string QbSyntaxe::Word(std::uint16_t number) const
+{
+    return Dictionary->WordText(number);
+}
+
+int QbSyntaxe::CurrentLine() const
+{
+    return Lexer->LineNumber();
+}
+
+int QbSyntaxe::Run(const std::string& mainName, int mode)
+{
+    Execute = (mode & (RunMode::StartStepping | RunMode::Execute)) != 0;
+    Checking = (mode & RunMode::Check) != 0;
+    Stepping = (mode & RunMode::StartStepping) != 0;
+    StepInto = (mode & RunMode::StepInto) != 0;
+    MicroStep = (mode & RunMode::MicroStep) != 0;
+    Generate = (mode & RunMode::Generate) != 0;
+    TraceViews = (mode & RunMode::TraceViews) != 0;
+
+    Errors->RaiseWith(0, "");
+    CalledFromMain = false;
+    UpdateModels = (mode & RunMode::NoModelRefresh) == 0;
+    ViewEvaluations = 0;
+    ConstantContext = false;
+    UnitCount = 8;
+    if (!Execute) {
+        HeapActive = false;
+    }
+    Messages.clear();
+    reportSourceName.clear();
+
+    try {
+        PrepareRun(mode);
+        if (!Lexer->OpenSource(mainName)) {
+            std::string shown = mainName;
+            if (!shown.empty() && shown[0] == '+') {
+                shown.erase(0, 1);
+            } else if (!shown.empty() && shown[0] == '#') {
+                shown = shown.substr(1, shown.find('#', 1) - 1);
+            }
+            Errors->RaiseWith(ErrorNumber::CannotOpenInclude, shown);
+        }
+        if (Execute) {
+            ExecuteRoutineBody(1);
+        } else {
+            ParseProgram();
+        }
+    } catch (const HaltExcept&) {
+        reportSourceName = Lexer->SourceName(false);
+        Host().ShowLine(reportSourceName, Lexer->LineNumber(), Lexer->Column());
+    } catch (const InterpExcept&) {
+        reportSourceName = Lexer->SourceName(false);
+    } catch (const GotoExcept&) {
+        // A GOTO or EXIT that found no owner ends the program where it stands.
+        reportSourceName = Lexer->SourceName(false);
+    }
+
+    Lexer->CloseAllSources();
+    Checking = false;
+    Execute = false;
+    const int number = Errors->Number();
+    if (number != 0 || (mode & RunMode::ShowReport) != 0) {
+        Host().ShowReport(reportSourceName, number, number != 0 ? Errors->Message()
+                                                                : Errors->MessageText(0),
+                          number != 0 ? Errors->Line() : -1, number != 0 ? Errors->Column() : -1);
+    }
+    return number;
+}
+
+void QbSyntaxe::ParseProgram()
+{
+    std::string name;
+    ParseHeading(name);
+    CurrentRoutine = 1;
+    ParseMainBlock();
+}
+
+void QbSyntaxe::StepPoint()
+{
+    if (environment.Host == nullptr || Silent) {
+        return;
+    }
+    RunHost& host = *environment.Host;
+    const std::string source = Lexer->SourceName(false);
+    if (TraceViews) {
+        host.ShowLine(source, Lexer->LineNumber(), Lexer->Column());
+    }
+    if (!Stepping) {
+        if (host.EscapePending()) {
+            throw HaltExcept("escape");
+        }
+        if (host.StopsAt(source, Lexer->LineNumber())) {
+            Stepping = true;
+            host.ShowLine(source, Lexer->LineNumber(), Lexer->Column());
+        }
+    }
+    if (Stepping) {
+        host.RefreshViews();
+        const int command = host.WaitForStep(RunMode::StartStepping);
+        Stepping = (command & RunMode::StartStepping) != 0;
+        StepInto = (command & RunMode::StepInto) != 0;
+        MicroStep = (command & RunMode::MicroStep) != 0;
+        TraceViews = Stepping;
+    }
+}

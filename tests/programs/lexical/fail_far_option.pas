@@ -1,0 +1,5 @@
+program FarOption;
+{$F*}
+begin
+end.
+{ expect error 80 at 2:1 }
