@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 class FixedLocator : public TokenLocator
 {
 public:
-    FixedLocator(int line, int column) : line(line), column(column) {}
+    FixedLocator(int atLine, int atColumn) : line(atLine), column(atColumn) {}
     void TokenStart(int& l, int& c) const override
     {
         l = line;
