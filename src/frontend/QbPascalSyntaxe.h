@@ -1,19 +1,141 @@
-// The Pascal front-end.
+// The Pascal front-end: one routine per construct, checking, executing or emitting as it reads.
 #pragma once
 
 #include "frontend/QbSyntaxe.h"
+#include "symbols/QbTable.h"
+
+#include <array>
 
 // The driver for Pascal programs, units and models texts. Reads source upper-cased (option A
-// 4096) and offers SYSTEM, CRT and GRAPH to USES.
-class QbPascalSyntaxe : public QbSyntaxe
+// 4096) and offers SYSTEM, CRT and GRAPH to USES. There is no syntax tree: each routine below
+// reads its construct and, by the driver's Execute and Generate flags, only checks it, also
+// performs it through the data manager, or also emits instructions. Loops and calls re-read
+// source text from saved lexer positions.
+//
+// The routines are split by construct family: PascalDeclarations.cpp (heading, blocks,
+// sections, USES), PascalTypes.cpp (type constructors, typed constants), PascalRoutines.cpp
+// (procedure and function declarations, parameters), PascalStatements.cpp,
+// PascalExpressions.cpp and PascalReferences.cpp (variable references and selectors).
+class QbPascalSyntaxe : public QbSyntaxe, public WithScope
 {
 public:
+    static constexpr int MaxWithDepth = 16;
+
     explicit QbPascalSyntaxe(const DriverEnvironment& environment);
 
+    // Driver slots.
     void ParseHeading(std::string& name) override;
     void ParseMainBlock() override;
     void PrepareRun(int mode) override;
     void ExecuteRoutineBody(std::uint16_t routine) override;
     int HeadingKind(const std::string& word) override;
     bool IsRoutineHeading(const std::string& line) override;
+    void ParseCondition() override;
+    TypePair ParseExpression() override;
+    TypePair ParseConstant(bool caseLabel) override;
+    void ParseActualParameter(std::uint16_t formal) override;
+    int ParseSignedArguments(const std::string& signature,
+                             std::vector<SignedArgument>& arguments) override;
+    bool Compatible(std::uint16_t targetType, std::uint16_t sourceType, std::uint16_t targetSub,
+                    std::uint16_t sourceSub, std::int32_t sourceValue,
+                    std::int32_t targetValue) override;
+
+    // WithScope, for the symbol table: fields of the records opened by WITH.
+    bool FindWithField(std::string_view name, EntryNumber routine, EntryNumber& field) override;
+    void StoreWithDepth(EntryNumber routine) override;
+
+    // Declarations (PascalDeclarations.cpp, PascalTypes.cpp, PascalRoutines.cpp).
+    void ParseBlock();
+    void ParseUses();
+    void ParseLabelSection();
+    void ParseConstSection();
+    void ParseTypeSection();
+    void ParseVarSection(bool fields, EntryNumber owner);
+    void ParseUnitInProgram();
+    // A type text; returns the type entry (or a predefined type's entry).
+    EntryNumber ParseTypeDenoter(bool anonymousAllowed);
+    void ParseTypedConstantValue(EntryNumber type, std::uint32_t address);
+    void ParseRoutineDeclaration(EntryKind kind);
+    void ParseParameterList(EntryNumber routine);
+    // A name about to be declared: error 18 for a vocabulary word under option A 512, error 3
+    // when `kind` already has it in `block`; returns the tree parent for LinkEntry.
+    EntryNumber CheckNewName(const std::string& name, EntryKind kind, EntryNumber block);
+    // Declared names of this parse's blocks that are still unresolved (errors 52, 53).
+    void ReportUnresolved(EntryNumber block);
+    void ComputeDefaultMode();
+
+    // Statements (PascalStatements.cpp).
+    void ParseStatementList(bool body);
+    void ParseStatement();
+    void ParseAssignment(EntryNumber variable);
+    void ParseIf();
+    void ParseWhile();
+    void ParseRepeat();
+    void ParseFor();
+    void ParseCase();
+    void ParseWith();
+    void ParseGoto();
+    void ParseInline();
+    void AnchorLabel(EntryNumber label);
+    // Reads one statement with Execute off, then restores it.
+    void SkipStatement();
+
+    // Expressions (PascalExpressions.cpp).
+    TypePair ParseRelation();
+    TypePair ParseSimpleExpression();
+    TypePair ParseTerm();
+    TypePair ParsePower();
+    TypePair ParseFactor();
+    TypePair ParseSetConstructor();
+    TypePair ParseOrdinalExpression();
+    // The base of a type: a named copy or subrange is followed to the code that decides it.
+    std::uint8_t BaseCode(std::uint16_t type) const;
+
+    // Variable references (PascalReferences.cpp).
+    enum class ReferenceContext
+    {
+        Plain,      // WITH record, address-of
+        Read,       // read in an expression
+        Target,     // assignment target
+        VarArgument,
+        OutArgument
+    };
+    // Reads a name and its selectors; executing, the address becomes the data manager's
+    // current address. Returns the variable's type.
+    TypePair ParseVariableReference(ReferenceContext context);
+    TypePair ParseSelectors(TypePair type, ReferenceContext context);
+
+    // Per-parse state, reset by PrepareRun.
+    std::uint32_t InterfaceNesting = 0;
+    std::uint16_t RoutineNumber = 1;
+    std::uint8_t DefaultMode = VariableMode::ValueParameter;
+    bool HasDefaultMode = true;
+    int RepeatDepth = 0;
+    struct WithEntry
+    {
+        EntryNumber RecordType = 0;
+        std::uint32_t Address = 0;
+    };
+    std::array<WithEntry, MaxWithDepth + 1> WithStack{};
+    int WithDepth = 1;
+    int GotoLine = -1;
+    int GotoColumn = -1;
+    int BodyEndLine = 0;
+    int BodyEndColumn = 0;
+    // Nesting of statements and expressions being read, bounded so that no text can exhaust
+    // the checker's own stack.
+    int ParseDepth = 0;
+};
+
+// Counts one level of recursive parsing for its lifetime; too deep a text is error 199.
+class ParseDepthGuard
+{
+public:
+    ParseDepthGuard(QbPascalSyntaxe& driver);
+    ~ParseDepthGuard() { --driver.ParseDepth; }
+    ParseDepthGuard(const ParseDepthGuard&) = delete;
+    ParseDepthGuard& operator=(const ParseDepthGuard&) = delete;
+
+private:
+    QbPascalSyntaxe& driver;
 };

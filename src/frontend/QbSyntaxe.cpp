@@ -4,7 +4,9 @@
 #include "diagnostics/Exceptions.h"
 #include "lexical/QbDico.h"
 #include "lexical/QbLexical.h"
+#include "runtime/QbGesdata.h"
 #include "symbols/QbModule.h"
+#include "symbols/QbTable.h"
 
 #include <algorithm>
 #include <random>
@@ -13,6 +15,8 @@ QbSyntaxe::QbSyntaxe(const DriverEnvironment& env, Language lang)
     : environment(env), language(lang)
 {
     RandomSeed = std::random_device{}();
+    Table = std::make_unique<QbTable>(*this);
+    Data = std::make_unique<QbGesdata>(*this);
     Errors = std::make_unique<QbGeserreurs>();
     Errors->LoadCatalogue(environment.CatalogueFile);
     Dictionary = std::make_unique<QbDico>(*this, static_cast<std::uint8_t>(language));

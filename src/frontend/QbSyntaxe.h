@@ -14,6 +14,24 @@
 class QbLexical;
 class QbDico;
 class QbModule;
+class QbTable;
+class QbGesdata;
+
+// What a parsing routine returns for an expression or a reference: the type (a type code for
+// the predefined scalar types, a type entry for structured and named types) and the subtype
+// (the enumeration of an enumerated value, the element type of a set).
+struct TypePair
+{
+    std::uint16_t Type = 0;
+    std::uint16_t Subtype = 0;
+};
+
+// One (type, value) pair read by ParseSignedArguments for a predefined routine.
+struct SignedArgument
+{
+    std::uint16_t Type = 0;
+    std::uint32_t Value = 0; // a value, or an address for a variable argument
+};
 
 enum class Language : std::uint8_t
 {
@@ -72,6 +90,41 @@ public:
     // Executes the statement part of a routine (1: the program) from its recorded position.
     virtual void ExecuteRoutineBody(std::uint16_t routine) = 0;
 
+    // The front-end's slots that the driver, the predefined routines and the views call.
+    // A front-end without a construct raises 240 for it.
+    virtual void ParseCondition();
+    virtual TypePair ParseExpression();
+    virtual TypePair ParseConstant(bool caseLabel);
+    virtual void ParseActualParameter(std::uint16_t formal);
+    virtual void CallRoutine(int kind, std::uint16_t routine);
+    // Reads the arguments of a predefined routine by a signature string; returns their number.
+    virtual int ParseSignedArguments(const std::string& signature,
+                                     std::vector<SignedArgument>& arguments);
+    virtual bool Compatible(std::uint16_t targetType, std::uint16_t sourceType,
+                            std::uint16_t targetSub, std::uint16_t sourceSub,
+                            std::int32_t sourceValue, std::int32_t targetValue);
+
+    // Routine calls (kind 4 procedure statement, 5 function in an expression).
+    void Call(int kind, std::uint16_t routine);
+    void ExecuteCall(int kind, std::uint16_t routine);
+    void CallPredefined(std::uint16_t routine);
+    void ParseActualParameters(int kind, int routineKind, std::uint16_t routine,
+                               bool hasParameters);
+    // ParseExpression with Execute forced on, for constants and views; the value stays in the
+    // data manager's accumulator.
+    TypePair EvaluateForView();
+    // Positions the lexer (and the editor) on a routine's source; true when the source changed.
+    bool ShowPosition(std::uint16_t routine, int line, int column);
+
+    // USES support.
+    void UseUnit(const std::string& name);
+    void ActivateModule(int slot);
+    int FindModule(const std::string& name) const;
+
+    // Code emission: the compiler's back-end fills these in; until then nothing is emitted.
+    void Emit(int opcode, std::int32_t a, std::int32_t b);
+    int NewLabel() { return LabelCounter++; }
+
     // The statement boundary: breakpoints, views and step commands.
     void StepPoint();
     // StepPoint when micro-stepping; the data manager calls it at every push and pop.
@@ -110,6 +163,8 @@ public:
     std::unique_ptr<QbLexical> Lexer;
     std::unique_ptr<QbGeserreurs> Errors;
     std::unique_ptr<QbDico> Dictionary;
+    std::unique_ptr<QbTable> Table;
+    std::unique_ptr<QbGesdata> Data;
 
     ProgramOptions Options;
     ExtraLetterSet ExtraLetters;
@@ -131,6 +186,8 @@ public:
     bool HeapActive = false;
     int ViewEvaluations = 0;
     std::uint16_t UnitCount = 8;
+    std::uint16_t GlobalsSize = 0;
+    int LabelCounter = 2;
     std::uint16_t CurrentRoutine = 1;
     std::uint8_t UnitKind = 2; // 1 unit, 2 program, 3 models text
     std::uint32_t RandomSeed = 0;
