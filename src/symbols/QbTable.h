@@ -336,12 +336,16 @@ class QbTable
     EntryNumber Allocate(std::string_view name, EntryKind kind, EntryNumber owner);
     bool SearchUsedUnits(std::string_view name, EntryKind kind, EntryNumber start,
                          EntryNumber outermost, EntryNumber& entry) const;
-    void CheckEnclosingAccess(EntryNumber found, EntryNumber foundBlock);
-    std::string RecordPath(EntryNumber record, std::uint32_t offset, int depth) const;
+    void CheckEnclosingAccess(EntryNumber foundBlock);
+    // The predefined type of a code; 0 when there is none.
+    EntryNumber FindPredefType(std::uint8_t code) const;
+    // SizeOf for the views: 0 instead of error 134.
+    std::uint32_t QuietSizeOf(EntryNumber type) const;
     std::string ElementPathAt(EntryNumber type, std::uint32_t offset, int depth) const;
-    bool SearchForward(EntryNumber root, std::string& name, int depth) const;
-    bool SearchPointer(EntryNumber root, std::string& name, int depth) const;
+    bool HasForwardMethod(EntryNumber classType, std::string& name) const;
     bool RoutineHoldsLine(EntryNumber routine, int line, int depth) const;
+    // Calls `visit` on every node of the tree under `root` until it returns true.
+    bool AnyInTree(EntryNumber root, const std::function<bool(EntryNumber)>& visit) const;
 
     QbSyntaxe& driver;
     WithScope* withScope = nullptr; // may be null
