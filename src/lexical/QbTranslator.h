@@ -12,7 +12,7 @@ class QbDico;
 // ("A"); the parsers report the words they recognise ("T", "C", "V", "Y", "P", "G", "F", "M").
 class QbTranslator
 {
-public:
+  public:
     // `styles`: five 2-bit case styles, lowest first: reserved words, type words, predefined
     // routines, assignment symbols, identifiers.
     void Start(const QbDico& dictionary, int sourceVocabulary, std::uint32_t styles,
@@ -22,7 +22,7 @@ public:
     bool Active() const { return output != nullptr; }
     std::string Translate(const std::string& text, std::uint16_t code) const;
 
-private:
+  private:
     struct Item
     {
         std::vector<std::string> Comments;
@@ -31,6 +31,10 @@ private:
         int Indentation = 0;
     };
     void WriteOldest();
+    // Letters, digits, "_" and the program's extra letters, after accent mapping.
+    bool IsIdentifierChar(char ch) const;
+    // Appends to the output line being built.
+    void AppendToLine(const std::string& text);
 
     std::vector<Item> queue;
     std::string lineBuffer;

@@ -1,0 +1,462 @@
+// The vocabulary dictionary: modules, vocabularies, accents, case styles and file extensions.
+#include "lexical/QbDico.h"
+
+#include "frontend/QbSyntaxe.h"
+#include "lexical/VocabularyFile.h"
+#include "symbols/QbModule.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+
+namespace {
+struct LanguageInfo
+{
+    const char* Vocabulary0Name;
+    ModuleClass SystemModule;
+    const char* VocabularyExtension;
+};
+
+constexpr LanguageInfo Languages[2] = {{"pascal", ModuleClass::PSystem, ".mvv"},
+                                       {"c", ModuleClass::CSystem, ".icv"}};
+
+bool IsLetter(char ch)
+{
+    return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
+}
+
+bool IsIdentifierChar(char ch)
+{
+    return IsLetter(ch) || (ch >= '0' && ch <= '9') || ch == '_';
+}
+
+char ToLower(char ch)
+{
+    return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
+}
+
+char ToUpper(char ch)
+{
+    return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a' + 'A') : ch;
+}
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), ToLower);
+    return text;
+}
+
+std::string Upper(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), ToUpper);
+    return text;
+}
+} // namespace
+
+QbDico::QbDico(QbSyntaxe& owner, std::uint8_t languageNumber)
+    : driver(owner), language(languageNumber > 1 ? 0 : languageNumber)
+{
+    Clear();
+}
+
+QbDico::~QbDico() = default;
+
+void QbDico::Clear()
+{
+    for (auto& vocabulary : vocabularies) {
+        vocabulary = Vocabulary{};
+    }
+    nameGiven = false;
+    currentVocabulary = 0;
+    countCounter = 0;
+    moduleCounter = 136;
+    modules.clear();
+    const LanguageInfo& info = Languages[language];
+    AddModule(static_cast<int>(info.SystemModule), info.Vocabulary0Name);
+}
+
+void QbDico::AddOptionalModules()
+{
+    if (driver.OptionA(OptionA::AutoCrt) && ModuleByName("CRT") == nullptr) {
+        AddModule(static_cast<int>(ModuleClass::Crt), "");
+    }
+    if (driver.OptionA(OptionA::AutoGraph) && ModuleByName("GRAPH") == nullptr) {
+        AddModule(static_cast<int>(ModuleClass::Graph), "");
+    }
+}
+
+QbModule* QbDico::AddModule(int moduleClass, const std::string& vocabulary0Name)
+{
+    std::unique_ptr<QbModule> module = QbModule::Create(moduleClass, *this);
+    if (!module) {
+        return nullptr;
+    }
+    module->Attach(moduleCounter, countCounter);
+    // A module may be added while a program is read in another vocabulary (a unit used by the
+    // program): reading the names must not switch the program back to the default wording.
+    const int current = currentVocabulary;
+    ReadVocabularyNames(module->VocabularyFile(), vocabulary0Name);
+    if (current != 0 && !vocabularies[current].Name.empty()) {
+        currentVocabulary = current;
+        module->PrepareVocabulary(current);
+    }
+    modules.push_back(std::move(module));
+    return modules.back().get();
+}
+
+void QbDico::RemoveModule(QbModule* module)
+{
+    // The language's system module stays: every parser needs its words.
+    auto found = std::find_if(modules.begin(), modules.end(),
+                              [module](const auto& owned) { return owned.get() == module; });
+    if (found != modules.end() && found != modules.begin()) {
+        modules.erase(found);
+    }
+}
+
+QbModule* QbDico::ModuleByName(const std::string& name) const
+{
+    for (const auto& module : modules) {
+        if (module->Name() == name) {
+            return module.get();
+        }
+    }
+    return nullptr;
+}
+
+std::string QbDico::WordText(std::uint16_t code) const
+{
+    return WordText(code, currentVocabulary);
+}
+
+std::string QbDico::WordText(std::uint16_t code, int vocabulary) const
+{
+    for (const auto& module : modules) {
+        std::string text = module->WordText(code, vocabulary);
+        if (!text.empty()) {
+            return text;
+        }
+    }
+    return {};
+}
+
+std::uint16_t QbDico::FindWord(const std::string& text) const
+{
+    return FindWord(text, currentVocabulary);
+}
+
+std::uint16_t QbDico::FindWord(const std::string& text, int vocabulary) const
+{
+    for (const auto& module : modules) {
+        const std::uint16_t code = module->FindWord(text, vocabulary);
+        if (code != 0) {
+            return code;
+        }
+    }
+    return 0;
+}
+
+bool QbDico::IsVocabularyWord(const std::string& text) const
+{
+    return FindWord(text) != 0;
+}
+
+bool QbDico::HasText(std::uint16_t code) const
+{
+    return !WordText(code).empty();
+}
+
+void QbDico::ReadVocabularyNames(const std::string& fileName, const std::string& vocabulary0Name)
+{
+    if (!vocabulary0Name.empty()) {
+        vocabularies[0].Name = vocabulary0Name.substr(0, VocabularyFile::NameLimit);
+        nameGiven = true;
+    }
+    currentVocabulary = 0;
+    std::vector<std::string> lines;
+    if (!AcceptsFile(fileName) || !VocabularyFile::ReadLines(fileName, lines) || lines.empty()) {
+        return;
+    }
+    const std::vector<std::string> names = VocabularyFile::HeaderNames(lines.front());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        vocabularies[i + 1].Name = names[i];
+    }
+}
+
+void QbDico::RenewVocabularyNames(const std::string& fileName, const std::string& vocabulary0Name)
+{
+    for (auto& vocabulary : vocabularies) {
+        vocabulary.Name.clear();
+    }
+    ReadVocabularyNames(fileName, vocabulary0Name);
+}
+
+void QbDico::SelectVocabulary(int vocabulary)
+{
+    if (vocabulary < 0 || vocabulary >= VocabularyCount || vocabulary == currentVocabulary ||
+        vocabularies[vocabulary].Name.empty()) {
+        return;
+    }
+    if (vocabulary != 0 && !vocabularies[vocabulary].Loaded) {
+        for (const auto& module : modules) {
+            module->PrepareVocabulary(vocabulary);
+        }
+        vocabularies[vocabulary].Loaded = true;
+    }
+    currentVocabulary = vocabulary;
+}
+
+std::uint8_t QbDico::FindVocabulary(const std::string& name) const
+{
+    for (int v = 0; v < VocabularyCount; ++v) {
+        if (!vocabularies[v].Name.empty() && vocabularies[v].Name == name) {
+            return static_cast<std::uint8_t>(v);
+        }
+    }
+    return NoVocabulary;
+}
+
+std::string QbDico::VocabularyName(int vocabulary) const
+{
+    if (vocabulary < 0 || vocabulary >= VocabularyCount) {
+        return {};
+    }
+    const std::string& name = vocabularies[vocabulary].Name;
+    return vocabulary == currentVocabulary ? "*" + name : name;
+}
+
+std::string QbDico::VocabularyExtension(int vocabulary) const
+{
+    std::string extension;
+    if (vocabulary < 0 || vocabulary >= VocabularyCount) {
+        return extension;
+    }
+    for (char ch : vocabularies[vocabulary].Name) {
+        if (extension.size() == 3) {
+            break;
+        }
+        if (IsIdentifierChar(ch)) {
+            extension += ch;
+        }
+    }
+    return extension;
+}
+
+std::uint8_t QbDico::VocabularyOfFile(const std::string& fileName) const
+{
+    const std::size_t slash = fileName.find_last_of("/\\");
+    const std::string baseName = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+    const std::size_t dot = baseName.rfind('.');
+    if (dot == std::string::npos || dot + 1 == baseName.size()) {
+        return static_cast<std::uint8_t>(currentVocabulary);
+    }
+    const std::string extension = Lower(baseName.substr(dot + 1));
+    for (int v = 0; v < VocabularyCount; ++v) {
+        const std::string own = Lower(VocabularyExtension(v));
+        if (own.empty()) {
+            continue;
+        }
+        if (extension.front() == '~') {
+            // A backup keeps two characters of the extension after the "~".
+            if (extension.substr(1, 2) == own.substr(0, 2)) {
+                return static_cast<std::uint8_t>(v);
+            }
+        } else if (extension == own) {
+            return static_cast<std::uint8_t>(v);
+        }
+    }
+    return NoVocabulary;
+}
+
+bool QbDico::IsProgramExtension(const std::string& extension) const
+{
+    const std::string bare =
+        !extension.empty() && extension.front() == '.' ? extension.substr(1) : extension;
+    return !bare.empty() && VocabularyOfFile("x." + bare) != NoVocabulary;
+}
+
+int QbDico::OpenDialogFilter(std::string& filter) const
+{
+    filter.clear();
+    int selected = 1;
+    int position = 0;
+    for (int v = 0; v < VocabularyCount; ++v) {
+        const std::string& name = vocabularies[v].Name;
+        if (name.empty()) {
+            continue;
+        }
+        ++position;
+        const std::string extension = VocabularyExtension(v);
+        filter += "Programs " + name + "|*." + extension + "|";
+        if (v == currentVocabulary) {
+            selected = position;
+        }
+    }
+    return selected;
+}
+
+int QbDico::CaseStyleOf(const std::string& word)
+{
+    if (word.empty()) {
+        return 4;
+    }
+    int style = 0;
+    if (word.front() >= 'A' && word.front() <= 'Z') {
+        style |= 1;
+    }
+    const bool hasLower =
+        std::any_of(word.begin(), word.end(), [](char ch) { return ch >= 'a' && ch <= 'z'; });
+    const bool hasUpper =
+        std::any_of(word.begin(), word.end(), [](char ch) { return ch >= 'A' && ch <= 'Z'; });
+    if (!hasLower) {
+        style |= 2;
+    }
+    if (!hasUpper) {
+        style |= 4;
+    }
+    return style;
+}
+
+std::string QbDico::ApplyCaseStyle(const std::string& word, int style)
+{
+    std::string text = (style & 2) != 0 ? Upper(word) : Lower(word);
+    if ((style & 1) != 0 && !text.empty()) {
+        text.front() = ToUpper(text.front());
+    }
+    return text;
+}
+
+char QbDico::MapAccent(char ch) const
+{
+    const std::string& special = driver.Options.SpecialLetters;
+    const std::string& replacement = driver.Options.ReplaceBy;
+    const std::size_t at = special.find(ch);
+    if (at == std::string::npos || at >= replacement.size()) {
+        return ch;
+    }
+    return replacement[at];
+}
+
+std::string QbDico::MapAccents(const std::string& text) const
+{
+    if (!driver.OptionA(OptionA::ReplaceAccents)) {
+        return text;
+    }
+    std::string mapped = text;
+    for (char& ch : mapped) {
+        ch = MapAccent(ch);
+    }
+    return mapped;
+}
+
+std::string QbDico::TranslateText(const std::string& text) const
+{
+    std::string result;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (!IsLetter(text[i]) && text[i] != '_') {
+            result += text[i++];
+            continue;
+        }
+        std::size_t end = i;
+        while (end < text.size() && (IsLetter(text[end]) || text[end] == '_')) {
+            ++end;
+        }
+        const std::string run = text.substr(i, end - i);
+        const std::uint16_t code = FindWord(run, 0);
+        // A word the current vocabulary leaves without wording keeps its default text.
+        const std::string wording = code != 0 ? WordText(code) : std::string();
+        result += wording.empty() ? run : wording;
+        i = end;
+    }
+    return result;
+}
+
+std::vector<std::string> QbDico::WordListFor() const
+{
+    std::vector<std::string> list;
+    for (const auto& module : modules) {
+        module->ListWords(list, currentVocabulary);
+    }
+    return list;
+}
+
+std::string QbDico::HintFor(const std::string& word) const
+{
+    for (const auto& module : modules) {
+        const std::string hint = module->WordHint(word, currentVocabulary);
+        if (!hint.empty()) {
+            return currentVocabulary != 0 ? TranslateText(hint) : hint;
+        }
+    }
+    return {};
+}
+
+std::string QbDico::TypeNameFor(int typeCode) const
+{
+    for (const auto& module : modules) {
+        std::string name = module->TypeName(typeCode, currentVocabulary);
+        if (!name.empty() && name != "???") {
+            return name;
+        }
+    }
+    return "???";
+}
+
+std::string QbDico::NextWordLike(const std::string& word, std::uint16_t& code) const
+{
+    if (modules.empty()) {
+        code = 0;
+        return {};
+    }
+    const QbModule& system = *modules.front();
+    std::string start = code != 0 ? system.WordText(code, currentVocabulary) : word;
+    if (start.empty()) {
+        start = word;
+    }
+    if (start.empty()) {
+        code = 0;
+        return {};
+    }
+    // Words worded alike (the several END and DO) are offered once, so that cycling from one of
+    // them does not fall back on an earlier twin and loop.
+    std::vector<int> chain;
+    std::vector<std::string> texts;
+    for (int index : system.ChainOf(start.front(), currentVocabulary)) {
+        std::string text = Upper(MapAccents(system.RawWord(currentVocabulary, index)));
+        if (std::find(texts.begin(), texts.end(), text) == texts.end()) {
+            chain.push_back(index);
+            texts.push_back(std::move(text));
+        }
+    }
+    if (chain.empty()) {
+        code = 0;
+        return {};
+    }
+    const auto found = std::find(texts.begin(), texts.end(), Upper(MapAccents(start)));
+    std::size_t next = 0;
+    if (found != texts.end() && found + 1 != texts.end()) {
+        next = static_cast<std::size_t>(found - texts.begin()) + 1;
+    }
+    code = system.CodeOf(chain[next]);
+    return ApplyCaseStyle(system.RawWord(currentVocabulary, chain[next]), CaseStyleOf(word));
+}
+
+std::string QbDico::VocabularyFileFor(const std::string& moduleName) const
+{
+    const std::string& directory = driver.Environment().ConfigDirectory;
+    const std::string fileName = moduleName + Languages[language].VocabularyExtension;
+    return directory.empty() ? fileName : directory + "/" + fileName;
+}
+
+bool QbDico::AcceptsFile(const std::string& fileName) const
+{
+    if (fileName.empty() || !std::ifstream(fileName, std::ios::binary)) {
+        return false;
+    }
+    const DriverEnvironment& environment = driver.Environment();
+    if (environment.ScenaristLevel || !environment.HasMainWindow) {
+        return true;
+    }
+    return VocabularyFile::IsStampValid(fileName);
+}
