@@ -86,6 +86,50 @@ public:
 
     QbSyntaxe& Driver() const { return driver; }
 
+    // Nested sources (includes, macro expansions) beyond this depth raise error 199.
+    static constexpr std::size_t MaxNesting = 16;
+
+    // For the readers: the reader on top of the stack, the include a directive asks for, the
+    // header-peek mode (directives are not obeyed then), and the position given to the error
+    // manager (1-based line and column) for an error found outside any token.
+    QbSource& Current() const { return *sources.back(); }
+    std::size_t Depth() const { return sources.size() - 1; }
+    void SetPendingInclude(const std::string& name) { pendingInclude = name.substr(0, 255); }
+    bool InHeaderPeek() const { return headerPeek; }
+    void MarkTokenStart(int line, int column);
+    bool Translating() const { return translating; }
+
+    bool IsIdentifierStart(char ch) const;
+    bool IsIdentifierChar(char ch) const;
+
 protected:
+    // Raises 199 when one more nested source would go beyond MaxNesting, or when a source named
+    // `name` of the same family (line sources for macros, files for includes) is already open:
+    // a macro or include that reaches itself would otherwise never end.
+    void CheckNesting(const std::string& name, bool lineSource) const;
+    // The look-ahead becomes the next character.
+    void Advance();
+
     QbSyntaxe& driver;
+    // Characters that open a literal: comment detection is off from the quote on.
+    std::string quoteChars = "'";
+    // C literals: a backslash takes the next character with it (an escaped quote does not end
+    // the literal); both characters stay in the text for the front-end.
+    bool backslashEscapes = false;
+    // C hexadecimal constants may use a-f as well as A-F.
+    bool lowerCaseHex = false;
+
+private:
+    void ScanToken(bool& identifier);
+    bool OpenPendingInclude();
+    std::string IncludeFolder() const;
+
+    std::vector<std::unique_ptr<QbSource>> sources; // the null source first, always
+    std::vector<std::string>* recording = nullptr;   // borrowed, may be null
+    QbTranslator translator;
+    int tokenLine = 0;
+    int tokenColumn = 0;
+    bool headerPeek = false;
+    bool translating = false;
+    std::string pendingInclude;
 };

@@ -1,0 +1,186 @@
+// The source readers: program text delivered line by line and character by character to the lexer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class QbLexical;
+class QbSyntaxe;
+
+// Where the lexer stood: enough to come back and read the same text again. The interpreter saves
+// one before a loop body or a call and restores it to repeat the body or to return.
+struct LexicalPosition
+{
+    std::string Token;
+    char LookAhead = ' ';
+    int Line = 0;
+    int Column = 1;
+    std::string LineText;
+};
+
+// One reader of program text, stacked by the lexer (which owns it, from OpenSource until
+// CloseSource). The reader keeps the current line, the 1-based column of the next character to
+// read (0 once the reader is exhausted), the current token and the look-ahead character, and it
+// recognises comments and compiler directives as it delivers characters.
+//
+// Invariant: LineText never holds more than MaxLineLength characters; a longer line is refused
+// with error 198 when it is read, never cut silently.
+class QbSource
+{
+public:
+    static constexpr std::size_t MaxLineLength = 255;
+    static constexpr std::size_t MaxTokenLength = 32;
+    static constexpr std::size_t MaxNameLength = 255;
+
+    enum : std::uint8_t
+    {
+        NullKind = 0,
+        EditKind = 1,
+        FileKind = 2,
+        LineKind = 5
+    };
+
+    QbSource() = default;
+    virtual ~QbSource() = default;
+    QbSource(const QbSource&) = delete;
+    QbSource& operator=(const QbSource&) = delete;
+
+    virtual std::uint8_t Kind() const = 0;
+    // Binds the reader to its lexer and resets its position; each reader then prepares its text.
+    // False when the text cannot be had (the caller raises its own error).
+    virtual bool Open(const std::string& name, QbLexical& lexer);
+    virtual bool AtEnd() const = 0;
+    // Past the last character of the line; an exhausted reader (column 0) is at the end too.
+    bool AtEndOfLine() const;
+    // Makes the line of 0-based `index` current (random-access readers), or the next line (-1).
+    virtual void ReadLine(int index) = 0;
+    // False for a reader that must never leave the stack.
+    virtual bool Close();
+    virtual std::string GetName() const;
+    // The source's text lives in files or editor pages (includes are resolved against it).
+    virtual bool HasFolder() const { return false; }
+
+    char NextRawChar();
+    char NextChar();
+    void Advance();
+    bool LineContainsWord(std::uint16_t code) const;
+    void TakeVDirective(std::uint16_t& a, std::uint16_t& b);
+    int LastLineIndex() const;
+    void SavePosition(LexicalPosition& position) const;
+    void RestorePosition(const LexicalPosition& position);
+    void SkipPascalComment(char closer);
+    void SkipCComment(char closer);
+    bool CheckPascalComment(char& ch);
+    bool CheckCComment(char& ch);
+
+    // The whole file, lines joined with CR LF, decoded to the engine's text. False when the file
+    // cannot be read; no error is raised.
+    static bool ReadWholeFile(const std::string& name, std::string& text);
+    // Splits text at CR LF, LF or CR; a final line break does not open an empty last line.
+    static std::vector<std::string> SplitLines(const std::string& text);
+
+    // The current token (at most MaxTokenLength characters) and the character after it.
+    std::string Token;
+    char LookAhead = ' ';
+    // When false (inside a literal) comment delimiters are ordinary characters.
+    bool CommentDetection = true;
+    std::string LineText;
+    int Column = 1;
+    int LineNumber = 0;
+    // The comment being skipped, from its opening delimiter, for the translator.
+    std::string CommentText;
+
+protected:
+    QbLexical& Lexer() const;
+    QbSyntaxe& Driver() const;
+    // Error 198 at 1-based `line` when `text` is longer than a line may be.
+    void CheckLineLength(const std::string& text, int line) const;
+
+    std::string name;
+
+private:
+    bool PeekChar(char& ch) const;
+    void AppendComment(char ch);
+    void ReportComment();
+    void ReadCommentLine();
+    void LineComment();
+    void SkipComment(char closer, char after);
+    void ProcessDirective();
+    void IncludeDirective();
+    void VDirective();
+    std::uint16_t ReadDirectiveNumber();
+    void SkipDirectiveBlanks();
+
+    QbLexical* owner = nullptr;
+    std::uint16_t directiveA = 0;
+    std::uint16_t directiveB = 0;
+};
+
+// The bottom of every source stack: never popped, it supplies the end-of-program lines "." (two
+// of them) after the last real source, then error 131.
+class QbNullSource : public QbSource
+{
+public:
+    static constexpr int EndLines = 2;
+
+    std::uint8_t Kind() const override { return NullKind; }
+    bool Open(const std::string& sourceName, QbLexical& lexer) override;
+    bool AtEnd() const override { return false; }
+    void ReadLine(int index) override;
+    bool Close() override { return false; }
+    // Continues the numbering and the name of the source that was just popped.
+    void TakeOver(const QbSource& last);
+
+private:
+    int remainingEndLines = EndLines;
+};
+
+// Text held as lines with random access: the edit and file readers. The line index is the 0-based
+// index of the next line to deliver.
+class QbTextSource : public QbSource
+{
+public:
+    bool AtEnd() const override;
+    void ReadLine(int index) override;
+    bool Close() override;
+    bool HasFolder() const override { return true; }
+
+protected:
+    // Takes the text's lines; false when there is none.
+    bool SetText(const std::string& text);
+
+private:
+    std::vector<std::string> lines;
+    std::size_t lineIndex = 0;
+};
+
+// An editor page's text, or the file of that name when no page holds it. Program and unit text is
+// always read through this reader so that it can be read again from any line.
+class QbEditSource : public QbTextSource
+{
+public:
+    std::uint8_t Kind() const override { return EditKind; }
+    bool Open(const std::string& sourceName, QbLexical& lexer) override;
+};
+
+// A text file from disk (include files). Its lines are held after decoding, so it can be
+// positioned back like an edit reader.
+class QbFileSource : public QbTextSource
+{
+public:
+    std::uint8_t Kind() const override { return FileKind; }
+    bool Open(const std::string& sourceName, QbLexical& lexer) override;
+};
+
+// One line given with the request "name#text": macro expansions, calls by name, breakpoint
+// conditions.
+class QbLineSource : public QbSource
+{
+public:
+    std::uint8_t Kind() const override { return LineKind; }
+    bool Open(const std::string& request, QbLexical& lexer) override;
+    bool AtEnd() const override { return AtEndOfLine(); }
+    void ReadLine(int) override {}
+};
