@@ -1,0 +1,73 @@
+// Addresses of an interpreted program: 32-bit numbers naming a byte of one of the interpreter's
+// areas.
+#pragma once
+
+#include <cstdint>
+
+// A pupil's pointer, a VAR parameter and the data manager's current address all hold one of
+// these numbers, never a host address. The high part selects the area, the low part is the byte
+// offset inside it, so that every access can be checked against the area's size.
+//
+//   0                       nil
+//   1 .. 32                 an evaluation-stack slot (only ever a holder of heap references)
+//   GlobalBase + offset     the global area (offset below 65536)
+//   StackBase + offset      the data stack (offset below 32000)
+//   HeapBase .. HeapLimit   blocks of the heap, numbered by the heap itself
+//   ConstantBase + ...      the storage of typed constants: entry number << 16 | offset
+namespace DataAddress {
+constexpr std::uint32_t Nil = 0;
+constexpr std::uint32_t EvaluationSlotLast = 32;
+constexpr std::uint32_t GlobalBase = 0x00010000;
+constexpr std::uint32_t StackBase = 0x00020000;
+constexpr std::uint32_t AreaSpan = 0x00010000;
+constexpr std::uint32_t HeapBase = 0x00100000;
+constexpr std::uint32_t HeapLimit = 0x04000000;
+constexpr std::uint32_t ConstantBase = 0x04000000;
+constexpr std::uint32_t ConstantLimit = 0x08000000;
+
+enum class Area : std::uint8_t
+{
+    None,
+    EvaluationSlot,
+    Global,
+    Stack,
+    Heap,
+    Constant
+};
+
+constexpr Area AreaOf(std::uint32_t address)
+{
+    if (address == Nil) {
+        return Area::None;
+    }
+    if (address <= EvaluationSlotLast) {
+        return Area::EvaluationSlot;
+    }
+    if (address >= GlobalBase && address < GlobalBase + AreaSpan) {
+        return Area::Global;
+    }
+    if (address >= StackBase && address < StackBase + AreaSpan) {
+        return Area::Stack;
+    }
+    if (address >= HeapBase && address < HeapLimit) {
+        return Area::Heap;
+    }
+    if (address >= ConstantBase && address < ConstantLimit) {
+        return Area::Constant;
+    }
+    return Area::None;
+}
+
+constexpr std::uint32_t Global(std::uint32_t offset)
+{
+    return GlobalBase + offset;
+}
+constexpr std::uint32_t Stack(std::uint32_t offset)
+{
+    return StackBase + offset;
+}
+constexpr std::uint32_t Constant(std::uint16_t entry, std::uint16_t offset)
+{
+    return ConstantBase + (static_cast<std::uint32_t>(entry) << 16) + offset;
+}
+} // namespace DataAddress

@@ -1,0 +1,627 @@
+// The data manager's values: types resolved to representations, loads and stores through checked
+// addresses, and the evaluation stack.
+#include "runtime/QbGesdata.h"
+
+#include "frontend/QbSyntaxe.h"
+#include "lexical/QbDico.h"
+#include "runtime/HeapAccess.h"
+#include "symbols/QbTable.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+std::uint32_t ReadU32(const std::uint8_t* bytes)
+{
+    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
+           (static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+void WriteU32(std::uint8_t* bytes, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) {
+        bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
+
+// Sizes of the bare type codes; codes whose size belongs to a declaration give 0.
+std::uint16_t CodeSize(std::uint8_t code)
+{
+    switch (code) {
+    case TypeCode::Boolean:
+    case TypeCode::Char:
+    case TypeCode::Enumerated:
+    case TypeCode::Byte:
+        return 1;
+    case TypeCode::Integer:
+    case TypeCode::Word:
+    case TypeCode::Subrange:
+    case TypeCode::Unused9:
+        return 2;
+    case TypeCode::Real:
+        return 8;
+    case TypeCode::String:
+        return 256;
+    case TypeCode::Set:
+        return 32;
+    case TypeCode::Longint:
+    case TypeCode::Pointer:
+    case TypeCode::Database:
+    case TypeCode::ProcedureType:
+    case TypeCode::FunctionType:
+        return 4;
+    default:
+        return 0;
+    }
+}
+} // namespace
+
+// Types.
+
+Representation QbGesdata::RepresentationOf(std::uint8_t code)
+{
+    switch (code) {
+    case TypeCode::Boolean:
+    case TypeCode::Enumerated:
+    case TypeCode::Byte:
+    case TypeCode::Integer:
+    case TypeCode::Word:
+    case TypeCode::Longint:
+    case TypeCode::Subrange:
+    case TypeCode::ProcedureType:
+    case TypeCode::FunctionType:
+        return Representation::Integer;
+    case TypeCode::Char:
+        return Representation::Character;
+    case TypeCode::Real:
+        return Representation::Real;
+    case TypeCode::String:
+        return Representation::String;
+    case TypeCode::Set:
+        return Representation::Set;
+    case TypeCode::Pointer:
+        return Representation::Pointer;
+    case TypeCode::Array:
+    case TypeCode::Record:
+    case TypeCode::Class:
+    case TypeCode::AbstractClass:
+        return Representation::Structure;
+    default:
+        return Representation::None;
+    }
+}
+
+// Type arguments are the parsers' type values: a type code for the predefined simple types
+// (every code is below 25, or 255), a type entry for declared types. Entry numbers below 25 are
+// taken by the predefined modules' own entries, so the two never meet.
+bool QbGesdata::IsTypeEntry(std::uint16_t type) const
+{
+    return type > TypeCode::AbstractClass && type != TypeCode::Undeclared &&
+           Table().Kind(type) == EntryKind::Type;
+}
+
+QbGesdata::TypeInfo QbGesdata::Resolve(std::uint16_t type) const
+{
+    TypeInfo info;
+    if (!IsTypeEntry(type)) {
+        info.Code = static_cast<std::uint8_t>(type);
+        info.Size = CodeSize(info.Code);
+        if (info.Code == TypeCode::Subrange) {
+            info.Code = TypeCode::Integer;
+        } else if (info.Size == 0) {
+            // TEXT and the other sized predefined types: the size of their declaration.
+            const std::uint16_t entry = Table().PredefTypeOfCode(info.Code);
+            if (entry != info.Code && Table().Kind(entry) == EntryKind::Type) {
+                info.Size = Table().Value(entry);
+            }
+        }
+        return info;
+    }
+    QbTable& table = Table();
+    const std::uint16_t base = table.BaseType(type);
+    info.Entry = base;
+    info.Code = table.Code(base);
+    switch (info.Code) {
+    case TypeCode::Subrange: {
+        // A subrange is held as its host type.
+        const auto host = static_cast<std::uint8_t>(table.Aux(base));
+        info.Code = CodeSize(host) != 0 && host < TypeCode::Real ? host : TypeCode::Integer;
+        info.Size = CodeSize(info.Code);
+        break;
+    }
+    case TypeCode::String: {
+        // STRING[n] holds n + 1 bytes.
+        const std::uint16_t size = table.Value(base);
+        info.Size = size >= 1 && size <= 256 ? size : 256;
+        break;
+    }
+    default:
+        info.Size = CodeSize(info.Code);
+        if (info.Size == 0 || info.Code == TypeCode::Database) {
+            info.Size = table.Value(base);
+        }
+        break;
+    }
+    return info;
+}
+
+std::uint16_t QbGesdata::StringCapacity(const TypeInfo& type) const
+{
+    return type.Size >= 1 ? static_cast<std::uint16_t>(std::min<int>(type.Size - 1, 255)) : 0;
+}
+
+// Memory.
+
+std::uint8_t* QbGesdata::Bytes(std::uint32_t address, std::size_t size)
+{
+    switch (DataAddress::AreaOf(address)) {
+    case DataAddress::Area::Global: {
+        const std::size_t offset = address - DataAddress::GlobalBase;
+        return offset + size <= globals.size() ? globals.data() + offset : nullptr;
+    }
+    case DataAddress::Area::Stack: {
+        const std::size_t offset = address - DataAddress::StackBase;
+        return offset + size <= stack.size() ? stack.data() + offset : nullptr;
+    }
+    case DataAddress::Area::Heap:
+        return heap != nullptr ? heap->Bytes(address, size) : nullptr;
+    case DataAddress::Area::Constant: {
+        const auto entry = static_cast<std::uint16_t>((address - DataAddress::ConstantBase) >> 16);
+        const std::size_t offset = address & 0xFFFF;
+        if (driver.Table == nullptr || Table().Kind(entry) != EntryKind::Constant) {
+            return nullptr;
+        }
+        // The block's last two bytes belong to the compiler, not to the constant.
+        const std::span<std::uint8_t> block = Table().AttrBlock(entry);
+        const std::size_t dataSize = block.size() >= 2 ? block.size() - 2 : 0;
+        return offset + size <= dataSize ? block.data() + offset : nullptr;
+    }
+    default:
+        return nullptr;
+    }
+}
+
+std::uint8_t* QbGesdata::BytesOrFail(std::uint32_t address, std::size_t size)
+{
+    std::uint8_t* bytes = Bytes(address, size);
+    if (bytes == nullptr) {
+        Fail(address == DataAddress::Nil ? ErrorNumber::NilDereference
+                                         : ErrorNumber::PointerOutsideHeap);
+    }
+    return bytes;
+}
+
+// Reads a value of `type` from memory into the accumulator slots of its representation.
+void QbGesdata::Decode(const TypeInfo& type, const std::uint8_t* from)
+{
+    switch (type.Code) {
+    case TypeCode::Boolean:
+        Acc.SetInteger(from[0] != 0 ? 1 : 0);
+        break;
+    case TypeCode::Char:
+    case TypeCode::Enumerated:
+    case TypeCode::Byte:
+        Acc.SetInteger(from[0]);
+        break;
+    case TypeCode::Integer:
+        Acc.SetInteger(static_cast<std::int16_t>(from[0] | (from[1] << 8)));
+        break;
+    case TypeCode::Word:
+    case TypeCode::ProcedureType:
+    case TypeCode::FunctionType:
+        Acc.SetInteger(static_cast<std::uint16_t>(from[0] | (from[1] << 8)));
+        break;
+    case TypeCode::Longint:
+    case TypeCode::Pointer:
+    case TypeCode::Database:
+        Acc.SetInteger(static_cast<std::int32_t>(ReadU32(from)));
+        break;
+    case TypeCode::Real:
+        std::memcpy(&Acc.Real, from, sizeof(double));
+        break;
+    case TypeCode::String: {
+        // A length byte larger than the variable (bytes written by a cast) is cut to it.
+        const std::uint8_t length =
+            static_cast<std::uint8_t>(std::min<int>(from[0], StringCapacity(type)));
+        Acc.String[0] = length;
+        std::copy_n(from + 1, length, Acc.String.begin() + 1);
+        break;
+    }
+    case TypeCode::Set:
+        std::copy_n(from, Acc.Set.size(), Acc.Set.begin());
+        break;
+    default:
+        if (RepresentationOf(type.Code) == Representation::Structure) {
+            Acc.Structure.assign(from, from + type.Size);
+            Acc.StructureType = type.Entry;
+            Acc.StructureSize = type.Size;
+        }
+        break;
+    }
+}
+
+// Writes the accumulator as a value of `type` into `room` bytes of memory (room may be below
+// the type's size only for strings, which are then cut).
+void QbGesdata::Encode(const TypeInfo& type, std::uint8_t* to, std::size_t room) const
+{
+    switch (type.Code) {
+    case TypeCode::Boolean:
+        to[0] = Acc.Integer != 0 ? 1 : 0;
+        break;
+    case TypeCode::Char:
+        to[0] = Acc.String[0] >= 1 ? Acc.String[1] : static_cast<std::uint8_t>(Acc.Integer);
+        break;
+    case TypeCode::Enumerated:
+    case TypeCode::Byte:
+        to[0] = static_cast<std::uint8_t>(Acc.Integer);
+        break;
+    case TypeCode::Integer:
+    case TypeCode::Word:
+    case TypeCode::ProcedureType:
+    case TypeCode::FunctionType:
+        to[0] = static_cast<std::uint8_t>(Acc.Integer);
+        to[1] = static_cast<std::uint8_t>(Acc.Integer >> 8);
+        break;
+    case TypeCode::Longint:
+    case TypeCode::Pointer:
+    case TypeCode::Database:
+        WriteU32(to, static_cast<std::uint32_t>(Acc.Integer));
+        break;
+    case TypeCode::Real:
+        std::memcpy(to, &Acc.Real, sizeof(double));
+        break;
+    case TypeCode::String: {
+        const std::size_t capacity = std::min<std::size_t>(StringCapacity(type), room - 1);
+        const auto length =
+            static_cast<std::uint8_t>(std::min<std::size_t>(Acc.String[0], capacity));
+        to[0] = length;
+        std::copy_n(Acc.String.begin() + 1, length, to + 1);
+        break;
+    }
+    case TypeCode::Set:
+        std::copy_n(Acc.Set.begin(), Acc.Set.size(), to);
+        break;
+    default:
+        if (RepresentationOf(type.Code) == Representation::Structure) {
+            const std::size_t copied = std::min<std::size_t>(Acc.Structure.size(), room);
+            std::copy_n(Acc.Structure.begin(), copied, to);
+            std::fill(to + copied, to + room, 0);
+        }
+        break;
+    }
+}
+
+void QbGesdata::DropHeldReference(std::uint32_t block, std::uint32_t from, bool mayOrphan)
+{
+    if (heap == nullptr || DataAddress::AreaOf(block) != DataAddress::Area::Heap) {
+        return;
+    }
+    if (heap->DropReference(block, from, mayOrphan) == 0 && !mayOrphan) {
+        Fail(ErrorNumber::HeapDataUnreachable);
+    }
+}
+
+void QbGesdata::LoadValue(std::uint16_t type)
+{
+    const TypeInfo info = Resolve(type);
+    const DataAddress::Area area = DataAddress::AreaOf(currentAddress);
+    if (area == DataAddress::Area::Global || area == DataAddress::Area::Stack) {
+        const VariablePlace place = PlaceOf(currentAddress);
+        if (!ReadAllowed(place, currentAddress)) {
+            FailWithName(ErrorNumber::VariableNotAssigned, Table().GetName(place.Entry));
+        }
+    }
+    if (RepresentationOf(info.Code) == Representation::None) {
+        return;
+    }
+    Decode(info, BytesOrFail(currentAddress, std::max<std::uint16_t>(info.Size, 1)));
+}
+
+int QbGesdata::StoreValue(std::uint16_t type)
+{
+    const TypeInfo info = Resolve(type);
+    const DataAddress::Area area = DataAddress::AreaOf(currentAddress);
+    VariablePlace place;
+    if (area == DataAddress::Area::Global || area == DataAddress::Area::Stack) {
+        place = PlaceOf(currentAddress);
+    }
+    std::size_t room = info.Size;
+    if (info.Code == TypeCode::String) {
+        // A string never runs past the variable that holds it, whatever type it is stored as.
+        if (place.Entry != 0 && place.Start + place.Size > currentAddress) {
+            room = std::min<std::size_t>(room, place.Start + place.Size - currentAddress);
+        }
+        room = std::max<std::size_t>(room, 1);
+    }
+    const Representation representation = RepresentationOf(info.Code);
+    if (representation != Representation::None) {
+        std::uint8_t* bytes = BytesOrFail(currentAddress, std::max<std::size_t>(room, 1));
+        if (representation == Representation::Pointer) {
+            // The heap follows who holds each cell: the new target is counted from here
+            // before the old one is let go, so that p := p never orphans.
+            const std::uint32_t old = ReadU32(bytes);
+            const auto target = static_cast<std::uint32_t>(Acc.Integer);
+            WriteU32(bytes, target);
+            if (heap != nullptr && old != target) {
+                if (DataAddress::AreaOf(target) == DataAddress::Area::Heap) {
+                    heap->AddReference(target, currentAddress);
+                    heap->LinkReference(target, currentAddress);
+                }
+                DropHeldReference(old, currentAddress, false);
+                heap->Repaint();
+            }
+        } else {
+            Encode(info, bytes, room);
+        }
+    }
+    if (area == DataAddress::Area::Heap) {
+        if (heap != nullptr) {
+            heap->Repaint();
+        }
+        return 2;
+    }
+    SetPlaceAssigned(place, true);
+    return area == DataAddress::Area::Global ? 0 : area == DataAddress::Area::Stack ? 1 : -1;
+}
+
+void QbGesdata::UndoStore(int tag, std::uint32_t address, const std::vector<std::uint8_t>& oldValue)
+{
+    if ((tag & 4096) != 0) {
+        SetPlaceAssigned(PlaceOf(address), false);
+        return;
+    }
+    const TypeInfo info = Resolve(static_cast<std::uint16_t>(tag & 4095));
+    if (oldValue.size() < info.Size || RepresentationOf(info.Code) == Representation::None) {
+        return;
+    }
+    currentAddress = address;
+    Decode(info, oldValue.data());
+    StoreValue(static_cast<std::uint16_t>(tag & 4095));
+}
+
+void QbGesdata::Reinterpret(std::uint16_t targetType, std::uint16_t sourceType)
+{
+    const TypeInfo source = Resolve(sourceType);
+    const TypeInfo target = Resolve(targetType);
+    // The source slot's bytes as they would lie in memory, seen as the target type.
+    std::vector<std::uint8_t> bytes(std::max<std::size_t>({source.Size, target.Size, 1}), 0);
+    if (RepresentationOf(source.Code) != Representation::None) {
+        Encode(source, bytes.data(), std::max<std::size_t>(source.Size, 1));
+    }
+    if (RepresentationOf(target.Code) != Representation::None) {
+        Decode(target, bytes.data());
+    }
+}
+
+// Evaluation stack.
+
+std::uint16_t QbGesdata::EvaluationType(int entry) const
+{
+    return entry >= 1 && entry < evaluationCount ? entryTypes[entry] : 0;
+}
+
+void QbGesdata::Push(std::uint16_t type)
+{
+    const TypeInfo info = Resolve(type);
+    const Representation representation = RepresentationOf(info.Code);
+    std::uint16_t size = 0;
+    switch (representation) {
+    case Representation::Integer:
+    case Representation::Pointer:
+        size = 4;
+        break;
+    case Representation::Character:
+        size = 1;
+        break;
+    case Representation::Real:
+    case Representation::Structure:
+        size = 8;
+        break;
+    case Representation::String:
+        size = static_cast<std::uint16_t>(Acc.String[0] + 1);
+        break;
+    case Representation::Set:
+        size = 32;
+        break;
+    case Representation::None:
+        Fail(ErrorNumber::TryingEvaluateExpressionNotAllowed);
+    }
+    const int entry = evaluationCount;
+    const int start = entryOffsets[entry];
+    if (entry >= EvaluationEntries || start + size > EvaluationDataLimit) {
+        Fail(ErrorNumber::EvaluationStackFull);
+    }
+    std::uint8_t* data = evaluationData.data() + start;
+    switch (representation) {
+    case Representation::Integer:
+    case Representation::Pointer:
+        WriteU32(data, static_cast<std::uint32_t>(Acc.Integer));
+        break;
+    case Representation::Character:
+        data[0] = static_cast<std::uint8_t>(Acc.Integer);
+        break;
+    case Representation::Real:
+        std::memcpy(data, &Acc.Real, sizeof(double));
+        break;
+    case Representation::String:
+        std::copy_n(Acc.String.begin(), size, data);
+        break;
+    case Representation::Set:
+        std::copy_n(Acc.Set.begin(), 32, data);
+        break;
+    case Representation::Structure:
+        // The copy moves to the entry; the data keeps its type and size.
+        data[0] = static_cast<std::uint8_t>(Acc.StructureType);
+        data[1] = static_cast<std::uint8_t>(Acc.StructureType >> 8);
+        data[2] = static_cast<std::uint8_t>(Acc.StructureSize);
+        data[3] = static_cast<std::uint8_t>(Acc.StructureSize >> 8);
+        WriteU32(data + 4, static_cast<std::uint32_t>(entry));
+        structureCopies[entry].swap(Acc.Structure);
+        Acc.Structure.clear();
+        break;
+    case Representation::None:
+        break;
+    }
+    // A subrange is stacked as its host code.
+    entryTypes[entry] =
+        info.Entry != 0 && IsTypeEntry(type) && Table().Code(info.Entry) == TypeCode::Subrange
+            ? info.Code
+            : type;
+    entryCodes[entry] = info.Code;
+    entryOffsets[entry + 1] = static_cast<std::uint16_t>(start + size);
+    ++evaluationCount;
+    if (representation == Representation::Pointer && heap != nullptr &&
+        DataAddress::AreaOf(static_cast<std::uint32_t>(Acc.Integer)) == DataAddress::Area::Heap) {
+        heap->AddReference(static_cast<std::uint32_t>(Acc.Integer),
+                           static_cast<std::uint32_t>(entry));
+    }
+    if (evaluationViewOpen) {
+        AddEvaluationRow(info.Code);
+    }
+    driver.MicroStepPoint();
+}
+
+// Loads the top entry into the accumulator and removes it. Integer-like values fill the
+// integer, real and one-character string slots.
+void QbGesdata::PopEntry(bool stepPoint)
+{
+    if (evaluationCount <= 1) {
+        Fail(ErrorNumber::TryingEvaluateExpressionNotAllowed);
+    }
+    const int entry = evaluationCount - 1;
+    const std::uint8_t* data = evaluationData.data() + entryOffsets[entry];
+    switch (RepresentationOf(entryCodes[entry])) {
+    case Representation::Integer:
+        Acc.SetInteger(static_cast<std::int32_t>(ReadU32(data)));
+        break;
+    case Representation::Pointer: {
+        const std::uint32_t value = ReadU32(data);
+        Acc.SetInteger(static_cast<std::int32_t>(value));
+        if (heap != nullptr && DataAddress::AreaOf(value) == DataAddress::Area::Heap) {
+            // The reference moves from the stack slot to the accumulator.
+            heap->AddReference(value, 0);
+            heap->DropReference(value, static_cast<std::uint32_t>(entry), true);
+        }
+        break;
+    }
+    case Representation::Character:
+        Acc.SetInteger(data[0]);
+        break;
+    case Representation::Real:
+        std::memcpy(&Acc.Real, data, sizeof(double));
+        break;
+    case Representation::String:
+        std::copy_n(data, data[0] + 1, Acc.String.begin());
+        break;
+    case Representation::Set:
+        std::copy_n(data, 32, Acc.Set.begin());
+        break;
+    case Representation::Structure:
+        Acc.StructureType = static_cast<std::uint16_t>(data[0] | (data[1] << 8));
+        Acc.StructureSize = static_cast<std::uint16_t>(data[2] | (data[3] << 8));
+        Acc.Structure.swap(structureCopies[entry]);
+        structureCopies[entry].clear();
+        break;
+    case Representation::None:
+        break;
+    }
+    lastPoppedType = entryTypes[entry];
+    lastPoppedCode = entryCodes[entry];
+    --evaluationCount;
+    if (evaluationViewOpen && !evaluationRows.empty()) {
+        evaluationRows.pop_back();
+    }
+    if (stepPoint) {
+        driver.MicroStepPoint();
+    }
+}
+
+void QbGesdata::Pop()
+{
+    PopEntry(true);
+}
+
+std::uint16_t QbGesdata::PopType()
+{
+    PopEntry(true);
+    if (RepresentationOf(lastPoppedCode) == Representation::Pointer) {
+        DropHeldReference(static_cast<std::uint32_t>(Acc.Integer), 0, false);
+    }
+    return lastPoppedType;
+}
+
+void QbGesdata::ClearEvaluationStack()
+{
+    // Also the path of Fail: nothing here may raise.
+    while (evaluationCount > 1) {
+        const int entry = evaluationCount - 1;
+        if (RepresentationOf(entryCodes[entry]) == Representation::Pointer && heap != nullptr) {
+            const std::uint32_t value = ReadU32(evaluationData.data() + entryOffsets[entry]);
+            if (DataAddress::AreaOf(value) == DataAddress::Area::Heap) {
+                heap->DropReference(value, static_cast<std::uint32_t>(entry), true);
+            }
+        }
+        structureCopies[entry].clear();
+        --evaluationCount;
+    }
+    entryOffsets[1] = 0;
+    evaluationRows.clear();
+}
+
+void QbGesdata::SetEvaluationViewOpen(bool open)
+{
+    evaluationViewOpen = open;
+    evaluationRows.clear();
+    if (!open) {
+        return;
+    }
+    for (int entry = 1; entry < evaluationCount; ++entry) {
+        // Rows of values already stacked show their type only.
+        const std::string name = driver.Dictionary != nullptr
+                                     ? driver.Dictionary->TypeNameFor(entryCodes[entry])
+                                     : "???";
+        evaluationRows.push_back(name + ":  ");
+    }
+}
+
+void QbGesdata::AddEvaluationRow(std::uint8_t code)
+{
+    std::string row =
+        (driver.Dictionary != nullptr ? driver.Dictionary->TypeNameFor(code) : std::string("???")) +
+        ":  ";
+    char buffer[64];
+    switch (code) {
+    case TypeCode::Boolean:
+        row += driver.Word(Acc.Integer != 0 ? 54 : 55);
+        break;
+    case TypeCode::Char:
+        row += static_cast<char>(Acc.Integer);
+        break;
+    case TypeCode::String:
+        row += Acc.Text();
+        break;
+    case TypeCode::ProcedureType:
+    case TypeCode::FunctionType:
+        row += Table().GetName(static_cast<std::uint16_t>(Acc.Integer));
+        break;
+    case TypeCode::Real:
+        std::snprintf(buffer, sizeof buffer, "%f", Acc.Real);
+        row += buffer;
+        break;
+    case TypeCode::Pointer:
+        if (Acc.Integer == 0) {
+            row += driver.Word(53);
+        } else {
+            std::snprintf(buffer, sizeof buffer, "$%08X", static_cast<std::uint32_t>(Acc.Integer));
+            row += buffer;
+        }
+        break;
+    default:
+        if (RepresentationOf(code) == Representation::Integer) {
+            row += std::to_string(Acc.Integer);
+        }
+        break;
+    }
+    evaluationRows.push_back(std::move(row));
+}

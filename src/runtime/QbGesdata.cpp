@@ -1,0 +1,635 @@
+// The data manager's areas, descriptors and frames: where every variable of a run lives.
+#include "runtime/QbGesdata.h"
+
+#include "frontend/QbSyntaxe.h"
+#include "runtime/DataViewHost.h"
+#include "runtime/HeapAccess.h"
+#include "symbols/QbTable.h"
+
+#include <algorithm>
+#include <new>
+
+namespace {
+constexpr std::uint32_t SymbolMask = 0x3FFF;
+constexpr std::uint32_t MarkedBit = 0x4000;
+constexpr std::uint32_t AssignedBit = 0x8000;
+
+bool IsReferenceMode(std::uint8_t mode)
+{
+    return mode == VariableMode::VarParameter || mode == VariableMode::OutParameter;
+}
+
+bool IsParameterMode(std::uint8_t mode)
+{
+    return mode == VariableMode::ValueParameter || mode == VariableMode::ConstParameter ||
+           IsReferenceMode(mode);
+}
+} // namespace
+
+void Accumulator::SetInteger(std::int32_t value)
+{
+    Integer = value;
+    Real = value;
+    String[0] = 1;
+    String[1] = static_cast<std::uint8_t>(value);
+}
+
+void Accumulator::SetReal(double value)
+{
+    Real = value;
+}
+
+void Accumulator::SetText(std::string_view text)
+{
+    const std::size_t length = std::min<std::size_t>(text.size(), 255);
+    String[0] = static_cast<std::uint8_t>(length);
+    std::copy_n(text.begin(), length, String.begin() + 1);
+}
+
+std::string Accumulator::Text() const
+{
+    return std::string(reinterpret_cast<const char*>(String.data()) + 1, String[0]);
+}
+
+void Accumulator::ClearValues()
+{
+    Integer = 0;
+    Real = 0.0;
+    String[0] = 0;
+    Set.fill(0);
+}
+
+QbGesdata::QbGesdata(QbSyntaxe& owner) : driver(owner) {}
+
+QbGesdata::~QbGesdata() = default;
+
+QbTable& QbGesdata::Table() const
+{
+    return *driver.Table;
+}
+
+bool QbGesdata::Open(std::uint16_t globalsSize)
+{
+    Close();
+    try {
+        globals.assign(globalsSize, 0);
+        stack.assign(StackSize, 0);
+    } catch (const std::bad_alloc&) {
+        Close();
+        return false;
+    }
+    Reset();
+    return true;
+}
+
+void QbGesdata::Reset()
+{
+    ClearEvaluationStack();
+    descriptors.fill(0);
+    headers.reset();
+    descriptorTop = DescriptorCount - 1;
+    currentFrame = NoFrame;
+    depth = 0;
+    maximumDepth = std::max(1, driver.Options.MaxStack);
+    stackPointer = StackSize;
+    mark = StackSize;
+    frameBase = StackSize;
+    currentAddress = DataAddress::Nil;
+    if (driver.OptionB(OptionB::InitializeVariables)) {
+        std::fill(globals.begin(), globals.end(), 0);
+        ClearAccumulator();
+    }
+    Acc.Structure.clear();
+    Acc.StructureType = 0;
+    Acc.StructureSize = 0;
+    evaluationRows.clear();
+}
+
+void QbGesdata::Close()
+{
+    ClearEvaluationStack();
+    std::vector<std::uint8_t>().swap(globals);
+    std::vector<std::uint8_t>().swap(stack);
+    Acc.Structure.clear();
+    currentFrame = NoFrame;
+    depth = 0;
+}
+
+void QbGesdata::Fail(ErrorNumber number)
+{
+    ClearEvaluationStack();
+    driver.Errors->Raise(number);
+}
+
+void QbGesdata::FailWithName(ErrorNumber number, const std::string& name)
+{
+    ClearEvaluationStack();
+    driver.Errors->RaiseWith(number, name);
+}
+
+void QbGesdata::ClearAccumulator()
+{
+    Acc.ClearValues();
+    Acc.Structure.clear();
+    Acc.StructureType = 0;
+    Acc.StructureSize = 0;
+}
+
+// Descriptors.
+
+std::uint16_t QbGesdata::DescriptorSymbol(std::uint16_t index) const
+{
+    return index < DescriptorCount ? descriptors[index] & SymbolMask : 0;
+}
+
+std::uint16_t QbGesdata::DescriptorLink(std::uint16_t index) const
+{
+    return index < DescriptorCount ? static_cast<std::uint16_t>(descriptors[index] >> 16) : 0;
+}
+
+bool QbGesdata::IsFrameHeader(std::uint16_t index) const
+{
+    return index < DescriptorCount && headers[index];
+}
+
+bool QbGesdata::IsAssigned(std::uint16_t index) const
+{
+    return index < DescriptorCount && (descriptors[index] & AssignedBit) != 0;
+}
+
+void QbGesdata::SetAssigned(std::uint16_t index, bool assigned)
+{
+    if (index == 0 || index >= DescriptorCount) {
+        return;
+    }
+    const bool before = (descriptors[index] & AssignedBit) != 0;
+    descriptors[index] =
+        assigned ? (descriptors[index] | AssignedBit) : (descriptors[index] & ~AssignedBit);
+    if (before != assigned && views != nullptr) {
+        views->AssignedChanged(DataAddress::Stack(DescriptorLink(index)));
+    }
+}
+
+bool QbGesdata::IsDescriptorMarked(std::uint16_t index) const
+{
+    return index < DescriptorCount && (descriptors[index] & MarkedBit) != 0;
+}
+
+void QbGesdata::ClearDescriptorMark(std::uint16_t index)
+{
+    if (index < DescriptorCount) {
+        descriptors[index] &= ~MarkedBit;
+    }
+}
+
+void QbGesdata::ClearMarksSince(std::uint16_t savedTop)
+{
+    for (std::uint16_t i = descriptorTop + 1; i <= savedTop && i < DescriptorCount; ++i) {
+        ClearDescriptorMark(i);
+    }
+}
+
+void QbGesdata::PushDescriptor(std::uint16_t symbol, std::uint16_t link)
+{
+    if (descriptorTop <= 1) {
+        Fail(ErrorNumber::DescriptorStackFull);
+    }
+    descriptors[descriptorTop] = (symbol & SymbolMask) | (static_cast<std::uint32_t>(link) << 16);
+    headers[descriptorTop] = false;
+    --descriptorTop;
+}
+
+// The previous header of a frame; NoFrame at the bottom (and for anything that is no header).
+std::uint16_t QbGesdata::PreviousHeader(std::uint16_t frame) const
+{
+    if (!IsFrameHeader(frame)) {
+        return NoFrame;
+    }
+    const std::uint16_t link = DescriptorLink(frame);
+    return link > frame && link <= NoFrame ? link : NoFrame;
+}
+
+// The descriptor of `variable` among the variables of the frame whose header is `frame`.
+// Variables lie above their header, up to the previous header.
+std::uint16_t QbGesdata::FindInFrame(std::uint16_t frame, std::uint16_t variable) const
+{
+    if (!IsFrameHeader(frame)) {
+        return 0;
+    }
+    const std::uint16_t end = PreviousHeader(frame);
+    for (std::uint16_t i = frame + 1; i < end && i < DescriptorCount; ++i) {
+        if (headers[i]) {
+            break;
+        }
+        if (DescriptorSymbol(i) == variable && !IsDescriptorMarked(i)) {
+            return i;
+        }
+    }
+    return 0;
+}
+
+std::uint16_t QbGesdata::FindByNameInFrame(std::uint16_t frame, const std::string& name) const
+{
+    if (!IsFrameHeader(frame)) {
+        return 0;
+    }
+    const QbTable& table = Table();
+    const std::uint16_t end = PreviousHeader(frame);
+    for (std::uint16_t i = frame + 1; i < end && i < DescriptorCount; ++i) {
+        if (headers[i]) {
+            break;
+        }
+        if (!IsDescriptorMarked(i) && table.GetName(DescriptorSymbol(i)) == name) {
+            return i;
+        }
+    }
+    return 0;
+}
+
+// The header of the frame a variable descriptor belongs to: the nearest header below it. A
+// parameter of a call still being built (marked) belongs to no frame yet: the current one.
+std::uint16_t QbGesdata::FrameOfDescriptor(std::uint16_t index) const
+{
+    if (IsDescriptorMarked(index)) {
+        return currentFrame;
+    }
+    for (std::uint16_t i = index; i > descriptorTop && i >= 1; --i) {
+        if (headers[i]) {
+            return i;
+        }
+    }
+    return currentFrame;
+}
+
+// Frames.
+
+std::uint16_t QbGesdata::EnterRoutine(std::uint16_t routine)
+{
+    if (depth + 1 > maximumDepth) {
+        Fail(ErrorNumber::TooManyRoutinesInStack);
+    }
+    if (routine != 0 && driver.OptionA(OptionA::ForbidRecursion)) {
+        // Mutual recursion is caught here; a routine calling itself is refused at the call.
+        for (std::uint16_t frame = currentFrame; frame != NoFrame; frame = PreviousHeader(frame)) {
+            if (DescriptorSymbol(frame) == routine) {
+                Fail(ErrorNumber::RecursionNotAllowed);
+            }
+        }
+    }
+    PushDescriptor(routine, currentFrame);
+    const std::uint16_t header = descriptorTop + 1;
+    headers[header] = true;
+    currentFrame = header;
+    ++depth;
+    return header;
+}
+
+std::uint16_t QbGesdata::LowerStackPointer(std::uint32_t size)
+{
+    if (stack.empty() || stackPointer < size) {
+        Fail(ErrorNumber::ExecutionStackFull);
+    }
+    stackPointer = static_cast<std::uint16_t>(stackPointer - size);
+    return stackPointer;
+}
+
+void QbGesdata::AllocateFrame(int headerSize)
+{
+    const std::uint32_t size = headerSize == 6 ? 6 : 4;
+    if (stack.empty() || stackPointer < size) {
+        Fail(ErrorNumber::ExecutionStackFull);
+    }
+    // The saved mark above, the caller's frame base below it at the new frame base.
+    stackPointer = static_cast<std::uint16_t>(stackPointer - (size - 2));
+    stack[stackPointer] = static_cast<std::uint8_t>(mark);
+    stack[stackPointer + 1] = static_cast<std::uint8_t>(mark >> 8);
+    stackPointer = static_cast<std::uint16_t>(stackPointer - 2);
+    stack[stackPointer] = static_cast<std::uint8_t>(frameBase);
+    stack[stackPointer + 1] = static_cast<std::uint8_t>(frameBase >> 8);
+    frameBase = stackPointer;
+}
+
+void QbGesdata::ReleaseFrame()
+{
+    if (stack.empty() || frameBase + 4 > StackSize) {
+        return;
+    }
+    const auto word = [this](std::uint16_t at) {
+        return static_cast<std::uint16_t>(stack[at] | (stack[at + 1] << 8));
+    };
+    const std::uint16_t savedBase = word(frameBase);
+    const std::uint16_t savedMark = word(static_cast<std::uint16_t>(frameBase + 2));
+    // A frame that a store through a bad offset has damaged ends the frames rather than the
+    // interpreter.
+    frameBase = std::min(savedBase, StackSize);
+    stackPointer = std::min(savedMark, StackSize);
+}
+
+std::uint32_t QbGesdata::VariableSize(std::uint16_t variable) const
+{
+    if (IsReferenceMode(Table().Code(variable))) {
+        return 4;
+    }
+    return Resolve(Table().TypeKey(Table().Link1(variable))).Size;
+}
+
+void QbGesdata::StorePointerNil(std::uint32_t address)
+{
+    if (std::uint8_t* bytes = Bytes(address, 4)) {
+        std::fill_n(bytes, 4, 0);
+    }
+}
+
+void QbGesdata::CreateVariable(std::uint16_t variable, int /*tag: no reverse-step journal*/)
+{
+    QbTable& table = Table();
+    const std::uint8_t mode = table.Code(variable);
+    const TypeInfo type = Resolve(table.TypeKey(table.Link1(variable)));
+
+    if (mode == VariableMode::ValueParameter || mode == VariableMode::ConstParameter) {
+        const std::uint16_t offset = LowerStackPointer(type.Size);
+        PushDescriptor(variable, offset);
+        descriptors[descriptorTop + 1] |= MarkedBit;
+        Pop();
+        currentAddress = DataAddress::Stack(offset);
+        if (RepresentationOf(type.Code) == Representation::Pointer) {
+            StorePointerNil(currentAddress);
+        }
+        StoreValue(table.TypeKey(table.Link1(variable)));
+        return;
+    }
+    if (IsReferenceMode(mode)) {
+        // The slot holds the address of the actual variable (already resolved through any VAR
+        // parameter by AddressOf). An OUT parameter counts as assigned only once written.
+        const std::uint32_t actual = currentAddress;
+        const std::uint16_t offset = LowerStackPointer(4);
+        PushDescriptor(variable, offset);
+        const std::uint16_t index = descriptorTop + 1;
+        descriptors[index] |= MarkedBit;
+        for (int i = 0; i < 4; ++i) {
+            stack[offset + i] = static_cast<std::uint8_t>(actual >> (8 * i));
+        }
+        if (mode == VariableMode::VarParameter) {
+            descriptors[index] |= AssignedBit;
+        }
+        return;
+    }
+
+    // A local (or the function's result): at its negative offset from the frame base.
+    const int offset =
+        static_cast<int>(frameBase) + static_cast<std::int16_t>(table.Value(variable));
+    if (stack.empty() || offset < 0 || offset + static_cast<int>(type.Size) > StackSize) {
+        Fail(ErrorNumber::ExecutionStackFull);
+    }
+    stackPointer = std::min(stackPointer, static_cast<std::uint16_t>(offset));
+    PushDescriptor(variable, static_cast<std::uint16_t>(offset));
+    InitializeLocal(variable, DataAddress::Stack(static_cast<std::uint32_t>(offset)), type);
+}
+
+void QbGesdata::InitializeLocal(std::uint16_t variable, std::uint32_t address, const TypeInfo& type)
+{
+    const Representation representation = RepresentationOf(type.Code);
+    if (representation == Representation::None) {
+        // A file variable starts closed: all its bytes zero.
+        if (std::uint8_t* bytes = Bytes(address, type.Size)) {
+            std::fill_n(bytes, type.Size, 0);
+        }
+    } else if (representation == Representation::Pointer) {
+        StorePointerNil(address);
+    }
+    if (driver.OptionB(OptionB::InitializeVariables)) {
+        const std::uint32_t saved = currentAddress;
+        currentAddress = address;
+        if (representation == Representation::None) {
+            MarkAssigned();
+        } else {
+            ClearAccumulator();
+            StoreValue(Table().TypeKey(Table().Link1(variable)));
+        }
+        currentAddress = saved;
+    }
+}
+
+void QbGesdata::CreateLocals(std::uint16_t routine)
+{
+    QbTable& table = Table();
+    // The chain lists the variables newest first; they are created in declaration order.
+    std::vector<std::uint16_t> chain;
+    std::uint16_t variable = table.NextVariable(routine);
+    for (int guard = 0; variable != 0 && guard < QbTable::MaxEntries; ++guard) {
+        chain.push_back(variable);
+        variable = table.NextVariable(variable);
+    }
+    const std::uint16_t result = routine + 1;
+    const bool resultChained = std::find(chain.begin(), chain.end(), result) != chain.end();
+    if (table.Kind(routine) == EntryKind::Function && !resultChained &&
+        table.Kind(result) == EntryKind::Variable && table.Owner(result) == routine) {
+        CreateVariable(result, 8197);
+    }
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        if (table.Kind(*it) == EntryKind::Variable && !IsParameterMode(table.Code(*it))) {
+            CreateVariable(*it, 8197);
+        }
+    }
+}
+
+void QbGesdata::MarkLocalAssigned(std::uint16_t variable)
+{
+    SetAssigned(FindInFrame(currentFrame, variable));
+}
+
+void QbGesdata::LoadFunctionResult(std::uint16_t function)
+{
+    QbTable& table = Table();
+    const std::uint16_t index = FindByNameInFrame(currentFrame, table.GetName(function));
+    if (index == 0 || !IsAssigned(index)) {
+        Fail(ErrorNumber::FunctionResultMissing);
+    }
+    const std::uint16_t type = table.TypeKey(table.Link1(DescriptorSymbol(index)));
+    currentAddress = DataAddress::Stack(DescriptorLink(index));
+    LoadValue(type);
+    Push(type);
+}
+
+std::uint16_t QbGesdata::LeaveRoutine()
+{
+    if (currentFrame == NoFrame) {
+        return NoFrame;
+    }
+    QbTable& table = Table();
+    const std::uint16_t header = currentFrame;
+    const std::uint16_t routine = DescriptorSymbol(header);
+    const std::uint16_t previous = PreviousHeader(header);
+    std::uint16_t last = header;
+    // The frame's own variables: unmarked, owned by the routine. A marked descriptor above them
+    // is a parameter of an enclosing call still being built.
+    for (std::uint16_t i = header + 1; i < previous && i < DescriptorCount; ++i) {
+        const std::uint16_t variable = DescriptorSymbol(i);
+        if (headers[i] || IsDescriptorMarked(i) || table.Owner(variable) != routine) {
+            break;
+        }
+        const std::uint8_t mode = table.Code(variable);
+        if (mode == VariableMode::OutParameter && !IsAssigned(i)) {
+            Fail(ErrorNumber::OutParameterNotAssigned);
+        }
+        const TypeInfo type = Resolve(table.TypeKey(table.Link1(variable)));
+        if (type.Code == TypeCode::Array && views != nullptr) {
+            const std::string caption =
+                RoutineCaption(routine, header) + "." + table.GetName(variable);
+            if (views->IsArrayWindowOpen(caption)) {
+                views->CloseArrayWindow(caption);
+            }
+        }
+        if (type.Code == TypeCode::Pointer && !IsReferenceMode(mode) && heap != nullptr) {
+            const std::uint32_t address = DataAddress::Stack(DescriptorLink(i));
+            if (const std::uint8_t* bytes = Bytes(address, 4)) {
+                const std::uint32_t target = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
+                                             (static_cast<std::uint32_t>(bytes[3]) << 24);
+                DropHeldReference(target, address, false);
+            }
+        }
+        last = i;
+    }
+    --depth;
+    currentFrame = previous;
+    descriptorTop = last;
+    return currentFrame;
+}
+
+void QbGesdata::UnwindAll()
+{
+    // A stopped run: frames go without the checks of a normal return, and heap cells may be
+    // left without holders.
+    ClearEvaluationStack();
+    while (currentFrame != NoFrame) {
+        const std::uint16_t previous = PreviousHeader(currentFrame);
+        descriptorTop = std::max<std::uint16_t>(descriptorTop, currentFrame);
+        currentFrame = previous;
+        depth = std::max(0, depth - 1);
+        ReleaseFrame();
+    }
+    descriptorTop = DescriptorCount - 1;
+    depth = 0;
+    stackPointer = StackSize;
+    frameBase = StackSize;
+}
+
+// Addresses and assigned flags.
+
+std::uint32_t QbGesdata::AddressOf(std::uint16_t variable)
+{
+    QbTable& table = Table();
+    if (table.Kind(variable) != EntryKind::Variable) {
+        return DataAddress::Nil;
+    }
+    const std::uint16_t owner = table.Owner(variable);
+    if (owner == 0 || table.Owner(owner) == 0) {
+        return DataAddress::Global(table.Value(variable));
+    }
+    std::uint16_t index = FindInFrame(currentFrame, variable);
+    // A variable of an enclosing routine: its nearest activation.
+    for (std::uint16_t frame = currentFrame; index == 0 && frame != NoFrame;
+         frame = PreviousHeader(frame)) {
+        if (DescriptorSymbol(frame) == owner) {
+            index = FindInFrame(frame, variable);
+        }
+    }
+    if (index == 0) {
+        return DataAddress::Nil;
+    }
+    const std::uint32_t slot = DataAddress::Stack(DescriptorLink(index));
+    if (!IsReferenceMode(table.Code(variable))) {
+        return slot;
+    }
+    const std::uint8_t* bytes = Bytes(slot, 4);
+    if (bytes == nullptr) {
+        return DataAddress::Nil;
+    }
+    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
+           (static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+QbGesdata::VariablePlace QbGesdata::PlaceOf(std::uint32_t address) const
+{
+    VariablePlace place;
+    const DataAddress::Area area = DataAddress::AreaOf(address);
+    if (area == DataAddress::Area::Global) {
+        std::uint32_t offset = 0;
+        const std::uint16_t entry = Table().VariableAt(address - DataAddress::GlobalBase, offset);
+        if (entry != 0) {
+            place.Entry = entry;
+            place.Start = address - offset;
+            place.Size = VariableSize(entry);
+        }
+    } else if (area == DataAddress::Area::Stack) {
+        const std::uint32_t offset = address - DataAddress::StackBase;
+        for (std::uint16_t i = descriptorTop + 1; i < DescriptorCount; ++i) {
+            if (headers[i]) {
+                continue;
+            }
+            const std::uint16_t entry = DescriptorSymbol(i);
+            const std::uint32_t start = DescriptorLink(i);
+            const std::uint32_t size = VariableSize(entry);
+            if (offset >= start && offset < start + std::max<std::uint32_t>(size, 1)) {
+                place.Entry = entry;
+                place.Descriptor = i;
+                place.Start = DataAddress::Stack(start);
+                place.Size = size;
+                break;
+            }
+        }
+    }
+    return place;
+}
+
+bool QbGesdata::ReadAllowed(const VariablePlace& place, std::uint32_t address) const
+{
+    if (place.Entry == 0) {
+        return true;
+    }
+    if (place.Descriptor == 0) {
+        // The global area is zero-filled at each run when variables are initialised.
+        return (Table().Aux(place.Entry) & VariableFlag::Run) != 0 ||
+               driver.OptionB(OptionB::InitializeVariables);
+    }
+    if (!IsAssigned(place.Descriptor)) {
+        return false;
+    }
+    if (address == place.Start) {
+        return true;
+    }
+    const std::uint8_t code = Resolve(Table().TypeKey(Table().Link1(place.Entry))).Code;
+    return code == TypeCode::String || code == TypeCode::Array || code == TypeCode::Record;
+}
+
+void QbGesdata::SetPlaceAssigned(const VariablePlace& place, bool assigned)
+{
+    if (place.Entry == 0) {
+        return;
+    }
+    if (place.Descriptor != 0) {
+        SetAssigned(place.Descriptor, assigned);
+        return;
+    }
+    QbTable& table = Table();
+    const std::uint16_t aux = table.Aux(place.Entry);
+    const std::uint16_t changed = assigned ? (aux | VariableFlag::Run) : (aux & ~VariableFlag::Run);
+    if (changed != aux) {
+        table.SetAux(place.Entry, changed);
+        if (views != nullptr) {
+            views->AssignedChanged(place.Start);
+        }
+    }
+}
+
+void QbGesdata::MarkAssigned()
+{
+    const DataAddress::Area area = DataAddress::AreaOf(currentAddress);
+    if (area == DataAddress::Area::Heap) {
+        if (heap != nullptr) {
+            heap->Repaint();
+        }
+        return;
+    }
+    SetPlaceAssigned(PlaceOf(currentAddress), true);
+}

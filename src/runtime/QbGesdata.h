@@ -1,0 +1,290 @@
+// The interpreter's data manager: global area, frames, descriptors, evaluation stack, accumulator.
+#pragma once
+
+#include "diagnostics/ErrorNumber.h"
+#include "runtime/DataAddress.h"
+
+#include <array>
+#include <bitset>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QbSyntaxe;
+class QbTable;
+class HeapAccess;
+class DataViewHost;
+
+// The operators of Operate, numbered as the expression parser numbers them.
+enum class Operator : std::uint8_t
+{
+    Multiply = 0,
+    Divide = 1,
+    Div = 2,
+    Mod = 3,
+    And = 4,
+    Shl = 5,
+    Shr = 6,
+    Plus = 7,
+    Minus = 8,
+    Or = 9,
+    Xor = 10,
+    In = 11,
+    LessEqual = 12,
+    NotEqual = 13,
+    Equal = 14,
+    Less = 15,
+    GreaterEqual = 16,
+    Greater = 17,
+    Power = 18
+};
+
+// How a value of a type code is held in the accumulator and on the evaluation stack.
+enum class Representation : std::uint8_t
+{
+    Integer,   // booleans, enumerations, integer codes, procedural values
+    Character, // CHAR: integer slot and a one-character string
+    Real,
+    String,
+    Set,
+    Pointer,
+    Structure, // arrays, records and the other user structures: an owned copy
+    None       // files, DATABASE, classes: cannot be evaluated
+};
+
+// A Pascal short string as it lies in memory: a length byte and up to 255 characters.
+using ShortString = std::array<std::uint8_t, 256>;
+// A set of 0..255: bit n of byte n / 8 is element n.
+using SetBits = std::array<std::uint8_t, 32>;
+
+// The value being moved between memory, the evaluation stack and the operators. Every slot keeps
+// its last value; Pop and the setters keep the integer, real and string slots in step for
+// integer-like values, so that an operand can be read as a character, a string or a real.
+struct Accumulator
+{
+    std::int32_t Integer = 0;
+    double Real = 0.0;
+    ShortString String{};
+    SetBits Set{};
+    std::uint16_t StructureType = 0;
+    std::uint16_t StructureSize = 0;
+    std::vector<std::uint8_t> Structure; // owned copy of an array or record value
+
+    void SetInteger(std::int32_t value);
+    void SetReal(double value);
+    void SetText(std::string_view text); // cut to 255 characters
+    std::string Text() const;
+    void ClearValues(); // 0, 0.0, "", [] (the structure slot is left alone)
+};
+
+// One data manager belongs to each interpreter driver, which creates it with itself and opens it
+// before every interpreted run; the areas live until the next Open, Close or destruction. It
+// reads the driver's symbol table, options and error manager at every use, since the driver
+// rebuilds the table for each run. The heap and the views are borrowed and may be absent.
+//
+// Memory is three byte areas owned here (global area, data stack, evaluation-stack data) plus
+// the heap's blocks and the typed constants' storage; every read or write goes through Locate,
+// which checks the whole range against its area, so a bad pupil pointer is a numbered error.
+class QbGesdata
+{
+  public:
+    static constexpr std::uint16_t DescriptorCount = 400; // indices 1..399; 400 is "no frame"
+    static constexpr std::uint16_t NoFrame = 400;
+    static constexpr std::uint16_t StackSize = 32000;
+    static constexpr int EvaluationEntries = 32;
+    static constexpr int EvaluationDataSize = 1502;
+    static constexpr int EvaluationDataLimit = 1243; // no entry may end beyond this offset
+    static constexpr int InitialMaximumDepth = 40;
+
+    explicit QbGesdata(QbSyntaxe& driver);
+    ~QbGesdata();
+    QbGesdata(const QbGesdata&) = delete;
+    QbGesdata& operator=(const QbGesdata&) = delete;
+
+    // Areas.
+    // Allocates the areas for a run (no global area when `globalsSize` is 0), then Reset; false
+    // when memory cannot be had.
+    bool Open(std::uint16_t globalsSize);
+    void Reset();
+    void Close();
+    bool IsOpen() const { return !stack.empty(); }
+    void SetHeap(HeapAccess* newHeap) { heap = newHeap; }       // may be null
+    void SetViews(DataViewHost* newViews) { views = newViews; } // may be null
+
+    // Empties the evaluation stack, then raises `number` (with `name` as the detail).
+    [[noreturn]] void Fail(ErrorNumber number);
+    [[noreturn]] void FailWithName(ErrorNumber number, const std::string& name);
+
+    // Registers.
+    std::uint16_t StackPointer() const { return stackPointer; }
+    void MarkStackPointer() { mark = stackPointer; }
+    std::uint16_t DescriptorTop() const { return descriptorTop; }
+    std::uint16_t CurrentFrame() const { return currentFrame; }
+    std::uint16_t FrameBase() const { return frameBase; }
+    int Depth() const { return depth; }
+    int MaximumDepth() const { return maximumDepth; }
+    std::uint32_t CurrentAddress() const { return currentAddress; }
+    void SetCurrentAddress(std::uint32_t address) { currentAddress = address; }
+
+    // Descriptors (index 1..399).
+    std::uint16_t DescriptorSymbol(std::uint16_t index) const;
+    std::uint16_t DescriptorLink(std::uint16_t index) const;
+    bool IsFrameHeader(std::uint16_t index) const;
+    bool IsAssigned(std::uint16_t index) const;
+    void SetAssigned(std::uint16_t index, bool assigned = true);
+    bool IsDescriptorMarked(std::uint16_t index) const;
+    void ClearDescriptorMark(std::uint16_t index);
+    // Clears the marks of the descriptors pushed since DescriptorTop() was `savedTop`.
+    void ClearMarksSince(std::uint16_t savedTop);
+    void PushDescriptor(std::uint16_t symbol, std::uint16_t link);
+
+    // Frames, in the calling order: MarkStackPointer, CreateVariable per actual parameter,
+    // ClearMarksSince, AllocateFrame, CreateLocals, EnterRoutine, body, LoadFunctionResult,
+    // LeaveRoutine, ReleaseFrame.
+    std::uint16_t EnterRoutine(std::uint16_t routine);
+    void AllocateFrame(int headerSize);
+    void CreateVariable(std::uint16_t variable, int tag);
+    void CreateLocals(std::uint16_t routine);
+    void MarkLocalAssigned(std::uint16_t variable);
+    void LoadFunctionResult(std::uint16_t function);
+    std::uint16_t LeaveRoutine();
+    void ReleaseFrame();
+    void UnwindAll();
+
+    // Addresses and values in memory.
+    std::uint32_t AddressOf(std::uint16_t variable);
+    // The address of a typed constant's storage.
+    static std::uint32_t TypedConstantAddress(std::uint16_t constant)
+    {
+        return DataAddress::Constant(constant, 0);
+    }
+    void LoadValue(std::uint16_t type);
+    // Returns 0 (global area), 1 (data stack), 2 (heap) or -1 (elsewhere).
+    int StoreValue(std::uint16_t type);
+    void MarkAssigned();
+    // The bytes [address, address + size), or null when they are not inside one area.
+    std::uint8_t* Bytes(std::uint32_t address, std::size_t size);
+    // Bytes, raising 207 for nil and 208 for any other address outside the areas.
+    std::uint8_t* BytesOrFail(std::uint32_t address, std::size_t size);
+
+    // Evaluation stack.
+    void Push(std::uint16_t type);
+    void Pop();
+    std::uint16_t PopType();
+    void ClearEvaluationStack();
+    int EvaluationCount() const { return evaluationCount - 1; } // values stacked
+    std::uint16_t EvaluationType(int entry) const;              // 1..EvaluationCount()
+
+    // Operators and values.
+    void Operate(Operator op, std::uint16_t resultType);
+    void Operate(int op, std::uint16_t resultType)
+    {
+        Operate(static_cast<Operator>(op), resultType);
+    }
+    bool RealsEqual(double a, double b) const;
+    void Reinterpret(std::uint16_t targetType, std::uint16_t sourceType);
+    void UndoStore(int tag, std::uint32_t address, const std::vector<std::uint8_t>& oldValue);
+    void ClearAccumulator();
+
+    // Texts for the views.
+    std::string FormatValue(std::uint32_t address, std::uint16_t type);
+    std::string RoutineCaption(std::uint16_t routine, std::uint16_t frame);
+    std::string NameOfAddress(std::uint32_t address);
+    // The evaluation-stack view's rows ("INTEGER:  3"), kept only while the view is open.
+    void SetEvaluationViewOpen(bool open);
+    const std::vector<std::string>& EvaluationRows() const { return evaluationRows; }
+
+    Accumulator Acc;
+
+    // A type resolved to what memory and the stack need: the code that decides the
+    // representation (a subrange is its host, a named copy the type it names), the type entry
+    // when there is one (0 for a bare code) and the size in memory.
+    struct TypeInfo
+    {
+        std::uint8_t Code = 0;
+        std::uint16_t Entry = 0;
+        std::uint16_t Size = 0;
+    };
+    TypeInfo Resolve(std::uint16_t type) const;
+    static Representation RepresentationOf(std::uint8_t code);
+
+  private:
+    // Where a variable lives: the owner of an address of the global area or the data stack.
+    struct VariablePlace
+    {
+        std::uint16_t Entry = 0;      // the variable's symbol entry; 0 when none
+        std::uint16_t Descriptor = 0; // its descriptor (data stack), 0 for a global
+        std::uint32_t Start = 0;      // address of its first byte
+        std::uint32_t Size = 0;
+    };
+
+    QbTable& Table() const;
+    bool IsTypeEntry(std::uint16_t type) const;
+    std::uint32_t VariableSize(std::uint16_t variable) const;
+    std::uint16_t FindInFrame(std::uint16_t frame, std::uint16_t variable) const;
+    std::uint16_t FindByNameInFrame(std::uint16_t frame, const std::string& name) const;
+    std::uint16_t FrameOfDescriptor(std::uint16_t index) const;
+    std::uint16_t PreviousHeader(std::uint16_t frame) const;
+    VariablePlace PlaceOf(std::uint32_t address) const;
+    bool ReadAllowed(const VariablePlace& place, std::uint32_t address) const;
+    void SetPlaceAssigned(const VariablePlace& place, bool assigned);
+    std::uint16_t LowerStackPointer(std::uint32_t size);
+    void StorePointerNil(std::uint32_t address);
+    void InitializeLocal(std::uint16_t variable, std::uint32_t address, const TypeInfo& type);
+    void CreateLocalChain(std::uint16_t variable);
+    std::uint16_t StringCapacity(const TypeInfo& type) const;
+    void Decode(const TypeInfo& type, const std::uint8_t* from);
+    void Encode(const TypeInfo& type, std::uint8_t* to, std::size_t room) const;
+    void DropHeldReference(std::uint32_t block, std::uint32_t from, bool mayOrphan);
+    void PopEntry(bool stepPoint);
+    void AddEvaluationRow(std::uint8_t code);
+    std::string FormatArray(std::uint32_t address, const TypeInfo& type);
+    std::string EnumerationName(std::uint16_t enumType, std::int32_t ordinal) const;
+    std::string CaptionOfPlace(const VariablePlace& place);
+    std::int32_t OperandInteger(std::uint8_t code, std::int32_t integer, double real) const;
+    void OperateSets(Operator op, const SetBits& right);
+    void OperateStrings(Operator op, const ShortString& right);
+    void OperateStructures(Operator op, std::uint16_t rightType, std::uint16_t rightSize,
+                           const std::vector<std::uint8_t>& right);
+    void OperateNumbers(Operator op, std::uint8_t leftCode, std::uint8_t rightCode,
+                        std::int32_t rightInteger, double rightReal);
+    void SetResult(bool truth);
+    void FinishArithmetic(Operator op, std::uint8_t resultCode);
+
+    QbSyntaxe& driver;
+    HeapAccess* heap = nullptr;    // may be null
+    DataViewHost* views = nullptr; // may be null
+
+    std::vector<std::uint8_t> globals;
+    std::vector<std::uint8_t> stack;
+    std::array<std::uint32_t, DescriptorCount + 1> descriptors{};
+    std::bitset<DescriptorCount + 1> headers;
+
+    std::uint16_t stackPointer = StackSize;
+    std::uint16_t mark = StackSize;
+    std::uint16_t frameBase = StackSize;
+    std::uint16_t currentFrame = NoFrame;
+    std::uint16_t descriptorTop = DescriptorCount - 1;
+    int depth = 0;
+    int maximumDepth = InitialMaximumDepth;
+    std::uint32_t currentAddress = DataAddress::Nil;
+
+    // Evaluation stack: entry n's data is [offsets[n], offsets[n + 1]); entries 1..count - 1.
+    int evaluationCount = 1;
+    std::array<std::uint16_t, EvaluationEntries + 2> entryTypes{};
+    std::array<std::uint8_t, EvaluationEntries + 2>
+        entryCodes{}; // resolved, for the representation
+    std::array<std::uint16_t, EvaluationEntries + 2> entryOffsets{};
+    std::array<std::uint8_t, EvaluationDataSize> evaluationData{};
+    // The structure copies owned by the stacked entries, by entry number.
+    std::array<std::vector<std::uint8_t>, EvaluationEntries + 2> structureCopies;
+
+    std::uint16_t lastPoppedType = 0;
+    std::uint8_t lastPoppedCode = 0;
+    std::vector<std::uint8_t> rightStructure; // Operate's right operand, reused
+
+    bool evaluationViewOpen = false;
+    std::vector<std::string> evaluationRows;
+};
