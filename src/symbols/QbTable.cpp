@@ -29,8 +29,18 @@ QbTable::QbTable(QbSyntaxe& owner) : driver(owner), entries(MaxEntries + 1) {}
 
 QbTable::~QbTable() = default;
 
+void QbTable::FreeEntries()
+{
+    for (EntryNumber e = 1; e < nextFree; ++e) {
+        entries[e].Slots.reset();
+        entries[e].Block = {};
+        entries[e].Handler = nullptr;
+    }
+}
+
 void QbTable::Reset()
 {
+    FreeEntries();
     for (EntryNumber e = 1; e < nextFree; ++e) {
         entries[e] = Entry{};
     }

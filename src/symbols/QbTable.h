@@ -142,6 +142,8 @@ class QbTable
 
     // Frees everything the entries own; next free 1, first user entry 1, no predefined types.
     void Reset();
+    // Frees the routine blocks, constant blocks and handlers the entries own; the entries stay.
+    void FreeEntries();
     // The front-end's WITH support; may be null.
     void SetWithScope(WithScope* scope) { withScope = scope; }
 
