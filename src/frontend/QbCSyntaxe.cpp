@@ -23,7 +23,7 @@ std::string Trim(const std::string& text)
 }
 } // namespace
 
-QbCSyntaxe::QbCSyntaxe(const DriverEnvironment& environment) : QbSyntaxe(environment, Language::C)
+QbCSyntaxe::QbCSyntaxe(const DriverEnvironment& env) : QbSyntaxe(env, Language::C)
 {
     Lexer = std::make_unique<QbCLexical>(*this);
     AttachLexer();

@@ -33,8 +33,8 @@ std::string FirstWord(const std::string& line)
 }
 } // namespace
 
-QbPascalSyntaxe::QbPascalSyntaxe(const DriverEnvironment& environment)
-    : QbSyntaxe(environment, Language::Pascal)
+QbPascalSyntaxe::QbPascalSyntaxe(const DriverEnvironment& env)
+    : QbSyntaxe(env, Language::Pascal)
 {
     Lexer = std::make_unique<QbPascalLexical>(*this);
     AttachLexer();
