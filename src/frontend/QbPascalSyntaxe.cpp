@@ -4,6 +4,7 @@
 #include "lexical/QbDico.h"
 #include "lexical/QbPascalLexical.h"
 #include "symbols/QbModule.h"
+#include "symbols/QbTable.h"
 
 #include <cctype>
 
@@ -38,6 +39,7 @@ QbPascalSyntaxe::QbPascalSyntaxe(const DriverEnvironment& env)
 {
     Lexer = std::make_unique<QbPascalLexical>(*this);
     AttachLexer();
+    Table->SetWithScope(this);
     Options.A |= OptionA::CaseInsensitive;
     ModuleSlots[0] = {"SYSTEM", "", static_cast<int>(ModuleClass::PSystem), 0, 4};
     ModuleSlots[1] = {"CRT", "WINCRT", static_cast<int>(ModuleClass::Crt), 0, 2};
