@@ -101,6 +101,16 @@ bool QbGesdata::IsTypeEntry(std::uint16_t type) const
            Table().Kind(type) == EntryKind::Type;
 }
 
+std::uint16_t QbGesdata::TypeArgument(std::uint16_t typeEntry) const
+{
+    return IsTypeEntry(typeEntry) ? typeEntry : Table().TypeKey(typeEntry);
+}
+
+std::uint16_t QbGesdata::TypeOfVariable(std::uint16_t variable) const
+{
+    return TypeArgument(Table().Link1(variable));
+}
+
 QbGesdata::TypeInfo QbGesdata::Resolve(std::uint16_t type) const
 {
     TypeInfo info;

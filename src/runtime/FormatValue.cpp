@@ -105,7 +105,7 @@ std::string QbGesdata::FormatArray(std::uint32_t address, const TypeInfo& type)
 {
     QbTable& table = Table();
     const std::uint16_t dimensions = table.Aux(type.Entry);
-    const std::uint8_t element = Resolve(table.TypeKey(table.Link1(type.Entry))).Code;
+    const std::uint8_t element = Resolve(TypeArgument(table.Link1(type.Entry))).Code;
     const bool shown =
         (dimensions == 1 && (element < TypeCode::Array || element == TypeCode::Record)) ||
         (dimensions == 2 && element < TypeCode::Array);

@@ -330,7 +330,7 @@ std::uint32_t QbGesdata::VariableSize(std::uint16_t variable) const
     if (IsReferenceMode(Table().Code(variable))) {
         return 4;
     }
-    return Resolve(Table().TypeKey(Table().Link1(variable))).Size;
+    return Resolve(TypeOfVariable(variable)).Size;
 }
 
 void QbGesdata::StorePointerNil(std::uint32_t address)
@@ -344,7 +344,7 @@ void QbGesdata::CreateVariable(std::uint16_t variable, int /*tag: no reverse-ste
 {
     QbTable& table = Table();
     const std::uint8_t mode = table.Code(variable);
-    const TypeInfo type = Resolve(table.TypeKey(table.Link1(variable)));
+    const TypeInfo type = Resolve(TypeOfVariable(variable));
 
     if (mode == VariableMode::ValueParameter || mode == VariableMode::ConstParameter) {
         const std::uint16_t offset = LowerStackPointer(type.Size);
@@ -355,7 +355,7 @@ void QbGesdata::CreateVariable(std::uint16_t variable, int /*tag: no reverse-ste
         if (RepresentationOf(type.Code) == Representation::Pointer) {
             StorePointerNil(currentAddress);
         }
-        StoreValue(table.TypeKey(table.Link1(variable)));
+        StoreValue(TypeOfVariable(variable));
         return;
     }
     if (IsReferenceMode(mode)) {
@@ -404,7 +404,7 @@ void QbGesdata::InitializeLocal(std::uint16_t variable, std::uint32_t address, c
             MarkAssigned();
         } else {
             ClearAccumulator();
-            StoreValue(Table().TypeKey(Table().Link1(variable)));
+            StoreValue(TypeOfVariable(variable));
         }
         currentAddress = saved;
     }
@@ -445,7 +445,7 @@ void QbGesdata::LoadFunctionResult(std::uint16_t function)
     if (index == 0 || !IsAssigned(index)) {
         Fail(ErrorNumber::FunctionResultMissing);
     }
-    const std::uint16_t type = table.TypeKey(table.Link1(DescriptorSymbol(index)));
+    const std::uint16_t type = TypeOfVariable(DescriptorSymbol(index));
     currentAddress = DataAddress::Stack(DescriptorLink(index));
     LoadValue(type);
     Push(type);
@@ -472,7 +472,7 @@ std::uint16_t QbGesdata::LeaveRoutine()
         if (mode == VariableMode::OutParameter && !IsAssigned(i)) {
             Fail(ErrorNumber::OutParameterNotAssigned);
         }
-        const TypeInfo type = Resolve(table.TypeKey(table.Link1(variable)));
+        const TypeInfo type = Resolve(TypeOfVariable(variable));
         if (type.Code == TypeCode::Array && views != nullptr) {
             const std::string caption =
                 RoutineCaption(routine, header) + "." + table.GetName(variable);
@@ -598,7 +598,7 @@ bool QbGesdata::ReadAllowed(const VariablePlace& place, std::uint32_t address) c
     if (address == place.Start) {
         return true;
     }
-    const std::uint8_t code = Resolve(Table().TypeKey(Table().Link1(place.Entry))).Code;
+    const std::uint8_t code = Resolve(TypeOfVariable(place.Entry)).Code;
     return code == TypeCode::String || code == TypeCode::Array || code == TypeCode::Record;
 }
 

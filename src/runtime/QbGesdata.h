@@ -208,6 +208,10 @@ class QbGesdata
         std::uint16_t Size = 0;
     };
     TypeInfo Resolve(std::uint16_t type) const;
+    // The type value that names a declared type entry: the entry itself when Resolve reads it as
+    // one (so that subranges keep their host and enumerations their names), else its key.
+    std::uint16_t TypeArgument(std::uint16_t typeEntry) const;
+    std::uint16_t TypeOfVariable(std::uint16_t variable) const;
     static Representation RepresentationOf(std::uint8_t code);
 
   private:

@@ -1,0 +1,234 @@
+// Frames, descriptors and assigned flags: what a routine call does to the data manager.
+#include "DataFixture.h"
+
+namespace {
+class FramesTest : public DataTest
+{
+  protected:
+    FramesTest() { integer = Predefined(TypeCode::Integer); }
+    EntryNumber integer = 0;
+};
+
+TEST_F(FramesTest, ReadingAnUnassignedLocalStopsWithItsName)
+{
+    const EntryNumber proc = Routine("PROC");
+    Local("COUNT", proc, integer, -2);
+    Open();
+    Enter(proc);
+    const EntryNumber count = table.NextVariable(proc);
+    data.SetCurrentAddress(data.AddressOf(count));
+    EXPECT_EQ(ErrorOf([&] { data.LoadValue(TypeCode::Integer); }), 202);
+    EXPECT_NE(driver->Errors->Message().find("COUNT"), std::string::npos);
+}
+
+TEST_F(FramesTest, InitializedVariablesReadZero)
+{
+    driver->SetOptionB(OptionB::InitializeVariables, true);
+    const EntryNumber proc = Routine("PROC");
+    const EntryNumber count = Local("COUNT", proc, integer, -2);
+    const EntryNumber global = Global("G", integer);
+    Open();
+    Load(global, TypeCode::Integer);
+    EXPECT_EQ(data.Acc.Integer, 0);
+    Enter(proc);
+    data.Acc.SetInteger(99);
+    Load(count, TypeCode::Integer);
+    EXPECT_EQ(data.Acc.Integer, 0);
+}
+
+TEST_F(FramesTest, GlobalsCarryTheirFlagInTheTable)
+{
+    const EntryNumber g = Global("G", integer);
+    Open();
+    data.SetCurrentAddress(data.AddressOf(g));
+    EXPECT_EQ(ErrorOf([&] { data.LoadValue(TypeCode::Integer); }), 202);
+    data.Acc.SetInteger(-1234);
+    EXPECT_EQ(data.StoreValue(TypeCode::Integer), 0);
+    EXPECT_EQ(table.Aux(g) & VariableFlag::Run, 1);
+    data.Acc.SetInteger(0);
+    data.LoadValue(TypeCode::Integer);
+    EXPECT_EQ(data.Acc.Integer, -1234);
+}
+
+TEST_F(FramesTest, AssigningOneElementAssignsTheWholeArray)
+{
+    const EntryNumber index = TypeEntry("", TypeCode::Subrange, 2);
+    const EntryNumber vector = TypeEntry("VECTOR", TypeCode::Array, 20, integer);
+    table.SetAux(vector, 1);
+    table.SetLink2(vector, index);
+    const EntryNumber proc = Routine("PROC");
+    const EntryNumber a = Local("A", proc, vector, -20);
+    Open();
+    Enter(proc);
+    const std::uint32_t start = data.AddressOf(a);
+    data.SetCurrentAddress(start + 6);
+    data.Acc.SetInteger(7);
+    EXPECT_EQ(data.StoreValue(TypeCode::Integer), 1);
+    data.SetCurrentAddress(start + 6);
+    data.LoadValue(TypeCode::Integer);
+    EXPECT_EQ(data.Acc.Integer, 7);
+    data.SetCurrentAddress(start);
+    EXPECT_EQ(ErrorOf([&] { data.LoadValue(TypeCode::Integer); }), 0);
+}
+
+TEST_F(FramesTest, ValueAndVarParametersReachTheirData)
+{
+    const EntryNumber g = Global("G", integer);
+    const EntryNumber proc = Routine("PROC");
+    const EntryNumber byValue = Local("X", proc, integer, 4, VariableMode::ValueParameter);
+    const EntryNumber byReference = Local("Y", proc, integer, 6, VariableMode::VarParameter);
+    Open();
+    data.MarkStackPointer();
+    const std::uint16_t top = data.DescriptorTop();
+    PushInteger(41);
+    data.CreateVariable(byValue, 8195);
+    data.SetCurrentAddress(data.AddressOf(g));
+    data.CreateVariable(byReference, 8195);
+    EXPECT_TRUE(data.IsDescriptorMarked(top));
+    data.ClearMarksSince(top);
+    EXPECT_FALSE(data.IsDescriptorMarked(top));
+    data.AllocateFrame(4);
+    data.CreateLocals(proc);
+    data.EnterRoutine(proc);
+
+    Load(byValue, TypeCode::Integer);
+    EXPECT_EQ(data.Acc.Integer, 41);
+    data.Acc.SetInteger(42);
+    Store(byReference, TypeCode::Integer);
+    Leave();
+
+    EXPECT_EQ(data.StackPointer(), QbGesdata::StackSize);
+    EXPECT_EQ(data.DescriptorTop(), top);
+    EXPECT_EQ(data.CurrentFrame(), QbGesdata::NoFrame);
+    Load(g, TypeCode::Integer);
+    EXPECT_EQ(data.Acc.Integer, 42);
+}
+
+TEST_F(FramesTest, RecursionDeeperThanTheMaximumStops)
+{
+    driver->SetLimits(5, 3, 100, 8);
+    const EntryNumber fact = Routine("FACT");
+    Open();
+    for (int i = 0; i < 3; ++i) {
+        Enter(fact);
+    }
+    EXPECT_EQ(data.RoutineCaption(fact, data.CurrentFrame()), "FACT.3");
+    EXPECT_EQ(ErrorOf([&] { Enter(fact); }), 215);
+}
+
+TEST_F(FramesTest, CaptionCountsActivationsFromTheSecondOn)
+{
+    const EntryNumber fact = Routine("FACT");
+    Open();
+    Enter(fact);
+    EXPECT_EQ(data.RoutineCaption(fact, data.CurrentFrame()), "FACT");
+    Enter(fact);
+    EXPECT_EQ(data.RoutineCaption(fact, data.CurrentFrame()), "FACT.2");
+    Leave();
+    EXPECT_EQ(data.RoutineCaption(fact, data.CurrentFrame()), "FACT");
+}
+
+TEST_F(FramesTest, ForbiddenRecursionStopsMutualCalls)
+{
+    driver->SetOptionA(OptionA::ForbidRecursion, true);
+    const EntryNumber ping = Routine("PING");
+    const EntryNumber pong = Routine("PONG");
+    Open();
+    Enter(ping);
+    Enter(pong);
+    EXPECT_EQ(ErrorOf([&] { Enter(ping); }), 211);
+}
+
+TEST_F(FramesTest, FunctionWithoutResultStops)
+{
+    const EntryNumber f = Routine("F", EntryKind::Function);
+    const EntryNumber result = Local("F", f, integer, -2, VariableMode::FunctionResult);
+    Open();
+    Enter(f);
+    EXPECT_EQ(ErrorOf([&] { data.LoadFunctionResult(f); }), 232);
+    data.Acc.SetInteger(120);
+    Store(result, TypeCode::Integer);
+    data.LoadFunctionResult(f);
+    Leave();
+    EXPECT_EQ(data.PopType(), TypeCode::Integer);
+    EXPECT_EQ(data.Acc.Integer, 120);
+}
+
+TEST_F(FramesTest, OutParameterMustBeWritten)
+{
+    const EntryNumber g = Global("G", integer);
+    const EntryNumber proc = Routine("PROC");
+    const EntryNumber out = Local("R", proc, integer, 4, VariableMode::OutParameter);
+    Open();
+    for (const bool written : {false, true}) {
+        data.MarkStackPointer();
+        const std::uint16_t top = data.DescriptorTop();
+        data.SetCurrentAddress(data.AddressOf(g));
+        data.CreateVariable(out, 8195);
+        data.ClearMarksSince(top);
+        data.AllocateFrame(4);
+        data.EnterRoutine(proc);
+        if (written) {
+            data.MarkLocalAssigned(out);
+            EXPECT_EQ(ErrorOf([&] { Leave(); }), 0);
+        } else {
+            EXPECT_EQ(ErrorOf([&] { data.LeaveRoutine(); }), 242);
+            data.UnwindAll();
+        }
+    }
+}
+
+TEST_F(FramesTest, DescriptorStackHolds398Descriptors)
+{
+    Open();
+    for (int i = 0; i < 398; ++i) {
+        data.PushDescriptor(0, 0);
+    }
+    EXPECT_EQ(ErrorOf([&] { data.PushDescriptor(0, 0); }), 203);
+}
+
+TEST_F(FramesTest, DataStackFullStops)
+{
+    Open();
+    int error = 0;
+    for (int i = 0; i < 9000 && error == 0; ++i) {
+        error = ErrorOf([&] { data.AllocateFrame(4); });
+    }
+    EXPECT_EQ(error, 201);
+    EXPECT_GE(data.StackPointer(), 0);
+}
+
+TEST_F(FramesTest, LocalBelowTheStackBottomStops)
+{
+    const EntryNumber proc = Routine("PROC");
+    const EntryNumber big = TypeEntry("BIG", TypeCode::Array, 30000, integer);
+    Local("A", proc, big, -30000);
+    Local("B", proc, big, -30000);
+    Open();
+    data.MarkStackPointer();
+    data.AllocateFrame(4);
+    data.CreateLocals(proc);
+    data.EnterRoutine(proc);
+    EXPECT_EQ(ErrorOf([&] {
+                  data.MarkStackPointer();
+                  data.AllocateFrame(4);
+                  data.CreateLocals(proc);
+              }),
+              201);
+}
+
+TEST_F(FramesTest, UnwindAllEmptiesEveryFrame)
+{
+    const EntryNumber proc = Routine("PROC");
+    Local("X", proc, integer, -2);
+    Open();
+    Enter(proc);
+    Enter(proc);
+    PushInteger(1);
+    data.UnwindAll();
+    EXPECT_EQ(data.CurrentFrame(), QbGesdata::NoFrame);
+    EXPECT_EQ(data.Depth(), 0);
+    EXPECT_EQ(data.StackPointer(), QbGesdata::StackSize);
+    EXPECT_EQ(data.EvaluationCount(), 0);
+}
+} // namespace
