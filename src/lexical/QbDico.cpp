@@ -197,13 +197,20 @@ void QbDico::SelectVocabulary(int vocabulary)
         vocabularies[vocabulary].Name.empty()) {
         return;
     }
-    if (vocabulary != 0 && !vocabularies[vocabulary].Loaded) {
-        for (const auto& module : modules) {
-            module->PrepareVocabulary(vocabulary);
-        }
-        vocabularies[vocabulary].Loaded = true;
-    }
+    LoadVocabulary(vocabulary);
     currentVocabulary = vocabulary;
+}
+
+void QbDico::LoadVocabulary(int vocabulary)
+{
+    if (vocabulary < 1 || vocabulary >= VocabularyCount || vocabularies[vocabulary].Name.empty() ||
+        vocabularies[vocabulary].Loaded) {
+        return;
+    }
+    for (const auto& module : modules) {
+        module->PrepareVocabulary(vocabulary);
+    }
+    vocabularies[vocabulary].Loaded = true;
 }
 
 std::uint8_t QbDico::FindVocabulary(const std::string& name) const

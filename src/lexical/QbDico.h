@@ -48,6 +48,9 @@ public:
     void ReadVocabularyNames(const std::string& fileName, const std::string& vocabulary0Name);
     void RenewVocabularyNames(const std::string& fileName, const std::string& vocabulary0Name);
     void SelectVocabulary(int vocabulary);
+    // Loads a named vocabulary's wordings into every module without making it current (the
+    // translator writes into a vocabulary that may never have been selected).
+    void LoadVocabulary(int vocabulary);
     int CurrentVocabulary() const { return currentVocabulary; }
     std::uint8_t FindVocabulary(const std::string& name) const;
     // The name; the current vocabulary's name comes with "*" before it.

@@ -17,12 +17,14 @@ int StyleField(std::uint32_t styles, int field)
 }
 } // namespace
 
-void QbTranslator::Start(const QbDico& dico, int source, std::uint32_t styles,
+void QbTranslator::Start(QbDico& dico, int source, std::uint32_t styles,
                          std::vector<std::string>& lines, int target)
 {
     queue.assign(3, Item{});
     lineBuffer.clear();
     pendingIndentation = 0;
+    dico.LoadVocabulary(source);
+    dico.LoadVocabulary(target);
     dictionary = &dico;
     sourceVocabulary = source;
     targetVocabulary = target;

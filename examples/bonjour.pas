@@ -1,0 +1,17 @@
+program Bonjour;
+{ Greets the pupil, then counts to three.
+  Re-word it with: movila translate bonjour.pas --to francais --config-dir config }
+var
+  i: integer;
+  name: string;
+begin
+  write('Your name? ');
+  readln(name);
+  writeln('Bonjour ', name, '!');
+  for i := 1 to 3 do
+    writeln(i);
+  if length(name) > 5 then
+    writeln('What a long name.')
+  else
+    writeln('A short name.');
+end.
