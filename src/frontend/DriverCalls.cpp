@@ -2,6 +2,16 @@
 #include "frontend/QbSyntaxe.h"
 
 #include "diagnostics/Exceptions.h"
+#include "lexical/QbDico.h"
+#include "lexical/QbLexical.h"
+#include "runtime/QbGesdata.h"
+#include "symbols/QbModule.h"
+#include "symbols/QbTable.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <vector>
 
 // A front-end that lacks a construct refuses it with the catalogue's own message.
 void QbSyntaxe::ParseCondition()
@@ -40,24 +50,200 @@ bool QbSyntaxe::Compatible(std::uint16_t targetType, std::uint16_t sourceType, s
     return targetType == sourceType;
 }
 
+namespace {
+bool IsParameterMode(std::uint8_t mode)
+{
+    return mode == VariableMode::ValueParameter || mode == VariableMode::VarParameter ||
+           mode == VariableMode::ConstParameter || mode == VariableMode::OutParameter;
+}
+
+// The formal parameters of a routine or of a procedural type, in declaration order: the
+// parameter entries its heading made right after its own entry (and a function's result).
+std::vector<EntryNumber> FormalParameters(const QbTable& table, EntryNumber owner)
+{
+    std::vector<EntryNumber> formals;
+    for (EntryNumber entry = owner + 1; entry != 0 && table.IsEntry(entry); ++entry) {
+        if (table.Kind(entry) != EntryKind::Variable || table.Owner(entry) != owner) {
+            break;
+        }
+        if (entry == owner + 1 && table.Kind(owner) == EntryKind::Function) {
+            continue; // the result variable
+        }
+        if (!IsParameterMode(table.Code(entry))) {
+            break;
+        }
+        formals.push_back(entry);
+    }
+    return formals;
+}
+
+std::string BaseName(const std::string& path)
+{
+    const auto separator = path.find_last_of("/\\");
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+} // namespace
+
+void QbSyntaxe::ExecuteProgram()
+{
+    if (!Data->Open(std::max(GlobalsSize, Table->GlobalSize()))) {
+        Errors->Raise(ErrorNumber::ExecutionStackFull);
+    }
+    QbModule* system = Dictionary->ModuleByName(ModuleSlots[0].Name);
+    const int vocabulary = Dictionary->CurrentVocabulary();
+    if (system != nullptr) {
+        system->BeforeRun(*this, vocabulary);
+    }
+    try {
+        // Every used unit's initialisation part first, in the order the table holds them.
+        std::vector<EntryNumber> units;
+        for (EntryNumber unit = Table->FirstUnit(); unit != 0 && units.size() < QbTable::MaxEntries;
+             unit = Table->NextUnit(unit)) {
+            if (unit != 1) {
+                units.push_back(unit);
+            }
+        }
+        std::sort(units.begin(), units.end());
+        for (const EntryNumber unit : units) {
+            ExecuteRoutineBody(unit);
+        }
+        CurrentRoutine = 1;
+        ExecuteRoutineBody(1);
+    } catch (...) {
+        if (system != nullptr) {
+            system->AfterRun(*this, vocabulary);
+        }
+        throw;
+    }
+    if (system != nullptr) {
+        system->AfterRun(*this, vocabulary);
+    }
+}
+
+// A routine call (kind 4: procedure statement, 5: function in an expression). Stepping over a
+// call (F8) runs the routine without stopping unless a breakpoint inside it stops the run.
 void QbSyntaxe::Call(int kind, std::uint16_t routine)
 {
+    const bool stepping = Stepping;
+    const bool trace = TraceViews;
+    const bool stepOver = Execute && Stepping && !StepInto;
+    if (stepOver) {
+        Stepping = false;
+        TraceViews = false;
+    }
+    SearchingLabel = false;
+    if (routine == CurrentRoutine && OptionA(OptionA::ForbidRecursion)) {
+        Errors->Raise(ErrorNumber::RecursionNotAllowed);
+    }
     ExecuteCall(kind, routine);
+    if (stepOver) {
+        Stepping = stepping || Stepping;
+        TraceViews = trace;
+        Host().RefreshViews();
+    }
 }
 
-void QbSyntaxe::ExecuteCall(int, std::uint16_t)
+// Parameters, frame, body and return, in the data manager's calling order: the actual
+// parameters become variables of the frame being built while they are read, then the frame
+// header and the locals are made, the routine entered, its body executed from its recorded
+// position, and the reader comes back right after the call.
+void QbSyntaxe::ExecuteCall(int kind, std::uint16_t routine)
 {
-    Errors->Raise(ErrorNumber::NotImplemented);
+    QbTable& table = *Table;
+    if ((table.Code(routine) & RoutineFlag::Predefined) != 0 &&
+        table.Kind(routine) != EntryKind::Type) {
+        CallPredefined(routine);
+        return;
+    }
+    if (CurrentRoutine == 1) {
+        CalledFromMain = true;
+    }
+    EntryNumber called = routine;
+    if (table.Kind(routine) == EntryKind::Type) {
+        // A call through a procedure or function variable: the current address holds the
+        // routine's entry number.
+        if (Execute) {
+            Data->LoadValue(routine);
+            called = static_cast<EntryNumber>(Data->Acc.Integer);
+            const EntryKind calledKind = table.Kind(called);
+            if (!table.IsEntry(called) ||
+                (calledKind != EntryKind::Procedure && calledKind != EntryKind::Function)) {
+                Data->Fail(table.Code(table.BaseType(routine)) == TypeCode::FunctionType
+                               ? ErrorNumber::FunctionVariableInvalid
+                               : ErrorNumber::ProceduralVariableInvalid);
+            }
+            if ((table.Code(called) & RoutineFlag::Predefined) != 0) {
+                CallPredefined(called);
+                return;
+            }
+        }
+    }
+    const EntryNumber formalOwner = Execute ? called : routine;
+    const bool hasParameters = !FormalParameters(table, formalOwner).empty();
+    std::uint16_t savedTop = 0;
+    if (Execute) {
+        Data->MarkStackPointer();
+        savedTop = Data->DescriptorTop();
+    }
+    ParseActualParameters(kind, static_cast<int>(table.Kind(called)), formalOwner, hasParameters);
+    if (!Execute) {
+        return;
+    }
+    Data->ClearMarksSince(savedTop);
+    Data->AllocateFrame((table.Code(called) & RoutineFlag::FarFrame) != 0 ? 6 : 4);
+    Data->CreateLocals(called);
+    LexicalPosition position;
+    Lexer->SavePosition(position);
+    const std::uint16_t caller = CurrentRoutine;
+    Data->EnterRoutine(called);
+    if (TraceViews) {
+        Host().RefreshViews();
+    }
+    ExecuteRoutineBody(called);
+    if (table.Kind(called) == EntryKind::Function) {
+        Data->LoadFunctionResult(called);
+    }
+    Data->LeaveRoutine();
+    if (TraceViews) {
+        Host().RefreshViews();
+    }
+    Data->ReleaseFrame();
+    CurrentRoutine = caller;
+    Lexer->RestorePosition(position);
 }
 
-void QbSyntaxe::CallPredefined(std::uint16_t)
+// The handler stored in the routine's entry by its module reads the arguments and, executing,
+// performs the routine.
+void QbSyntaxe::CallPredefined(std::uint16_t routine)
 {
-    Errors->Raise(ErrorNumber::NotImplemented);
+    const QbTable::RoutineHandler handler = Table->Handler(routine);
+    if (!handler) {
+        Errors->Raise(ErrorNumber::NotImplemented);
+    }
+    handler(*this, routine);
 }
 
-void QbSyntaxe::ParseActualParameters(int, int, std::uint16_t, bool)
+// "(" actual { "," actual } ")" for the formals of `routine`. Each actual is read by the
+// front-end's slot (a value on the evaluation stack, or a variable's address as the data
+// manager's current address) and, executing, becomes the formal's variable in the frame being
+// built.
+void QbSyntaxe::ParseActualParameters(int, int, std::uint16_t routine, bool hasParameters)
 {
-    Errors->Raise(ErrorNumber::NotImplemented);
+    if (!hasParameters) {
+        return;
+    }
+    const std::vector<EntryNumber> formals = FormalParameters(*Table, routine);
+    Lexer->ExpectSymbol("(");
+    for (std::size_t i = 0; i < formals.size(); ++i) {
+        if (i > 0) {
+            Lexer->ExpectSymbol(",");
+        }
+        ParseActualParameter(formals[i]);
+        if (Execute) {
+            Data->CreateVariable(formals[i], 8195);
+        }
+    }
+    Lexer->ExpectSymbol(")");
 }
 
 TypePair QbSyntaxe::EvaluateForView()
@@ -67,6 +253,7 @@ TypePair QbSyntaxe::EvaluateForView()
     ++ViewEvaluations;
     try {
         const TypePair type = ParseExpression();
+        Data->Pop();
         --ViewEvaluations;
         Execute = executing;
         return type;
@@ -77,9 +264,34 @@ TypePair QbSyntaxe::EvaluateForView()
     }
 }
 
-bool QbSyntaxe::ShowPosition(std::uint16_t, int, int)
+// Positions the reader on a routine's text. A routine of a unit read from its own source has
+// that source opened on top of the reader stack; the caller closes it when the routine ends.
+bool QbSyntaxe::ShowPosition(std::uint16_t routine, int line, int column)
 {
-    Errors->Raise(ErrorNumber::NotImplemented);
+    if (routine == 0) {
+        routine = CurrentRoutine;
+    }
+    bool changed = false;
+    const EntryNumber unit = Table->Outermost(routine);
+    if (unit > 1 && Table->Kind(unit) == EntryKind::Procedure) {
+        const std::string name = Table->GetName(unit);
+        std::string current = BaseName(Lexer->SourceName(true));
+        std::string wanted = name;
+        for (char& ch : wanted) {
+            ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        }
+        if (current != wanted) {
+            if (!Lexer->OpenSource("+" + name)) {
+                Errors->RaiseWith(ErrorNumber::CannotOpenInclude, name);
+            }
+            changed = true;
+        }
+    }
+    Lexer->Reposition(line, column);
+    if (Stepping || TraceViews) {
+        Host().ShowLine(Lexer->SourceName(false), line, column);
+    }
+    return changed;
 }
 
 void QbSyntaxe::UseUnit(const std::string&)

@@ -81,13 +81,6 @@ void QbPascalSyntaxe::ParseMainBlock()
     }
 }
 
-void QbPascalSyntaxe::ExecuteRoutineBody(std::uint16_t)
-{
-    // The statement interpreter re-reads routine bodies from their recorded positions; until it
-    // is there, asking for an execution is refused with the catalogue's own message.
-    Errors->Raise(ErrorNumber::NotImplemented);
-}
-
 int QbPascalSyntaxe::HeadingKind(const std::string& word)
 {
     const std::string upper = UpperCase(word);

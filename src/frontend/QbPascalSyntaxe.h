@@ -5,6 +5,7 @@
 #include "symbols/QbTable.h"
 
 #include <array>
+#include <cstdint>
 
 // The driver for Pascal programs, units and models texts. Reads source upper-cased (option A
 // 4096) and offers SYSTEM, CRT and GRAPH to USES. There is no syntax tree: each routine below
@@ -79,6 +80,25 @@ public:
     void AnchorLabel(EntryNumber label);
     // Reads one statement with Execute off, then restores it.
     void SkipStatement();
+    // The statement part of a block, called by the block reader with BEGIN (word 9) as the
+    // current token: records in `routine`'s slots 9-10 where the first statement starts and in
+    // slots 11-12 where the closing END stands, reading the statements in between.
+    void ParseStatementPart(EntryNumber routine);
+    // The 1-based line and the column at which Reposition re-reads the current token.
+    void TokenPosition(int& line, int& column) const;
+    // Statement-family helpers.
+    void ParseProceduralCall(TypePair target);
+    void PassLoop(int& passes);
+    EntryNumber ForLimitVariable(EntryNumber control);
+    bool InTypeRange(std::uint16_t type, std::int32_t value) const;
+    std::uint8_t ResolvedCode(std::uint16_t type) const;
+    // The WithStack index of the record holding the field FindWithField found last; a variable
+    // reference takes that record's address from WithStack[WithFieldIndex].Address.
+    int WithFieldIndex = 0;
+    // Routine bodies being executed, and where the host stack stood when the outermost began:
+    // an interpreted recursion deeper than the host stack allows is error 201, never a crash.
+    int BodyNesting = 0;
+    std::uintptr_t StackStart = 0;
 
     // Expressions (PascalExpressions.cpp).
     TypePair ParseRelation();

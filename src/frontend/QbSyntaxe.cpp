@@ -117,6 +117,9 @@ int QbSyntaxe::Run(const std::string& mainName, int mode)
     }
     Messages.clear();
     reportSourceName.clear();
+    Halted = false;
+    Escaped = false;
+    HaltCode = 0;
 
     try {
         PrepareRun(mode);
@@ -130,11 +133,15 @@ int QbSyntaxe::Run(const std::string& mainName, int mode)
             Errors->RaiseWith(ErrorNumber::CannotOpenInclude, shown);
         }
         if (Execute) {
-            ExecuteRoutineBody(1);
+            ExecuteProgram();
         } else {
             ParseProgram();
         }
-    } catch (const HaltExcept&) {
+    } catch (const HaltExcept& halt) {
+        Halted = !halt.IsEscape();
+        Escaped = halt.IsEscape();
+        HaltCode = halt.ExitCode;
+        Data->UnwindAll();
         reportSourceName = Lexer->SourceName(false);
         Host().ShowLine(reportSourceName, Lexer->LineNumber(), Lexer->Column());
     } catch (const InterpExcept&) {

@@ -16,6 +16,7 @@ class QbDico;
 class QbModule;
 class QbTable;
 class QbGesdata;
+class ConsoleHost;
 
 // What a parsing routine returns for an expression or a reference: the type (a type code for
 // the predefined scalar types, a type entry for structured and named types) and the subtype
@@ -31,6 +32,7 @@ struct SignedArgument
 {
     std::uint16_t Type = 0;
     std::uint32_t Value = 0; // a value, or an address for a variable argument
+    std::string Text;        // the value of a string argument ("s")
 };
 
 enum class Language : std::uint8_t
@@ -49,6 +51,9 @@ struct DriverEnvironment
     bool HasMainWindow = false;       // false on the terminal: stamps are not checked either
     SourceText* Pages = nullptr;      // open editor pages; may be null
     RunHost* Host = nullptr;          // may be null: runs are then silent
+    // Keyboard and text screen of the programs run; may be null: output then goes to
+    // OutputText and reading finds no input.
+    ConsoleHost* Console = nullptr;
 };
 
 // A predefined unit a USES clause can name.
@@ -192,6 +197,11 @@ public:
     std::uint8_t UnitKind = 2; // 1 unit, 2 program, 3 models text
     std::uint32_t RandomSeed = 0;
     std::string OutputText;
+    // How the last run ended by a signal: the program's HALT (with its code) or the user's
+    // cancel.
+    bool Halted = false;
+    bool Escaped = false;
+    int HaltCode = 0;
     std::vector<std::string> Messages;
     int LexerMode = -1;
 
@@ -207,6 +217,9 @@ protected:
 
 private:
     void ParseProgram();
+    // Execution of a checked program: data areas, SYSTEM's run hooks, unit initialisations,
+    // then the program's body (DriverCalls.cpp).
+    void ExecuteProgram();
 
     DriverEnvironment environment;
     Language language;

@@ -1,0 +1,817 @@
+// Pascal statements: statement lists, assignments, procedure calls, IF, WHILE, REPEAT, FOR, CASE,
+// WITH, GOTO and labels, INLINE, and the execution of a routine body.
+#include "frontend/QbPascalSyntaxe.h"
+
+#include "diagnostics/Exceptions.h"
+#include "frontend/PascalWords.h"
+#include "lexical/QbLexical.h"
+#include "runtime/QbGesdata.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+// Gives a counter back its value when a statement ends, also when a GOTO, EXIT or error unwinds
+// through it.
+class RestoreOnExit
+{
+  public:
+    explicit RestoreOnExit(int& restored) : counter(restored), saved(restored) {}
+    ~RestoreOnExit() { counter = saved; }
+    int Saved() const { return saved; }
+    RestoreOnExit(const RestoreOnExit&) = delete;
+    RestoreOnExit& operator=(const RestoreOnExit&) = delete;
+
+  private:
+    int& counter;
+    int saved;
+};
+
+bool IsOrdinalCode(std::uint8_t code)
+{
+    return code < TypeCode::Real;
+}
+
+bool IsIntegerCode(std::uint8_t code)
+{
+    return code >= TypeCode::Byte && code <= TypeCode::Longint;
+}
+} // namespace
+
+// Helpers.
+
+void QbPascalSyntaxe::TokenPosition(int& line, int& column) const
+{
+    // The error manager's token start is 0-based for the line; its column is the 1-based column
+    // of the token's first character, which is where Reposition starts reading again.
+    int startLine = 0;
+    int startColumn = 0;
+    Lexer->TokenStart(startLine, startColumn);
+    line = startLine + 1;
+    column = std::max(startColumn, 1);
+}
+
+std::uint8_t QbPascalSyntaxe::ResolvedCode(std::uint16_t type) const
+{
+    return Data->Resolve(type).Code;
+}
+
+bool QbPascalSyntaxe::InTypeRange(std::uint16_t type, std::int32_t value) const
+{
+    const QbGesdata::TypeInfo info = Data->Resolve(type);
+    if (info.Entry != 0) {
+        const EntryNumber base = Table->BaseType(info.Entry);
+        return Table->InRange(base, value);
+    }
+    switch (info.Code) {
+    case TypeCode::Boolean:
+        return value == 0 || value == 1;
+    case TypeCode::Char:
+    case TypeCode::Byte:
+        return value >= 0 && value <= 255;
+    case TypeCode::Integer:
+        return value >= -32768 && value <= 32767;
+    case TypeCode::Word:
+        return value >= 0 && value <= 65535;
+    default:
+        return true;
+    }
+}
+
+// A pass through a loop body; the MaxPasses-th one is error 239 unless passes are unlimited.
+void QbPascalSyntaxe::PassLoop(int& passes)
+{
+    if (OptionB(OptionB::UnlimitedPasses)) {
+        return;
+    }
+    if (passes <= 1) {
+        Errors->Raise(ErrorNumber::TooManyPasses);
+    }
+    --passes;
+}
+
+void QbPascalSyntaxe::SkipStatement()
+{
+    const bool executing = Execute;
+    Execute = false;
+    ParseStatement();
+    // A GOTO search that found its label inside the statement goes on executing after it.
+    Execute = executing || Execute;
+}
+
+// statement-part = BEGIN statement-list
+void QbPascalSyntaxe::ParseStatementPart(EntryNumber routine)
+{
+    Lexer->ExpectWord(PascalWord::Begin);
+    int line = 0;
+    int column = 0;
+    TokenPosition(line, column);
+    Table->SetSlot(routine, RoutineSlot::BodyStartLine, static_cast<std::uint16_t>(line));
+    Table->SetSlot(routine, RoutineSlot::BodyStartColumn, static_cast<std::uint16_t>(column));
+    ParseStatementList(true);
+    Table->SetSlot(routine, RoutineSlot::BodyEndLine, static_cast<std::uint16_t>(BodyEndLine));
+    Table->SetSlot(routine, RoutineSlot::BodyEndColumn, static_cast<std::uint16_t>(BodyEndColumn));
+}
+
+// statement-list = statement { ";" statement } END
+// Executing, a step point comes before every statement and, for a body or a BEGIN block, once
+// more on the END so that the pupil sees the block close.
+void QbPascalSyntaxe::ParseStatementList(bool body)
+{
+    for (;;) {
+        if (Execute) {
+            StepPoint();
+            if (TraceViews) {
+                Host().RefreshViews();
+            }
+        }
+        ParseStatement();
+        if (!Lexer->AcceptSymbol(";")) {
+            break;
+        }
+    }
+    if (Execute && body) {
+        StepPoint();
+    }
+    TokenPosition(BodyEndLine, BodyEndColumn);
+    Lexer->ExpectWord(PascalWord::End);
+}
+
+// statement = [label ":"] ( compound | IF | WHILE | REPEAT | FOR | CASE | GOTO | WITH | INLINE
+//             | procedure-call | assignment | empty )
+void QbPascalSyntaxe::ParseStatement()
+{
+    ParseDepthGuard guard(*this);
+    if (Execute && Host().EscapePending()) {
+        throw HaltExcept("escape");
+    }
+    if (Lexer->TokenText() == ";" || Lexer->IsWord(PascalWord::End) ||
+        (RepeatDepth > 0 && Lexer->IsWord(PascalWord::Until))) {
+        return;
+    }
+    if (Lexer->AcceptWord(PascalWord::Begin)) {
+        ParseStatementList(true);
+    } else if (Lexer->AcceptWord(PascalWord::If)) {
+        ParseIf();
+    } else if (Lexer->AcceptWord(PascalWord::While)) {
+        ParseWhile();
+    } else if (Lexer->AcceptWord(PascalWord::Repeat)) {
+        ParseRepeat();
+    } else if (Lexer->AcceptWord(PascalWord::For)) {
+        ParseFor();
+    } else if (Lexer->AcceptWord(PascalWord::Case)) {
+        ParseCase();
+    } else if (Lexer->AcceptWord(PascalWord::Goto)) {
+        ParseGoto();
+    } else if (Lexer->AcceptWord(PascalWord::With)) {
+        ParseWith();
+    } else if (Lexer->AcceptWord(PascalWord::Inline)) {
+        ParseInline();
+    } else {
+        const std::string name = Lexer->TokenText();
+        EntryNumber label = 0;
+        if (Lexer->IsIdentifierStart(name.empty() ? ' ' : name[0]) &&
+            Table->Lookup(name, EntryKind::Label, label, CurrentRoutine)) {
+            AnchorLabel(label);
+            Lexer->NextToken();
+            Lexer->ExpectSymbol(":");
+            ParseStatement();
+            return;
+        }
+        EntryNumber procedure = 0;
+        EntryNumber function = 0;
+        const bool isProcedure =
+            Table->Lookup(name, EntryKind::Procedure, procedure, CurrentRoutine);
+        const bool isFunction = Table->Lookup(name, EntryKind::Function, function, CurrentRoutine);
+        // A routine of the pupil's own unit is nearer than one of a used unit, and a deeper one
+        // nearer than an enclosing one.
+        const auto nearness = [this](EntryNumber routine) {
+            const EntryNumber owner = Table->Owner(routine);
+            return Table->Outermost(owner) == Table->Outermost(CurrentRoutine)
+                       ? Table->Depth(owner) + 1
+                       : 0;
+        };
+        if (isProcedure && (!isFunction || nearness(procedure) >= nearness(function))) {
+            Lexer->NextToken();
+            Call(4, procedure);
+        } else {
+            ParseAssignment(0);
+        }
+    }
+}
+
+// assignment = variable-reference ":=" expression
+// A reference of procedural type followed by no assignment symbol is a call through it.
+void QbPascalSyntaxe::ParseAssignment(EntryNumber)
+{
+    const TypePair target = ParseVariableReference(ReferenceContext::Target);
+    const std::uint32_t address = Data->CurrentAddress();
+    const std::uint8_t targetCode = ResolvedCode(target.Type);
+    if (targetCode == TypeCode::ProcedureType || targetCode == TypeCode::FunctionType) {
+        const std::string assignWord = Word(PascalWord::Assign);
+        const bool assigning = assignWord.empty() ? Lexer->TokenText() == ":"
+                                                  : Lexer->TokenText() == assignWord.substr(0, 1) ||
+                                                        Lexer->IsWord(PascalWord::Assign);
+        if (!assigning) {
+            ParseProceduralCall(target);
+            return;
+        }
+    }
+    Lexer->ExpectCompound(PascalWord::Assign);
+    const TypePair source = ParseExpression();
+    if (!Compatible(target.Type, source.Type, target.Subtype, source.Subtype, Data->Acc.Integer,
+                    0)) {
+        Errors->Raise(ErrorNumber::ExpressionTypeNotCompatibleTypeAffectation);
+    }
+    if (!Execute) {
+        return;
+    }
+    Data->PopType();
+    if (IsOrdinalCode(targetCode) && targetCode != TypeCode::Longint &&
+        OptionC(OptionC::CheckOrdinalLimits) && !InTypeRange(target.Type, Data->Acc.Integer)) {
+        Data->Fail(ErrorNumber::InvalidValue);
+    }
+    if (ResolvedCode(source.Type) != TypeCode::Real && targetCode == TypeCode::Real) {
+        Data->Acc.SetReal(static_cast<double>(Data->Acc.Integer));
+    }
+    Data->SetCurrentAddress(address);
+    Data->StoreValue(target.Type);
+}
+
+// A statement naming a procedure variable: executing, the routine it holds is called.
+void QbPascalSyntaxe::ParseProceduralCall(TypePair target)
+{
+    const QbGesdata::TypeInfo info = Data->Resolve(target.Type);
+    Call(4, info.Entry != 0 ? info.Entry : target.Type);
+}
+
+// IF condition THEN statement [ELSE statement] [closing word 96]
+void QbPascalSyntaxe::ParseIf()
+{
+    ParseCondition();
+    Lexer->ExpectWord(PascalWord::Then);
+    const bool executing = Execute;
+    bool taken = true;
+    if (executing) {
+        Data->Pop();
+        taken = Data->Acc.Integer != 0;
+    }
+    const auto branch = [this](bool run) {
+        if (run) {
+            if (Execute && !Lexer->IsWord(PascalWord::Begin)) {
+                StepPoint();
+            }
+            ParseStatement();
+        } else {
+            SkipStatement();
+        }
+    };
+    // Not executing, both branches are read with Execute off; a GOTO search that finds its
+    // label in the THEN branch turns execution on, and the ELSE branch is then skipped.
+    if (!Lexer->IsWord(PascalWord::Else)) {
+        branch(executing && taken);
+    }
+    if (Lexer->AcceptWord(PascalWord::Else)) {
+        branch(executing && !taken);
+    }
+    Lexer->ExpectWord(PascalWord::Closing2);
+}
+
+// WHILE condition DO statement [closing word 95]
+// Executing, the condition is read again from its saved position after each pass; the last
+// reading of the body is done without execution, which moves the reader past the statement.
+void QbPascalSyntaxe::ParseWhile()
+{
+    const bool executing = Execute;
+    LexicalPosition condition;
+    int passes = Options.MaxPasses;
+    if (executing) {
+        Lexer->SavePosition(condition);
+    }
+    for (;;) {
+        ParseCondition();
+        Lexer->ExpectWord(PascalWord::WhileDo);
+        bool go = false;
+        if (executing) {
+            Data->Pop();
+            go = Data->Acc.Integer != 0;
+        }
+        if (go) {
+            ParseStatement();
+        } else {
+            SkipStatement();
+        }
+        Lexer->ExpectWord(PascalWord::Closing1);
+        if (!executing || !go) {
+            return;
+        }
+        PassLoop(passes);
+        Lexer->RestorePosition(condition);
+    }
+}
+
+// REPEAT statement { ";" statement } UNTIL condition
+void QbPascalSyntaxe::ParseRepeat()
+{
+    RestoreOnExit depth(RepeatDepth);
+    ++RepeatDepth;
+    const bool executing = Execute;
+    LexicalPosition body;
+    int passes = Options.MaxPasses;
+    if (executing) {
+        Lexer->SavePosition(body);
+    }
+    for (;;) {
+        for (;;) {
+            if (Execute) {
+                StepPoint();
+            }
+            ParseStatement();
+            if (!Lexer->AcceptSymbol(";")) {
+                break;
+            }
+        }
+        Lexer->ExpectWord(PascalWord::Until);
+        ParseCondition();
+        if (!executing) {
+            return;
+        }
+        Data->Pop();
+        if (Data->Acc.Integer != 0) {
+            return;
+        }
+        Lexer->RestorePosition(body);
+        PassLoop(passes);
+    }
+}
+
+// The hidden variable "<control>~end" that keeps a FOR loop's final value, declared on first use
+// in the routine that owns the control variable and placed after its other data.
+EntryNumber QbPascalSyntaxe::ForLimitVariable(EntryNumber control)
+{
+    const EntryNumber routine = Table->Owner(control);
+    const std::string name = Table->GetName(control) + "~end";
+    EntryNumber limit = 0;
+    if (Table->FindInBlock(name, EntryKind::Variable, routine, limit)) {
+        return limit;
+    }
+    const EntryNumber type = Table->Link1(control);
+    const std::uint16_t size = Data->Resolve(Table->TypeKey(type)).Size;
+    limit = Table->Declare(name, EntryKind::Variable, routine);
+    Table->SetLink1(limit, type);
+    Table->SetCode(limit, VariableMode::Plain);
+    if (routine == 1 || Table->Owner(routine) == 0) {
+        // A global: at the end of the global area, which grows by its size.
+        const std::uint16_t offset = Table->Value(1);
+        Table->SetValue(limit, offset);
+        Table->SetValue(1, static_cast<std::uint16_t>(offset + size));
+        GlobalsSize = Table->Value(1);
+    } else {
+        // A local: below the lowest local of the routine.
+        int lowest = 0;
+        for (EntryNumber v = Table->NextVariable(routine); v != 0; v = Table->NextVariable(v)) {
+            const std::uint8_t mode = Table->Code(v);
+            if (mode == VariableMode::Plain || mode == VariableMode::FunctionResult) {
+                lowest =
+                    std::min(lowest, static_cast<int>(static_cast<std::int16_t>(Table->Value(v))));
+            }
+        }
+        Table->SetValue(limit,
+                        static_cast<std::uint16_t>(static_cast<std::int16_t>(lowest - size)));
+        Table->SetValue(routine, static_cast<std::uint16_t>(Table->Value(routine) + size));
+    }
+    Table->PushVariable(routine, limit);
+    return limit;
+}
+
+// FOR variable ":=" start (TO | DOWNTO) final DO statement
+// The control variable never moves beyond the final value: when it reaches it, the body is read
+// once more without execution, which ends the statement.
+void QbPascalSyntaxe::ParseFor()
+{
+    const std::string name = Lexer->ExpectIdentifier();
+    EntryNumber control = 0;
+    if (!Table->Lookup(name, EntryKind::Variable, control, CurrentRoutine)) {
+        Errors->Raise(ErrorNumber::VariableIterationNotDeclared);
+    }
+    if (Table->Owner(control) != CurrentRoutine || Table->Code(control) != VariableMode::Plain) {
+        Errors->Raise(ErrorNumber::VariableIterationLocal);
+    }
+    const EntryNumber controlType = Table->Link1(control);
+    const TypePair target{Table->TypeKey(controlType), Table->TypeKey(controlType) != controlType
+                                                           ? controlType
+                                                           : EntryNumber{0}};
+    const std::uint8_t code = ResolvedCode(target.Type);
+    if (!IsOrdinalCode(code)) {
+        Errors->Raise(ErrorNumber::VariableIterationInteger);
+    }
+    const bool executing = Execute;
+    const std::uint32_t controlAddress = executing ? Data->AddressOf(control) : 0;
+
+    // Start and final values: ordinal (34) and compatible with the variable (33).
+    const auto readBound = [&]() {
+        const TypePair bound = ParseExpression();
+        if (!IsOrdinalCode(ResolvedCode(bound.Type))) {
+            Errors->Raise(ErrorNumber::ExpressionOrdinal);
+        }
+        if (!Compatible(target.Type, bound.Type, target.Subtype, bound.Subtype, Data->Acc.Integer,
+                        0)) {
+            Errors->Raise(ErrorNumber::ExpressionNotCompatibleTypeVariable);
+        }
+    };
+    const auto store = [&](std::uint32_t address) {
+        Data->PopType();
+        if (OptionC(OptionC::CheckOrdinalLimits) && code != TypeCode::Longint &&
+            !InTypeRange(target.Type, Data->Acc.Integer)) {
+            Data->Fail(ErrorNumber::InvalidValue);
+        }
+        Data->Acc.SetInteger(Data->Acc.Integer);
+        Data->SetCurrentAddress(address);
+        Data->StoreValue(target.Type);
+    };
+    const auto load = [&](std::uint32_t address) {
+        Data->SetCurrentAddress(address);
+        Data->LoadValue(target.Type);
+        return Data->Acc.Integer;
+    };
+
+    Lexer->ExpectCompound(PascalWord::ForAssign);
+    readBound();
+    if (executing) {
+        store(controlAddress);
+    }
+    bool up = true;
+    if (!Lexer->AcceptWord(PascalWord::To)) {
+        Lexer->ExpectWord(PascalWord::Downto);
+        up = false;
+    }
+    readBound();
+    const EntryNumber limit = ForLimitVariable(control);
+    std::uint32_t limitAddress = 0;
+    if (executing) {
+        limitAddress = Data->AddressOf(limit);
+        store(limitAddress);
+    }
+    Lexer->ExpectWord(PascalWord::ForDo);
+    LexicalPosition body;
+    int passes = Options.MaxPasses;
+    if (executing) {
+        Lexer->SavePosition(body);
+    }
+    // -1 the variable has not reached the limit, 0 it equals it, 1 it is beyond it.
+    const auto compare = [&]() {
+        const std::int32_t value = load(controlAddress);
+        const std::int32_t final = load(limitAddress);
+        if (value == final) {
+            return 0;
+        }
+        return (value < final) == up ? -1 : 1;
+    };
+    int cmp = executing ? compare() : 1;
+    for (;;) {
+        if (executing && cmp != 1) {
+            ParseStatement();
+        } else {
+            SkipStatement();
+        }
+        if (!executing || cmp == 1) {
+            return;
+        }
+        Lexer->RestorePosition(body);
+        cmp = compare();
+        if (cmp == 0) {
+            cmp = 1;
+            continue;
+        }
+        const std::int32_t value = load(controlAddress) + (up ? 1 : -1);
+        Data->Acc.SetInteger(value);
+        Data->SetCurrentAddress(controlAddress);
+        Data->StoreValue(target.Type);
+        PassLoop(passes);
+        cmp = compare();
+    }
+}
+
+// CASE selector OF { labels ":" statement ";" } [ELSE statement [";"]] END
+void QbPascalSyntaxe::ParseCase()
+{
+    const TypePair selector = ParseExpression();
+    if (!IsOrdinalCode(ResolvedCode(selector.Type))) {
+        Errors->Raise(ErrorNumber::ExpressionOrdinal);
+    }
+    Lexer->ExpectWord(PascalWord::CaseOf);
+    const bool executing = Execute;
+    std::int32_t value = 0;
+    if (executing) {
+        Data->PopType();
+        value = Data->Acc.Integer;
+    }
+    bool done = false;
+    const auto arm = [&](bool matches) {
+        if (executing && matches && !done) {
+            StepPoint();
+            ParseStatement();
+            done = true;
+        } else {
+            SkipStatement();
+        }
+    };
+    const auto readLabel = [&]() {
+        const TypePair type = ParseConstant(true);
+        if (!Compatible(selector.Type, type.Type, selector.Subtype, type.Subtype, Data->Acc.Integer,
+                        0)) {
+            Errors->Raise(ErrorNumber::ExpressionNotCompatibleTypeVariable);
+        }
+        return Data->Acc.Integer;
+    };
+    while (!Lexer->IsWord(PascalWord::CaseElse) && !Lexer->IsWord(PascalWord::CaseEnd)) {
+        bool matches = false;
+        {
+            const bool wasConstant = ConstantContext;
+            ConstantContext = true;
+            do {
+                const std::int32_t low = readLabel();
+                std::int32_t high = low;
+                if (Lexer->AcceptSymbol(".")) {
+                    Lexer->ExpectSymbol(".");
+                    high = readLabel();
+                }
+                matches = matches || (value >= low && value <= high);
+            } while (Lexer->AcceptSymbol(","));
+            ConstantContext = wasConstant;
+        }
+        Lexer->ExpectSymbol(":");
+        arm(matches);
+        if (!Lexer->AcceptSymbol(";")) {
+            break;
+        }
+    }
+    if (!Lexer->IsWord(PascalWord::CaseEnd)) {
+        Lexer->ExpectWord(PascalWord::CaseElse);
+        arm(true);
+        Lexer->AcceptSymbol(";");
+    }
+    Lexer->ExpectWord(PascalWord::CaseEnd);
+}
+
+// WITH record-reference { "," record-reference } DO statement
+void QbPascalSyntaxe::ParseWith()
+{
+    RestoreOnExit depth(WithDepth);
+    do {
+        const TypePair type = ParseVariableReference(ReferenceContext::Plain);
+        const QbGesdata::TypeInfo info = Data->Resolve(type.Type);
+        if (info.Code != TypeCode::Record || info.Entry == 0) {
+            Errors->Raise(ErrorNumber::RecordTypeExpected);
+        }
+        if (WithDepth > MaxWithDepth) {
+            Errors->Raise(ErrorNumber::TooManyVariablesAbbreviated);
+        }
+        WithStack[static_cast<std::size_t>(WithDepth)] = {info.Entry,
+                                                          Execute ? Data->CurrentAddress() : 0};
+        ++WithDepth;
+    } while (Lexer->AcceptSymbol(","));
+    Lexer->ExpectWord(PascalWord::WithDo);
+    ParseStatement();
+}
+
+bool QbPascalSyntaxe::FindWithField(std::string_view name, EntryNumber routine, EntryNumber& field)
+{
+    const int floor = std::max<int>(1, Table->Slot(routine, RoutineSlot::WithDepth));
+    for (int i = WithDepth - 1; i >= floor && i <= MaxWithDepth; --i) {
+        const EntryNumber record = WithStack[static_cast<std::size_t>(i)].RecordType;
+        EntryNumber found = 0;
+        if (Table->ChainFind(name, Table->Link2(record), found)) {
+            field = found;
+            WithFieldIndex = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+void QbPascalSyntaxe::StoreWithDepth(EntryNumber routine)
+{
+    Table->SetSlot(routine, RoutineSlot::WithDepth, static_cast<std::uint16_t>(WithDepth));
+}
+
+// GOTO label
+// Executing, the routine's body is read again from its start without execution until the label
+// is met (ExecuteRoutineBody catches the signal).
+void QbPascalSyntaxe::ParseGoto()
+{
+    if (OptionB(OptionB::ForbidLabels)) {
+        Errors->Raise(ErrorNumber::LabelsNotAllowed);
+    }
+    const std::string name = Lexer->TokenText();
+    EntryNumber label = 0;
+    if (!Table->Lookup(name, EntryKind::Label, label, CurrentRoutine)) {
+        Errors->Raise(ErrorNumber::LabelNotDeclared);
+    }
+    if (Table->Owner(label) != CurrentRoutine) {
+        Errors->Raise(ErrorNumber::UseLabelOutsideDeclarationProcedure);
+    }
+    if (!Execute) {
+        Lexer->NextToken();
+        return;
+    }
+    const auto line = static_cast<std::int16_t>(Table->Value(label));
+    if (line < 0) {
+        Errors->Raise(ErrorNumber::LabelNotDeclared);
+    }
+    GotoLine = line;
+    GotoColumn = Table->Aux(label);
+    Execute = false;
+    SearchingLabel = true;
+    throw GotoExcept("goto");
+}
+
+// A label placed before a statement. Reading the text again (an execution, a GOTO search) meets
+// the label where it was anchored; anchoring it anywhere else is error 27.
+void QbPascalSyntaxe::AnchorLabel(EntryNumber label)
+{
+    if (OptionB(OptionB::ForbidLabels)) {
+        Errors->Raise(ErrorNumber::LabelsNotAllowed);
+    }
+    if (Table->Owner(label) != CurrentRoutine) {
+        Errors->Raise(ErrorNumber::UseLabelOutsideDeclarationProcedure);
+    }
+    int line = 0;
+    int column = 0;
+    TokenPosition(line, column);
+    if (SearchingLabel) {
+        if (line == GotoLine && column == GotoColumn) {
+            SearchingLabel = false;
+            Execute = true;
+        }
+        return;
+    }
+    const auto anchored = static_cast<std::int16_t>(Table->Value(label));
+    if (anchored >= 0 && (anchored != line || Table->Aux(label) != column)) {
+        Errors->Raise(ErrorNumber::LabelAlreadyAnchored);
+    }
+    Table->SetValue(label, static_cast<std::uint16_t>(line));
+    Table->SetAux(label, static_cast<std::uint16_t>(column));
+}
+
+// INLINE "(" constant { "|" constant } ")"
+void QbPascalSyntaxe::ParseInline()
+{
+    if (Execute) {
+        Errors->Raise(ErrorNumber::NotImplemented);
+    }
+    Lexer->ExpectSymbol("(");
+    int values = 0;
+    do {
+        const TypePair type = EvaluateForView();
+        if (!IsIntegerCode(ResolvedCode(type.Type))) {
+            Errors->Raise(ErrorNumber::OnlyOrdinalExpressionAllowed);
+        }
+        ++values;
+    } while (Lexer->AcceptWord(PascalWord::Bar));
+    Lexer->ExpectSymbol(")");
+    if (Generate && values % 3 != 0) {
+        Errors->Raise(ErrorNumber::ProcessorInstructionIncomplete);
+    }
+}
+
+// Executes a routine's statement part from the position recorded by the check. A GOTO reads
+// the part again from its start without execution until the label is found; EXIT goes to the
+// closing END, which ends the part at once.
+void QbPascalSyntaxe::ExecuteRoutineBody(std::uint16_t routine)
+{
+    const int startLine = Table->Slot(routine, RoutineSlot::BodyStartLine);
+    const int startColumn = Table->Slot(routine, RoutineSlot::BodyStartColumn);
+    if (startLine == 0) {
+        return;
+    }
+    // The host stack a routine body may use, all nested calls included. An interpreted call
+    // takes a few kilobytes of it (more under the sanitizers).
+    constexpr std::uintptr_t StackBudget = 6u << 20;
+    const char here = 0;
+    const auto address = reinterpret_cast<std::uintptr_t>(&here);
+    if (BodyNesting == 0) {
+        StackStart = address;
+    } else if (StackStart > address && StackStart - address > StackBudget) {
+        Data->Fail(ErrorNumber::ExecutionStackFull);
+    }
+    RestoreOnExit nesting(BodyNesting);
+    ++BodyNesting;
+    // Statements nest within one body; the calls between bodies are bounded by the stack
+    // budget above.
+    RestoreOnExit parseDepth(ParseDepth);
+    ParseDepth = 0;
+    CurrentRoutine = routine;
+    // Records opened by WITH in a caller are not visible in the called routine.
+    const std::uint16_t savedWithFloor = Table->Slot(routine, RoutineSlot::WithDepth);
+    if (routine != 1) {
+        StoreWithDepth(routine);
+    }
+    RestoreOnExit repeatDepth(RepeatDepth);
+    RestoreOnExit withDepth(WithDepth);
+    int line = startLine;
+    int column = startColumn;
+    bool sourceChanged = false;
+    try {
+        for (;;) {
+            try {
+                sourceChanged = ShowPosition(routine, line, column) || sourceChanged;
+                ParseStatementList(true);
+                break;
+            } catch (const GotoExcept& jump) {
+                RepeatDepth = repeatDepth.Saved();
+                WithDepth = withDepth.Saved();
+                if (std::string(jump.what()) == "exit") {
+                    Execute = true;
+                    SearchingLabel = false;
+                    line = Table->Slot(routine, RoutineSlot::BodyEndLine);
+                    column = Table->Slot(routine, RoutineSlot::BodyEndColumn);
+                } else {
+                    line = startLine;
+                    column = startColumn;
+                }
+            }
+        }
+        if (SearchingLabel) {
+            Errors->Raise(ErrorNumber::LabelNotDeclared);
+        }
+    } catch (...) {
+        Table->SetSlot(routine, RoutineSlot::WithDepth, savedWithFloor);
+        throw;
+    }
+    Table->SetSlot(routine, RoutineSlot::WithDepth, savedWithFloor);
+    if (sourceChanged) {
+        Lexer->CloseSource();
+        if (!Silent && Stepping) {
+            Host().ShowLine(Lexer->SourceName(false), Lexer->LineNumber(), Lexer->Column());
+        }
+    }
+}
+
+// The arguments of a predefined routine read by a signature: each character is one step (a
+// variable, an expression of a given type, or a symbol to expect). Executing, the pairs read are
+// returned in `arguments`; the result is the number of arguments read.
+int QbPascalSyntaxe::ParseSignedArguments(const std::string& signature,
+                                          std::vector<SignedArgument>& arguments)
+{
+    arguments.clear();
+    int count = 0;
+    for (const char step : signature) {
+        switch (step) {
+        case '+':
+            // The next variable may name a procedure variable: the reference reader never calls
+            // through a variable it only designates.
+            break;
+        case 'I':
+        case 'W':
+        case 'U': {
+            const TypePair type = ParseVariableReference(ReferenceContext::VarArgument);
+            const std::uint8_t code = ResolvedCode(type.Type);
+            if ((step == 'I' && code != TypeCode::Integer) ||
+                (step == 'W' && code != TypeCode::Word)) {
+                Errors->Raise(ErrorNumber::OperandRespectTypeParameter);
+            }
+            ++count;
+            if (Execute) {
+                arguments.push_back({type.Type, Data->CurrentAddress(), {}});
+            }
+            break;
+        }
+        case 'i':
+        case 'w':
+        case 'y': {
+            const TypePair type = ParseExpression();
+            const std::uint16_t target = step == 'i'   ? TypeCode::Integer
+                                         : step == 'w' ? TypeCode::Word
+                                                       : TypeCode::Byte;
+            if (!IsIntegerCode(ResolvedCode(type.Type)) ||
+                !Compatible(target, type.Type, 0, type.Subtype, Data->Acc.Integer, 0)) {
+                Errors->Raise(ErrorNumber::OperandRespectTypeParameter);
+            }
+            ++count;
+            if (Execute) {
+                Data->PopType();
+                arguments.push_back({type.Type, static_cast<std::uint32_t>(Data->Acc.Integer), {}});
+            }
+            break;
+        }
+        case 's': {
+            const TypePair type = ParseExpression();
+            const std::uint8_t code = ResolvedCode(type.Type);
+            if (code != TypeCode::Char && code != TypeCode::String) {
+                Errors->Raise(ErrorNumber::TypeExpressionIncompatibleTypeParameter);
+            }
+            ++count;
+            if (Execute) {
+                Data->PopType();
+                arguments.push_back({type.Type, 0, Data->Acc.Text()});
+            }
+            break;
+        }
+        default:
+            Lexer->ExpectSymbol(std::string(1, step));
+            break;
+        }
+    }
+    return count;
+}
