@@ -749,8 +749,9 @@ void QbPascalSyntaxe::ExecuteRoutineBody(std::uint16_t routine)
 }
 
 // The arguments of a predefined routine read by a signature: each character is one step (a
-// variable, an expression of a given type, or a symbol to expect). Executing, the pairs read are
-// returned in `arguments`; the result is the number of arguments read.
+// variable, an expression of a given type, or a symbol to expect). Every argument read gets a
+// pair in `arguments` with its type, so that a handler can check types in a check too; values,
+// addresses and texts are filled only while executing. Returns the number of arguments read.
 int QbPascalSyntaxe::ParseSignedArguments(const std::string& signature,
                                           std::vector<SignedArgument>& arguments)
 {
@@ -772,9 +773,7 @@ int QbPascalSyntaxe::ParseSignedArguments(const std::string& signature,
                 Errors->Raise(ErrorNumber::OperandRespectTypeParameter);
             }
             ++count;
-            if (Execute) {
-                arguments.push_back({type.Type, Data->CurrentAddress(), {}});
-            }
+            arguments.push_back({type.Type, Execute ? Data->CurrentAddress() : 0, {}});
             break;
         }
         case 'i':
@@ -789,9 +788,10 @@ int QbPascalSyntaxe::ParseSignedArguments(const std::string& signature,
                 Errors->Raise(ErrorNumber::OperandRespectTypeParameter);
             }
             ++count;
+            arguments.push_back({type.Type, 0, {}});
             if (Execute) {
                 Data->PopType();
-                arguments.push_back({type.Type, static_cast<std::uint32_t>(Data->Acc.Integer), {}});
+                arguments.back().Value = static_cast<std::uint32_t>(Data->Acc.Integer);
             }
             break;
         }
@@ -802,9 +802,10 @@ int QbPascalSyntaxe::ParseSignedArguments(const std::string& signature,
                 Errors->Raise(ErrorNumber::TypeExpressionIncompatibleTypeParameter);
             }
             ++count;
+            arguments.push_back({type.Type, 0, {}});
             if (Execute) {
                 Data->PopType();
-                arguments.push_back({type.Type, 0, Data->Acc.Text()});
+                arguments.back().Text = Data->Acc.Text();
             }
             break;
         }
