@@ -110,6 +110,35 @@ public:
     TypePair ParseOrdinalExpression();
     // The base of a type: a named copy or subrange is followed to the code that decides it.
     std::uint8_t BaseCode(std::uint16_t type) const;
+    // The element type of a set with no element yet ([]): it goes with every set.
+    static constexpr std::uint16_t AnyElement = 0xFFFF;
+    // The type of the value a function call leaves: set to the declared result before a call;
+    // a predefined function's handler whose result follows its argument (ABS, SUCC...) sets it.
+    TypePair ExpressionType;
+    // A type value names a type entry (above the type codes) rather than a type code.
+    bool IsTypeEntry(std::uint16_t type) const;
+    // A declared type as the expression readers carry it: a predefined type becomes its code.
+    std::uint16_t NormalType(std::uint16_t type) const;
+    // What decides whether two set elements go together: the enumeration, or the ordinal family
+    // (BOOLEAN, CHAR, or BYTE for every integer type); 0xFFFE for a type that is not ordinal.
+    std::uint16_t ElementKind(std::uint16_t type) const;
+    // The set subtype of a set type or set value.
+    std::uint16_t SetElement(TypePair type) const;
+    // A value fits a type's range (any value fits a type without one).
+    bool FitsType(std::uint16_t type, std::int32_t value) const;
+    // The same type for a VAR argument: the same declared type, or the same predefined code.
+    bool SameType(std::uint16_t a, std::uint16_t b) const;
+    TypePair ParseNumber(bool caseLabel);
+    TypePair ParseSetConstant();
+    TypePair ParseNamedConstant(EntryNumber entry);
+    TypePair ParseNameFactor();
+    TypePair ParseConversion(EntryNumber type);
+    TypePair CallFunction(EntryNumber function);
+    // Executing, pushes the accumulator as a value of `type`.
+    void PushValue(std::uint16_t type);
+    void EmitConstantValue(TypePair type);
+    // Emits the conversions of a mixed pair and the operator, and performs it when executing.
+    void ApplyOperator(int op, int opcode, TypePair left, TypePair right, std::uint16_t result);
 
     // Variable references (PascalReferences.cpp).
     enum class ReferenceContext
@@ -124,6 +153,14 @@ public:
     // current address. Returns the variable's type.
     TypePair ParseVariableReference(ReferenceContext context);
     TypePair ParseSelectors(TypePair type, ReferenceContext context);
+    // A unit name followed by "." selects that unit's scope: returns the block to search and
+    // leaves the token at the name that follows (CurrentRoutine when there is no unit prefix).
+    EntryNumber ReadScopePrefix();
+    // The reference whose name (the current token) was found as `entry` in `scope`.
+    TypePair ParseReferenceFrom(EntryNumber entry, EntryNumber scope, ReferenceContext context);
+    TypePair ParseIndexes(TypePair type);
+    TypePair ParseField(TypePair type);
+    TypePair ParseDereference(TypePair type);
 
     // Per-parse state, reset by PrepareRun.
     std::uint32_t InterfaceNesting = 0;

@@ -1,0 +1,445 @@
+// Pascal variable references: names, unit prefixes, type casts, typed constants, WITH fields and
+// the selectors [ ], . and ^; and the actual parameters of user routines.
+#include "frontend/QbPascalSyntaxe.h"
+
+#include "frontend/PascalOpcodes.h"
+#include "lexical/QbLexical.h"
+#include "runtime/DataAddress.h"
+#include "runtime/QbGesdata.h"
+
+namespace {
+// The journal tag of a parameter created for a call.
+constexpr int ParameterTag = 8195;
+
+bool IsIntegerCode(std::uint8_t code)
+{
+    return code >= TypeCode::Byte && code <= TypeCode::Longint;
+}
+
+bool IsReferenceMode(std::uint8_t mode)
+{
+    return mode == VariableMode::VarParameter || mode == VariableMode::OutParameter;
+}
+
+// The first value and the number of values of an array index type; false for a type that
+// cannot index.
+bool IndexBounds(const QbTable& table, EntryNumber indexType, std::int32_t& low,
+                 std::int32_t& count)
+{
+    const EntryNumber type = table.BaseType(indexType);
+    switch (table.Code(type)) {
+    case TypeCode::Subrange: {
+        const bool unsignedHost = (table.Aux(type) & 0xFF) == TypeCode::Word;
+        const auto bound = [unsignedHost](std::uint16_t raw) {
+            return unsignedHost ? static_cast<std::int32_t>(raw)
+                                : static_cast<std::int32_t>(static_cast<std::int16_t>(raw));
+        };
+        low = bound(table.Link1(type));
+        count = bound(table.Link2(type)) - low + 1;
+        break;
+    }
+    case TypeCode::Enumerated:
+        low = 0;
+        count = table.Link1(type);
+        break;
+    case TypeCode::Boolean:
+        low = 0;
+        count = 2;
+        break;
+    case TypeCode::Char:
+    case TypeCode::Byte:
+        low = 0;
+        count = 256;
+        break;
+    default:
+        return false;
+    }
+    return count > 0;
+}
+} // namespace
+
+EntryNumber QbPascalSyntaxe::ReadScopePrefix()
+{
+    const std::string name = Lexer->TokenText();
+    if (name.empty() || !Lexer->IsIdentifierStart(name[0]) || Lexer->CurrentChar() != '.') {
+        return CurrentRoutine;
+    }
+    const EntryNumber unit = Table->FindUnit(name);
+    EntryNumber variable = 0;
+    // A record variable of the unit's name hides the unit.
+    if (unit == 0 || Table->Lookup(name, EntryKind::Variable, variable, CurrentRoutine)) {
+        return CurrentRoutine;
+    }
+    Lexer->NextToken();
+    Lexer->NextToken();
+    return unit;
+}
+
+// reference = [ unit . ] ( type-name ( reference ) | typed-constant | variable ) { selector }
+TypePair QbPascalSyntaxe::ParseVariableReference(ReferenceContext context)
+{
+    const EntryNumber scope = ReadScopePrefix();
+    const std::string name = Lexer->TokenText();
+    EntryNumber entry = 0;
+    const bool found =
+        !name.empty() && Lexer->IsIdentifierStart(name[0]) &&
+        ((Table->Lookup(name, EntryKind::Constant, entry, scope) && Table->Value(entry) != 0) ||
+         Table->Lookup(name, EntryKind::Variable, entry, scope) ||
+         Table->Lookup(name, EntryKind::Type, entry, scope));
+    if (!found) {
+        Errors->Raise(ErrorNumber::ReferenceVariableAreaExpected);
+    }
+    return ParseReferenceFrom(entry, scope, context);
+}
+
+// The reference once its name is known. Executing, the address of what it designates becomes
+// the data manager's current address; read in an expression, its value is also pushed.
+TypePair QbPascalSyntaxe::ParseReferenceFrom(EntryNumber entry, EntryNumber scope,
+                                             ReferenceContext context)
+{
+    (void)scope;
+    TypePair type;
+    const EntryKind kind = Table->Kind(entry);
+    if (kind == EntryKind::Type) {
+        // A variable type cast T(v): the same storage read as another type of the same size.
+        if (OptionC(OptionC::ForbidTypeCasts)) {
+            Errors->Raise(ErrorNumber::TypeConversionForbidden);
+        }
+        Lexer->NextToken();
+        Lexer->ExpectSymbol("(");
+        const ReferenceContext inner =
+            context == ReferenceContext::Read ? ReferenceContext::Plain : context;
+        const TypePair source = ParseVariableReference(inner);
+        type = {NormalType(entry), 0};
+        if (Data->Resolve(type.Type).Size != Data->Resolve(source.Type).Size) {
+            Errors->Raise(ErrorNumber::IncorrectSizeElement);
+        }
+        Lexer->ExpectSymbol(")");
+    } else if (kind == EntryKind::Constant) {
+        // A typed constant is initialised storage.
+        Lexer->NextToken();
+        type = {NormalType(Table->Aux(entry)), 0};
+        if (Generate) {
+            Emit(PascalOpcode::AddressConstant, Table->TypedConstAddress(entry),
+                 BaseCode(type.Type));
+        }
+        if (Execute) {
+            Data->SetCurrentAddress(QbGesdata::TypedConstantAddress(entry));
+        }
+    } else if (kind == EntryKind::Variable) {
+        const std::uint8_t mode = Table->Code(entry);
+        const bool modifies = context == ReferenceContext::Target ||
+                              context == ReferenceContext::VarArgument ||
+                              context == ReferenceContext::OutArgument;
+        if (mode == VariableMode::ConstParameter && modifies) {
+            Errors->Raise(ErrorNumber::ConstParameterCannotModified);
+        }
+        if (mode == VariableMode::OutParameter) {
+            if (context == ReferenceContext::Read) {
+                Errors->Raise(ErrorNumber::OutParameterCannotRead);
+            }
+            if (context == ReferenceContext::VarArgument) {
+                Errors->Raise(ErrorNumber::OutParameterCanOnlyMatchedAgainst);
+            }
+        }
+        Table->CheckVariableAccess(entry, CurrentRoutine);
+        Lexer->NextToken();
+        type = {NormalType(Table->Link1(entry)), 0};
+
+        const EntryNumber owner = Table->Owner(entry);
+        const bool field = Table->Kind(owner) == EntryKind::Type;
+        if (Generate && !field) {
+            const bool global = Table->Owner(owner) == 0;
+            if (IsReferenceMode(mode)) {
+                // The parameter holds the address of the actual variable.
+                Emit(PascalOpcode::LoadLocal, Table->Value(entry), TypeCode::Pointer);
+            } else if (global) {
+                Emit(PascalOpcode::AddressGlobal, Table->Value(entry), BaseCode(type.Type));
+            } else {
+                if (owner != CurrentRoutine) {
+                    // A variable of an enclosing routine: FRAM (its code label, 0) first.
+                    Emit(PascalOpcode::Frame, Table->Slot(owner, RoutineSlot::CodeData), 0);
+                }
+                Emit(PascalOpcode::AddressLocal, static_cast<std::int16_t>(Table->Value(entry)),
+                     BaseCode(type.Type));
+            }
+        }
+        // A field reached through WITH takes its record's address from the WITH stack; the
+        // address code of that record is the WITH statement's side block.
+        if (Execute) {
+            if (field) {
+                const bool known = WithFieldIndex >= 1 && WithFieldIndex < WithDepth &&
+                                   WithFieldIndex <= MaxWithDepth;
+                if (!known) {
+                    Errors->Raise(ErrorNumber::NotImplemented);
+                }
+                Data->SetCurrentAddress(
+                    WithStack[static_cast<std::size_t>(WithFieldIndex)].Address +
+                    Table->Value(entry));
+            } else {
+                Data->SetCurrentAddress(Data->AddressOf(entry));
+            }
+            if (mode == VariableMode::OutParameter &&
+                (context == ReferenceContext::Target || context == ReferenceContext::OutArgument)) {
+                Data->MarkLocalAssigned(entry);
+            }
+        }
+    } else {
+        Errors->Raise(ErrorNumber::ReferenceVariableAreaExpected);
+    }
+
+    type = ParseSelectors(type, context);
+    const std::uint8_t code = BaseCode(type.Type);
+    if (code == TypeCode::Set) {
+        type.Subtype = SetElement(type);
+    } else if (code == TypeCode::Enumerated) {
+        type.Subtype = ElementKind(type.Type);
+    }
+    if (context == ReferenceContext::Read) {
+        if (Generate) {
+            Emit(PascalOpcode::Load, 0, code);
+        }
+        if (Execute) {
+            Data->LoadValue(type.Type);
+            Data->Push(type.Type);
+        }
+    } else if (context == ReferenceContext::Target && Generate) {
+        Emit(PascalOpcode::Store, 0, code);
+    }
+    return type;
+}
+
+// selector = [ index { , index } ] | . field | ^
+TypePair QbPascalSyntaxe::ParseSelectors(TypePair type, ReferenceContext)
+{
+    for (;;) {
+        const std::string token = Lexer->TokenText();
+        const std::uint8_t code = BaseCode(type.Type);
+        if (token == "[") {
+            type = ParseIndexes(type);
+        } else if (token == "." && Lexer->IsIdentifierStart(Lexer->CurrentChar())) {
+            type = ParseField(type);
+        } else if (token == "^" && code == TypeCode::Pointer) {
+            type = ParseDereference(type);
+        } else {
+            return type;
+        }
+    }
+}
+
+// [ index { , index } ]: a string takes one index and gives a CHAR; an array takes one index per
+// dimension and, when its elements are arrays, goes on into them. Indexes are checked against
+// their bounds when executing, whatever the options: a wrong index would reach another variable.
+TypePair QbPascalSyntaxe::ParseIndexes(TypePair type)
+{
+    Lexer->ExpectSymbol("[");
+    for (;;) {
+        const std::uint8_t code = BaseCode(type.Type);
+        if (code == TypeCode::String) {
+            const TypePair index = ParseRelation();
+            if (!IsIntegerCode(BaseCode(index.Type))) {
+                Errors->Raise(ErrorNumber::IndexTypeNotAllowed);
+            }
+            if (Generate) {
+                Emit(PascalOpcode::Add, 0, 0);
+            }
+            if (Execute) {
+                Data->Pop();
+                const std::int32_t value = Data->Acc.Integer;
+                const std::uint32_t address = Data->CurrentAddress();
+                const std::int32_t capacity = Data->Resolve(type.Type).Size;
+                const std::uint8_t* length = Data->BytesOrFail(address, 1);
+                const bool outside = value < 0 || value >= capacity;
+                const bool beyondText = value == 0 || value > *length;
+                if (outside || (OptionC(OptionC::CheckOrdinalLimits) && beyondText)) {
+                    Data->Fail(ErrorNumber::InvalidValue);
+                }
+                Data->SetCurrentAddress(address + static_cast<std::uint32_t>(value));
+            }
+            type = {TypeCode::Char, 0};
+        } else if (code == TypeCode::Array) {
+            const EntryNumber array = Table->BaseType(type.Type);
+            const int dimensions = Table->Aux(array);
+            const std::uint16_t element = NormalType(Table->Link1(array));
+            if (dimensions <= 0) {
+                Errors->Raise(ErrorNumber::IndexationNotAllowed);
+            }
+            std::vector<std::int32_t> lows(static_cast<std::size_t>(dimensions));
+            std::vector<std::int32_t> counts(static_cast<std::size_t>(dimensions));
+            for (int d = 0; d < dimensions; ++d) {
+                const auto i = static_cast<std::size_t>(d);
+                if (!IndexBounds(*Table, static_cast<EntryNumber>(Table->Link2(array) + d), lows[i],
+                                 counts[i])) {
+                    Errors->Raise(ErrorNumber::IndexTypeNotAllowed);
+                }
+            }
+            std::uint32_t stride = Data->Resolve(element).Size;
+            for (int d = dimensions - 1; d > 0; --d) {
+                stride *= static_cast<std::uint32_t>(counts[static_cast<std::size_t>(d)]);
+            }
+            std::uint32_t offset = 0;
+            for (int d = 0; d < dimensions; ++d) {
+                const auto i = static_cast<std::size_t>(d);
+                if (d > 0) {
+                    if (!Lexer->AcceptSymbol(",")) {
+                        Errors->Raise(ErrorNumber::NumberDimensionsDifferentFromDeclaration);
+                    }
+                    stride /= static_cast<std::uint32_t>(counts[i]);
+                }
+                const EntryNumber indexType = static_cast<EntryNumber>(Table->Link2(array) + d);
+                const TypePair index = ParseRelation();
+                const std::uint16_t wanted = ElementKind(indexType);
+                const std::uint16_t given = ElementKind(index.Type);
+                if (given != wanted) {
+                    Errors->Raise(wanted == TypeCode::Byte
+                                      ? ErrorNumber::IndexMustBeIntegerInReference
+                                      : ErrorNumber::IndexTypeNotAllowed);
+                }
+                if (Generate) {
+                    // (index - low) * stride, summed with the previous dimensions.
+                    Emit(PascalOpcode::Immediate, lows[i], TypeCode::Integer);
+                    Emit(PascalOpcode::Subtract, 0, 0);
+                    Emit(PascalOpcode::Immediate, static_cast<std::int32_t>(stride),
+                         TypeCode::Integer);
+                    Emit(PascalOpcode::Multiply, 0, 0);
+                    Emit(PascalOpcode::Add, d == 0 ? -1 : 0, d == 0 ? -1 : 0);
+                }
+                if (Execute) {
+                    Data->Pop();
+                    const std::int64_t value = Data->Acc.Integer;
+                    if (value < lows[i] ||
+                        value >= static_cast<std::int64_t>(lows[i]) + counts[i]) {
+                        Data->Fail(ErrorNumber::InvalidValue);
+                    }
+                    offset += static_cast<std::uint32_t>(value - lows[i]) * stride;
+                }
+            }
+            if (Execute) {
+                Data->SetCurrentAddress(Data->CurrentAddress() + offset);
+            }
+            type = {element, 0};
+        } else {
+            Errors->Raise(ErrorNumber::IndexationNotAllowed);
+        }
+        if (Lexer->AcceptSymbol("]")) {
+            return type;
+        }
+        if (!Lexer->AcceptSymbol(",")) {
+            Lexer->ExpectSymbol("]");
+        }
+        // More indexes than dimensions go on into the element type, which must be indexable.
+        const std::uint8_t next = BaseCode(type.Type);
+        if (next != TypeCode::Array && next != TypeCode::String) {
+            Errors->Raise(ErrorNumber::NumberDimensionsDifferentFromDeclaration);
+        }
+    }
+}
+
+// . field, of a record or a class.
+TypePair QbPascalSyntaxe::ParseField(TypePair type)
+{
+    Lexer->ExpectSymbol(".");
+    const std::uint8_t code = BaseCode(type.Type);
+    const EntryNumber record = IsTypeEntry(type.Type) ? Table->BaseType(type.Type) : 0;
+    const bool isClass = code == TypeCode::Class || code == TypeCode::AbstractClass;
+    if (record == 0 || (code != TypeCode::Record && !isClass)) {
+        Errors->Raise(ErrorNumber::TypeRecordOrClassExpected);
+    }
+    const std::string name = Lexer->ExpectIdentifier();
+    EntryNumber field = 0;
+    if (isClass) {
+        EntryNumber owningClass = 0;
+        if (!Table->FindMember(name, record, field, owningClass)) {
+            Errors->RaiseWith(ErrorNumber::FieldNotDeclared, name);
+        }
+        const std::uint16_t access = Table->Aux(field) & VariableFlag::AccessMask;
+        EntryNumber methodClass = 0;
+        const bool inside =
+            Table->MethodOwner(CurrentRoutine, methodClass) && methodClass == owningClass;
+        if (access == VariableFlag::PrivateAccess && !inside) {
+            Errors->RaiseWith(ErrorNumber::TryingAccessHiddenField, name);
+        }
+    } else if (!Table->ChainFind(name, Table->Link2(record), field)) {
+        Errors->RaiseWith(ErrorNumber::UnknownRecordField, name);
+    }
+    if (Generate) {
+        Emit(PascalOpcode::Immediate, Table->Value(field), TypeCode::Integer);
+        Emit(PascalOpcode::Add, 0, 0);
+    }
+    if (Execute) {
+        Data->SetCurrentAddress(Data->CurrentAddress() + Table->Value(field));
+    }
+    return {NormalType(Table->Link1(field)), 0};
+}
+
+// ^ on a typed pointer: the pointed value. Executing, nil is error 207 and an address outside
+// every area 208.
+TypePair QbPascalSyntaxe::ParseDereference(TypePair type)
+{
+    Lexer->ExpectSymbol("^");
+    const EntryNumber pointer = IsTypeEntry(type.Type) ? Table->BaseType(type.Type) : 0;
+    const EntryNumber target = pointer != 0 ? Table->Link1(pointer) : 0;
+    if (target == 0 || Table->Code(target) == TypeCode::Undeclared) {
+        Errors->Raise(ErrorNumber::TypedPointerExpected);
+    }
+    const std::uint16_t targetType = NormalType(target);
+    if (Generate) {
+        Emit(PascalOpcode::Indirect, 0, BaseCode(targetType));
+    }
+    if (Execute) {
+        Data->LoadValue(type.Type);
+        const auto address = static_cast<std::uint32_t>(Data->Acc.Integer);
+        if (address == DataAddress::Nil) {
+            Data->Fail(ErrorNumber::NilDereference);
+        }
+        if (DataAddress::AreaOf(address) == DataAddress::Area::None ||
+            DataAddress::AreaOf(address) == DataAddress::Area::EvaluationSlot) {
+            Data->Fail(ErrorNumber::PointerOutsideHeap);
+        }
+        Data->SetCurrentAddress(address);
+    }
+    return {targetType, 0};
+}
+
+// One actual parameter for `formal`: a VAR or OUT formal takes a variable of its very type, a
+// value or CONST formal an assignment-compatible expression. Executing, the parameter becomes a
+// variable of the frame being built.
+void QbPascalSyntaxe::ParseActualParameter(std::uint16_t formal)
+{
+    const std::uint8_t mode = Table->Code(formal);
+    const EntryNumber declared = Table->Link1(formal);
+    const std::uint16_t formalType = NormalType(declared);
+    if (IsReferenceMode(mode)) {
+        const TypePair actual = ParseVariableReference(mode == VariableMode::OutParameter
+                                                           ? ReferenceContext::OutArgument
+                                                           : ReferenceContext::VarArgument);
+        // An untyped formal (no type entry) takes a variable of any type.
+        if (declared != 0 && !SameType(formalType, actual.Type)) {
+            Errors->Raise(ErrorNumber::TypesReferenceVariableAndFormalParameter);
+        }
+        if (Execute) {
+            Data->CreateVariable(formal, ParameterTag);
+        }
+        return;
+    }
+    const TypePair actual = ParseExpression();
+    const std::uint16_t formalSubtype =
+        BaseCode(formalType) == TypeCode::Set ? SetElement({formalType, 0}) : 0;
+    if (!Compatible(formalType, actual.Type, formalSubtype, actual.Subtype, Data->Acc.Integer, 0)) {
+        Errors->Raise(ErrorNumber::TypeExpressionIncompatibleTypeParameter);
+    }
+    const std::uint8_t formalCode = BaseCode(formalType);
+    if (Generate && formalCode != BaseCode(actual.Type)) {
+        Emit(PascalOpcode::ConvertType, 0, formalCode);
+    }
+    if (Execute) {
+        if (formalCode < TypeCode::Real && OptionC(OptionC::CheckOrdinalLimits)) {
+            Data->Pop();
+            if (!FitsType(formalType, Data->Acc.Integer)) {
+                Data->Fail(ErrorNumber::InvalidValue);
+            }
+            Data->Push(actual.Type);
+        }
+        Data->CreateVariable(formal, ParameterTag);
+    }
+}
