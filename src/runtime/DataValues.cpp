@@ -203,7 +203,7 @@ std::uint8_t* QbGesdata::BytesOrFail(std::uint32_t address, std::size_t size)
 }
 
 // Reads a value of `type` from memory into the accumulator slots of its representation.
-void QbGesdata::Decode(const TypeInfo& type, const std::uint8_t* from)
+void QbGesdata::Decode(const TypeInfo& type, const std::uint8_t* from, std::size_t room)
 {
     switch (type.Code) {
     case TypeCode::Boolean:
@@ -232,8 +232,8 @@ void QbGesdata::Decode(const TypeInfo& type, const std::uint8_t* from)
         break;
     case TypeCode::String: {
         // A length byte larger than the variable (bytes written by a cast) is cut to it.
-        const std::uint8_t length =
-            static_cast<std::uint8_t>(std::min<int>(from[0], StringCapacity(type)));
+        const auto length = static_cast<std::uint8_t>(
+            std::min<std::size_t>({from[0], StringCapacity(type), room >= 1 ? room - 1 : 0}));
         Acc.String[0] = length;
         std::copy_n(from + 1, length, Acc.String.begin() + 1);
         break;
@@ -316,8 +316,9 @@ void QbGesdata::LoadValue(std::uint16_t type)
 {
     const TypeInfo info = Resolve(type);
     const DataAddress::Area area = DataAddress::AreaOf(currentAddress);
+    VariablePlace place;
     if (area == DataAddress::Area::Global || area == DataAddress::Area::Stack) {
-        const VariablePlace place = PlaceOf(currentAddress);
+        place = PlaceOf(currentAddress);
         if (!ReadAllowed(place, currentAddress)) {
             FailWithName(ErrorNumber::VariableNotAssigned, Table().GetName(place.Entry));
         }
@@ -325,7 +326,29 @@ void QbGesdata::LoadValue(std::uint16_t type)
     if (RepresentationOf(info.Code) == Representation::None) {
         return;
     }
-    Decode(info, BytesOrFail(currentAddress, std::max<std::uint16_t>(info.Size, 1)));
+    const std::size_t room = info.Code == TypeCode::String ? StringRoom(info, place)
+                                                           : std::max<std::size_t>(info.Size, 1);
+    Decode(info, BytesOrFail(currentAddress, room), room);
+}
+
+// The bytes a string at the current address may use: its type's size, cut to the variable
+// holding it and to the end of its area or heap block, so that a string taken as STRING[255]
+// never reads or writes past a shorter one.
+std::size_t QbGesdata::StringRoom(const TypeInfo& type, const VariablePlace& place)
+{
+    std::size_t room = std::max<std::size_t>(type.Size, 1);
+    if (place.Entry != 0 && place.Start + place.Size > currentAddress) {
+        room = std::min<std::size_t>(room, place.Start + place.Size - currentAddress);
+    }
+    if (Bytes(currentAddress, room) != nullptr || Bytes(currentAddress, 1) == nullptr) {
+        return room;
+    }
+    std::size_t fits = 1; // Bytes(fits) holds, Bytes(room) does not
+    while (room - fits > 1) {
+        const std::size_t middle = fits + (room - fits) / 2;
+        (Bytes(currentAddress, middle) != nullptr ? fits : room) = middle;
+    }
+    return fits;
 }
 
 int QbGesdata::StoreValue(std::uint16_t type)
@@ -336,34 +359,14 @@ int QbGesdata::StoreValue(std::uint16_t type)
     if (area == DataAddress::Area::Global || area == DataAddress::Area::Stack) {
         place = PlaceOf(currentAddress);
     }
-    std::size_t room = info.Size;
-    if (info.Code == TypeCode::String) {
-        // A string never runs past the variable that holds it, whatever type it is stored as.
-        if (place.Entry != 0 && place.Start + place.Size > currentAddress) {
-            room = std::min<std::size_t>(room, place.Start + place.Size - currentAddress);
-        }
-        room = std::max<std::size_t>(room, 1);
-    }
     const Representation representation = RepresentationOf(info.Code);
-    if (representation != Representation::None) {
-        std::uint8_t* bytes = BytesOrFail(currentAddress, std::max<std::size_t>(room, 1));
-        if (representation == Representation::Pointer) {
-            // The heap follows who holds each cell: the new target is counted from here
-            // before the old one is let go, so that p := p never orphans.
-            const std::uint32_t old = ReadU32(bytes);
-            const auto target = static_cast<std::uint32_t>(Acc.Integer);
-            WriteU32(bytes, target);
-            if (heap != nullptr && old != target) {
-                if (DataAddress::AreaOf(target) == DataAddress::Area::Heap) {
-                    heap->AddReference(target, currentAddress);
-                    heap->LinkReference(target, currentAddress);
-                }
-                DropHeldReference(old, currentAddress, false);
-                heap->Repaint();
-            }
-        } else {
-            Encode(info, bytes, room);
-        }
+    if (representation == Representation::Pointer) {
+        StorePointer(BytesOrFail(currentAddress, 4));
+    } else if (representation != Representation::None) {
+        const std::size_t room = info.Code == TypeCode::String
+                                     ? StringRoom(info, place)
+                                     : std::max<std::size_t>(info.Size, 1);
+        Encode(info, BytesOrFail(currentAddress, room), room);
     }
     if (area == DataAddress::Area::Heap) {
         if (heap != nullptr) {
@@ -373,6 +376,51 @@ int QbGesdata::StoreValue(std::uint16_t type)
     }
     SetPlaceAssigned(place, true);
     return area == DataAddress::Area::Global ? 0 : area == DataAddress::Area::Stack ? 1 : -1;
+}
+
+// A pointer store keeps the heap's counts: the new target is counted from this address (taking
+// over the accumulator's reference) before the old target is let go, so that p := p never
+// orphans a cell and p := nil on a cell's only holder stops the run with 219.
+void QbGesdata::StorePointer(std::uint8_t* bytes)
+{
+    const std::uint32_t old = ReadU32(bytes);
+    const auto target = static_cast<std::uint32_t>(Acc.Integer);
+    WriteU32(bytes, target);
+    if (heap == nullptr) {
+        return;
+    }
+    if (old != target && DataAddress::AreaOf(target) == DataAddress::Area::Heap) {
+        heap->AddReference(target, currentAddress);
+        heap->LinkReference(target, currentAddress);
+    }
+    if (accumulatorReference == target && target != DataAddress::Nil) {
+        // Whatever this address held, it now counts for the target in the accumulator's place.
+        accumulatorReference = DataAddress::Nil;
+        heap->DropReference(target, DataAddress::Nil, true);
+    }
+    if (old != target) {
+        DropHeldReference(old, currentAddress, false);
+        heap->Repaint();
+    }
+}
+
+void QbGesdata::HoldReference(std::uint32_t block)
+{
+    ReleaseAccumulatorReference();
+    if (heap != nullptr && DataAddress::AreaOf(block) == DataAddress::Area::Heap) {
+        heap->AddReference(block, DataAddress::Nil);
+        accumulatorReference = block;
+    }
+}
+
+// Lets go of a reference the accumulator still holds (a popped pointer never stored); the cell
+// may be left without holders, as an abandoned expression value is no pupil's error.
+void QbGesdata::ReleaseAccumulatorReference()
+{
+    if (accumulatorReference != DataAddress::Nil && heap != nullptr) {
+        heap->DropReference(accumulatorReference, DataAddress::Nil, true);
+    }
+    accumulatorReference = DataAddress::Nil;
 }
 
 void QbGesdata::UndoStore(int tag, std::uint32_t address, const std::vector<std::uint8_t>& oldValue)
@@ -386,7 +434,7 @@ void QbGesdata::UndoStore(int tag, std::uint32_t address, const std::vector<std:
         return;
     }
     currentAddress = address;
-    Decode(info, oldValue.data());
+    Decode(info, oldValue.data(), oldValue.size());
     StoreValue(static_cast<std::uint16_t>(tag & 4095));
 }
 
@@ -400,7 +448,7 @@ void QbGesdata::Reinterpret(std::uint16_t targetType, std::uint16_t sourceType)
         Encode(source, bytes.data(), std::max<std::size_t>(source.Size, 1));
     }
     if (RepresentationOf(target.Code) != Representation::None) {
-        Decode(target, bytes.data());
+        Decode(target, bytes.data(), bytes.size());
     }
 }
 
@@ -510,8 +558,10 @@ void QbGesdata::PopEntry(bool stepPoint)
         Acc.SetInteger(static_cast<std::int32_t>(value));
         if (heap != nullptr && DataAddress::AreaOf(value) == DataAddress::Area::Heap) {
             // The reference moves from the stack slot to the accumulator.
-            heap->AddReference(value, 0);
+            ReleaseAccumulatorReference();
+            heap->AddReference(value, DataAddress::Nil);
             heap->DropReference(value, static_cast<std::uint32_t>(entry), true);
+            accumulatorReference = value;
         }
         break;
     }
@@ -555,8 +605,11 @@ void QbGesdata::Pop()
 std::uint16_t QbGesdata::PopType()
 {
     PopEntry(true);
-    if (RepresentationOf(lastPoppedCode) == Representation::Pointer) {
-        DropHeldReference(static_cast<std::uint32_t>(Acc.Integer), 0, false);
+    if (RepresentationOf(lastPoppedCode) == Representation::Pointer &&
+        accumulatorReference != DataAddress::Nil) {
+        const std::uint32_t held = accumulatorReference;
+        accumulatorReference = DataAddress::Nil;
+        DropHeldReference(held, DataAddress::Nil, false);
     }
     return lastPoppedType;
 }
@@ -577,6 +630,7 @@ void QbGesdata::ClearEvaluationStack()
     }
     entryOffsets[1] = 0;
     evaluationRows.clear();
+    ReleaseAccumulatorReference();
 }
 
 void QbGesdata::SetEvaluationViewOpen(bool open)

@@ -3,6 +3,7 @@
 
 #include "frontend/QbSyntaxe.h"
 #include "runtime/DataViewHost.h"
+#include "runtime/HeapAccess.h"
 #include "symbols/QbTable.h"
 
 #include <cstdio>
@@ -188,4 +189,16 @@ std::string QbGesdata::NameOfAddress(std::uint32_t address)
     default:
         return {};
     }
+}
+
+std::string QbGesdata::ReferenceText(std::uint32_t target)
+{
+    if (target == DataAddress::Nil) {
+        return driver.Word(53);
+    }
+    if (DataAddress::AreaOf(target) == DataAddress::Area::Heap) {
+        return heap != nullptr ? "Ref. to " + heap->DescribeReference(target) : std::string();
+    }
+    const std::string name = NameOfAddress(target);
+    return name.empty() ? std::string() : "Ref. to " + name;
 }

@@ -84,8 +84,16 @@ bool QbGesdata::Open(std::uint16_t globalsSize)
 
 void QbGesdata::Reset()
 {
-    ClearEvaluationStack();
+    // What a previous run left stacked is forgotten without telling the heap, which is prepared
+    // afresh for each run.
+    for (auto& copy : structureCopies) {
+        copy.clear();
+    }
+    evaluationCount = 1;
+    entryOffsets[1] = 0;
+    accumulatorReference = DataAddress::Nil;
     descriptors.fill(0);
+    descriptorSizes.fill(0);
     headers.reset();
     descriptorTop = DescriptorCount - 1;
     currentFrame = NoFrame;
@@ -107,7 +115,12 @@ void QbGesdata::Reset()
 
 void QbGesdata::Close()
 {
-    ClearEvaluationStack();
+    for (auto& copy : structureCopies) {
+        copy.clear();
+    }
+    evaluationCount = 1;
+    entryOffsets[1] = 0;
+    accumulatorReference = DataAddress::Nil;
     std::vector<std::uint8_t>().swap(globals);
     std::vector<std::uint8_t>().swap(stack);
     Acc.Structure.clear();
@@ -196,6 +209,7 @@ void QbGesdata::PushDescriptor(std::uint16_t symbol, std::uint16_t link)
     }
     descriptors[descriptorTop] = (symbol & SymbolMask) | (static_cast<std::uint32_t>(link) << 16);
     headers[descriptorTop] = false;
+    descriptorSizes[descriptorTop] = 0;
     --descriptorTop;
 }
 
@@ -350,6 +364,7 @@ void QbGesdata::CreateVariable(std::uint16_t variable, int /*tag: no reverse-ste
         const std::uint16_t offset = LowerStackPointer(type.Size);
         PushDescriptor(variable, offset);
         descriptors[descriptorTop + 1] |= MarkedBit;
+        descriptorSizes[descriptorTop + 1] = type.Size;
         Pop();
         currentAddress = DataAddress::Stack(offset);
         if (RepresentationOf(type.Code) == Representation::Pointer) {
@@ -366,6 +381,7 @@ void QbGesdata::CreateVariable(std::uint16_t variable, int /*tag: no reverse-ste
         PushDescriptor(variable, offset);
         const std::uint16_t index = descriptorTop + 1;
         descriptors[index] |= MarkedBit;
+        descriptorSizes[index] = 4;
         for (int i = 0; i < 4; ++i) {
             stack[offset + i] = static_cast<std::uint8_t>(actual >> (8 * i));
         }
@@ -383,6 +399,7 @@ void QbGesdata::CreateVariable(std::uint16_t variable, int /*tag: no reverse-ste
     }
     stackPointer = std::min(stackPointer, static_cast<std::uint16_t>(offset));
     PushDescriptor(variable, static_cast<std::uint16_t>(offset));
+    descriptorSizes[descriptorTop + 1] = type.Size;
     InitializeLocal(variable, DataAddress::Stack(static_cast<std::uint32_t>(offset)), type);
 }
 
@@ -414,7 +431,8 @@ void QbGesdata::CreateLocals(std::uint16_t routine)
 {
     QbTable& table = Table();
     // The chain lists the variables newest first; they are created in declaration order.
-    std::vector<std::uint16_t> chain;
+    std::vector<std::uint16_t>& chain = localChain;
+    chain.clear();
     std::uint16_t variable = table.NextVariable(routine);
     for (int guard = 0; variable != 0 && guard < QbTable::MaxEntries; ++guard) {
         chain.push_back(variable);
@@ -569,7 +587,8 @@ QbGesdata::VariablePlace QbGesdata::PlaceOf(std::uint32_t address) const
             }
             const std::uint16_t entry = DescriptorSymbol(i);
             const std::uint32_t start = DescriptorLink(i);
-            const std::uint32_t size = VariableSize(entry);
+            const std::uint32_t size =
+                descriptorSizes[i] != 0 ? descriptorSizes[i] : VariableSize(entry);
             if (offset >= start && offset < start + std::max<std::uint32_t>(size, 1)) {
                 place.Entry = entry;
                 place.Descriptor = i;

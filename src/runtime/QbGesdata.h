@@ -187,11 +187,17 @@ class QbGesdata
     void Reinterpret(std::uint16_t targetType, std::uint16_t sourceType);
     void UndoStore(int tag, std::uint32_t address, const std::vector<std::uint8_t>& oldValue);
     void ClearAccumulator();
+    // A new heap block's address enters the accumulator holding one reference (NEW, GETMEM);
+    // storing or pushing it moves that reference to its holder.
+    void HoldReference(std::uint32_t block);
 
     // Texts for the views.
     std::string FormatValue(std::uint32_t address, std::uint16_t type);
     std::string RoutineCaption(std::uint16_t routine, std::uint16_t frame);
     std::string NameOfAddress(std::uint32_t address);
+    // What a pointer or VAR parameter holding `target` shows in a descriptor row: "Ref. to "
+    // and the variable (or the heap's chain of cells) it reaches; the NIL word for nil.
+    std::string ReferenceText(std::uint32_t target);
     // The evaluation-stack view's rows ("INTEGER:  3"), kept only while the view is open.
     void SetEvaluationViewOpen(bool open);
     const std::vector<std::string>& EvaluationRows() const { return evaluationRows; }
@@ -239,7 +245,10 @@ class QbGesdata
     void InitializeLocal(std::uint16_t variable, std::uint32_t address, const TypeInfo& type);
     void CreateLocalChain(std::uint16_t variable);
     std::uint16_t StringCapacity(const TypeInfo& type) const;
-    void Decode(const TypeInfo& type, const std::uint8_t* from);
+    void Decode(const TypeInfo& type, const std::uint8_t* from, std::size_t room);
+    std::size_t StringRoom(const TypeInfo& type, const VariablePlace& place);
+    void StorePointer(std::uint8_t* bytes);
+    void ReleaseAccumulatorReference();
     void Encode(const TypeInfo& type, std::uint8_t* to, std::size_t room) const;
     void DropHeldReference(std::uint32_t block, std::uint32_t from, bool mayOrphan);
     void PopEntry(bool stepPoint);
@@ -265,6 +274,8 @@ class QbGesdata
     std::vector<std::uint8_t> stack;
     std::array<std::uint32_t, DescriptorCount + 1> descriptors{};
     std::bitset<DescriptorCount + 1> headers;
+    // Bytes of each variable descriptor's storage, noted when it is created (0: not known).
+    std::array<std::uint32_t, DescriptorCount + 1> descriptorSizes{};
 
     std::uint16_t stackPointer = StackSize;
     std::uint16_t mark = StackSize;
@@ -274,6 +285,7 @@ class QbGesdata
     int depth = 0;
     int maximumDepth = InitialMaximumDepth;
     std::uint32_t currentAddress = DataAddress::Nil;
+    std::uint32_t accumulatorReference = DataAddress::Nil; // heap block the accumulator holds
 
     // Evaluation stack: entry n's data is [offsets[n], offsets[n + 1]); entries 1..count - 1.
     int evaluationCount = 1;
@@ -288,6 +300,7 @@ class QbGesdata
     std::uint16_t lastPoppedType = 0;
     std::uint8_t lastPoppedCode = 0;
     std::vector<std::uint8_t> rightStructure; // Operate's right operand, reused
+    std::vector<std::uint16_t> localChain;    // CreateLocals' walk of the variable chain, reused
 
     bool evaluationViewOpen = false;
     std::vector<std::string> evaluationRows;
