@@ -1,5 +1,7 @@
-// check, translate and catalogue: the engine driven from a terminal.
+// check, run, translate and catalogue: the engine driven from a terminal.
 #include "cli/Commands.h"
+
+#include "cli/TerminalHosts.h"
 
 #include "diagnostics/QbGeserreurs.h"
 #include "frontend/QbCSyntaxe.h"
@@ -13,8 +15,7 @@
 #include <memory>
 #include <system_error>
 
-namespace
-{
+namespace {
 namespace fs = std::filesystem;
 
 // Output to a terminal is UTF-8; the engine's text is Windows-1252.
@@ -64,17 +65,50 @@ bool CheckReadable(const std::string& path, std::ostream& err)
     return true;
 }
 
-std::unique_ptr<QbSyntaxe> MakeDriver(const CommandRequest& request, const std::string& path)
+// The program options of the command line, applied over the driver's defaults.
+void ApplyProgramOptions(QbSyntaxe& driver, const CommandRequest& request)
+{
+    ProgramOptions options = driver.GetOptions();
+    for (const OptionSetting& setting : request.Settings) {
+        std::uint32_t& word = setting.Word == 'A'   ? options.A
+                              : setting.Word == 'B' ? options.B
+                                                    : options.C;
+        word = setting.On ? (word | setting.Bit) : (word & ~setting.Bit);
+    }
+    if (request.KeyboardPrefix) {
+        options.KeyboardPrefix = *request.KeyboardPrefix;
+        options.B |= OptionB::LimitKeyboard;
+    }
+    if (request.ScreenPrefix) {
+        options.ScreenPrefix = *request.ScreenPrefix;
+        options.B |= OptionB::LimitScreen;
+    }
+    const auto limit = [](int given, int current) { return given >= 0 ? given : current; };
+    options.MaxNesting = limit(request.MaxNesting, options.MaxNesting);
+    options.MaxStack = limit(request.MaxStack, options.MaxStack);
+    options.MaxPasses = limit(request.MaxPasses, options.MaxPasses);
+    options.RealDigits = limit(request.RealDigits, options.RealDigits);
+    driver.SetOptions(options);
+}
+
+std::unique_ptr<QbSyntaxe> MakeDriver(const CommandRequest& request, const std::string& path,
+                                      RunHost* host = nullptr, ConsoleHost* console = nullptr)
 {
     DriverEnvironment environment;
+    environment.Host = host;
+    environment.Console = console;
     environment.ConfigDirectory =
         request.ConfigDirectory.empty() ? DefaultConfigDirectory() : request.ConfigDirectory;
     environment.CatalogueFile = request.CatalogueFile;
     environment.HasMainWindow = false;
+    std::unique_ptr<QbSyntaxe> driver;
     if (IsCFile(path)) {
-        return std::make_unique<QbCSyntaxe>(environment);
+        driver = std::make_unique<QbCSyntaxe>(environment);
+    } else {
+        driver = std::make_unique<QbPascalSyntaxe>(environment);
     }
-    return std::make_unique<QbPascalSyntaxe>(environment);
+    ApplyProgramOptions(*driver, request);
+    return driver;
 }
 
 // The source file an error belongs to, as the user would name it: the main file as given on the
@@ -156,6 +190,56 @@ int CheckFiles(const CommandRequest& request, std::ostream& out, std::ostream& e
     return status;
 }
 
+// The exit status of a program ended by HALT(code).
+int HaltStatus(int code, std::ostream& err)
+{
+    if (code == 0 || (code >= ExitStatus::FirstHaltCode && code <= ExitStatus::LastHaltCode)) {
+        return code;
+    }
+    err << "movila: the program halted with code " << code << "\n";
+    return ExitStatus::HaltCodeNotShown;
+}
+
+// A check, then a quick execution of the same driver: program output on `out` only, errors of
+// either pass on `err` in the check's format.
+int RunProgram(const CommandRequest& request, std::istream& in, std::ostream& out,
+               std::ostream& err)
+{
+    const std::string& path = request.Files.front();
+    if (!CheckReadable(path, err)) {
+        return ExitStatus::NoInput;
+    }
+    if (IsCFile(path)) {
+        err << "movila: C programs are checked, not run: use 'movila check'\n";
+        return ExitStatus::Usage;
+    }
+    TerminalConsole console(in, out);
+    TerminalRunHost host;
+    auto driver = MakeDriver(request, path, &host, &console);
+    if (!SelectSourceVocabulary(*driver, request, path, err)) {
+        return ExitStatus::Usage;
+    }
+    if (driver->Run("+" + path, RunMode::Check) != 0) {
+        PrintError(*driver, path, err);
+        return ExitStatus::ProgramError;
+    }
+    const InterruptGuard interrupts;
+    const int number = driver->Run("+" + path, RunMode::Execute);
+    out.flush();
+    if (number != 0) {
+        PrintError(*driver, path, err);
+        return ExitStatus::RunTimeError;
+    }
+    if (driver->Escaped) {
+        err << "movila: interrupted\n";
+        return ExitStatus::Interrupted;
+    }
+    if (driver->Halted) {
+        return HaltStatus(driver->HaltCode, err);
+    }
+    return ExitStatus::Ok;
+}
+
 std::string KnownVocabularies(const QbDico& dictionary)
 {
     std::string names;
@@ -232,7 +316,8 @@ int WriteCatalogue(const CommandRequest& request, std::ostream& out, std::ostrea
 }
 } // namespace
 
-int RunCommand(const CommandRequest& request, std::ostream& out, std::ostream& err)
+int RunCommand(const CommandRequest& request, std::istream& in, std::ostream& out,
+               std::ostream& err)
 {
     if (!request.CatalogueFile.empty() && !CheckReadable(request.CatalogueFile, err)) {
         return ExitStatus::NoInput;
@@ -247,6 +332,9 @@ int RunCommand(const CommandRequest& request, std::ostream& out, std::ostream& e
     }
     if (request.Command == "check") {
         return CheckFiles(request, out, err);
+    }
+    if (request.Command == "run") {
+        return RunProgram(request, in, out, err);
     }
     if (request.Command == "translate") {
         return Translate(request, out, err);

@@ -1,4 +1,4 @@
-// The movila command: checks and translates programs from a terminal or a grading script.
+// The movila command: checks, runs and translates programs from a terminal or a grading script.
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 
@@ -12,8 +12,9 @@ int main(int argc, char** argv)
     std::string error;
     const auto request = ParseCommandLine(arguments, error);
     if (!request) {
-        std::cerr << "movila: " << error << "\n" << "Try 'movila help'.\n";
+        std::cerr << "movila: " << error << "\n"
+                  << "Try 'movila help'.\n";
         return ExitStatus::Usage;
     }
-    return RunCommand(*request, std::cout, std::cerr);
+    return RunCommand(*request, std::cin, std::cout, std::cerr);
 }
