@@ -70,18 +70,21 @@ void QbCLexical::IdentifierHook(const std::string& token)
 }
 
 // The text of a #define after its name: the current token, the look-ahead when it is not a
-// blank, the rest of the line, and the lines a final "\" continues.
+// blank, the rest of the line, and the lines a final "\" continues. When the look-ahead was read
+// across the line end (column 1) the token ended its line: the line now current is the next one
+// and is left to be read.
 void QbCLexical::RestOfLine(std::string& text)
 {
     QbSource& source = Current();
     text = source.Token;
-    if (source.Column >= 2) {
-        if (source.LookAhead != ' ' && source.LookAhead != '\t') {
-            text += source.LookAhead;
-        }
-        if (static_cast<std::size_t>(source.Column) <= source.LineText.size()) {
-            text += source.LineText.substr(static_cast<std::size_t>(source.Column) - 1);
-        }
+    if (source.Column < 2) {
+        return;
+    }
+    if (source.LookAhead != ' ' && source.LookAhead != '\t') {
+        text += source.LookAhead;
+    }
+    if (static_cast<std::size_t>(source.Column) <= source.LineText.size()) {
+        text += source.LineText.substr(static_cast<std::size_t>(source.Column) - 1);
     }
     while (!text.empty() && text.back() == '\\' && !source.AtEnd()) {
         text.pop_back();

@@ -11,7 +11,7 @@
 // line source pushed on the stack; the front-end defines the macros as it reads #define lines.
 class QbCLexical : public QbLexical
 {
-public:
+  public:
     explicit QbCLexical(QbSyntaxe& driver);
 
     void ScanSymbol(std::string& token) override;
@@ -25,6 +25,6 @@ public:
     const std::string* FindMacro(const std::string& name) const;
     void ClearMacros();
 
-private:
+  private:
     std::map<std::string, std::string> macros;
 };

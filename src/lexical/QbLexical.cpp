@@ -8,8 +8,7 @@
 
 #include <algorithm>
 
-namespace
-{
+namespace {
 bool IsDigit(char ch)
 {
     return ch >= '0' && ch <= '9';
@@ -383,13 +382,12 @@ void QbLexical::StartRecording(std::vector<std::string>* list)
     }
 }
 
-namespace
-{
+namespace {
 // Puts back what PeekHeader changes, also when the peek raises: a stray header-peek mode would
 // switch directives off for every later run.
 class PeekScope
 {
-public:
+  public:
     PeekScope(QbLexical& owner, bool& peek, std::vector<std::string>*& recordingList)
         : lexer(owner), peekFlag(peek), recordingRef(recordingList), depth(owner.Depth()),
           wasPeeking(peek), wasRecording(recordingList),
@@ -409,7 +407,7 @@ public:
     PeekScope(const PeekScope&) = delete;
     PeekScope& operator=(const PeekScope&) = delete;
 
-private:
+  private:
     QbLexical& lexer;
     bool& peekFlag;
     std::vector<std::string>*& recordingRef;

@@ -18,7 +18,7 @@ class QbSyntaxe;
 // the lexer only knows which characters make identifiers, numbers and symbols.
 class QbLexical : public TokenLocator
 {
-public:
+  public:
     explicit QbLexical(QbSyntaxe& driver);
     ~QbLexical() override;
     QbLexical(const QbLexical&) = delete;
@@ -102,7 +102,7 @@ public:
     bool IsIdentifierStart(char ch) const;
     bool IsIdentifierChar(char ch) const;
 
-protected:
+  protected:
     // Raises 199 when one more nested source would go beyond MaxNesting, or when a source named
     // `name` of the same family (line sources for macros, files for includes) is already open:
     // a macro or include that reaches itself would otherwise never end.
@@ -119,13 +119,13 @@ protected:
     // C hexadecimal constants may use a-f as well as A-F.
     bool lowerCaseHex = false;
 
-private:
+  private:
     void ScanToken(bool& identifier);
     bool OpenPendingInclude();
     std::string IncludeFolder() const;
 
     std::vector<std::unique_ptr<QbSource>> sources; // the null source first, always
-    std::vector<std::string>* recording = nullptr;   // borrowed, may be null
+    std::vector<std::string>* recording = nullptr;  // borrowed, may be null
     QbTranslator translator;
     int tokenLine = 0;
     int tokenColumn = 0;

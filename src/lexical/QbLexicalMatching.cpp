@@ -7,8 +7,7 @@
 #include <charconv>
 #include <cmath>
 
-namespace
-{
+namespace {
 bool IsDigit(char ch)
 {
     return ch >= '0' && ch <= '9';

@@ -8,7 +8,7 @@
 // look-ahead. "(." and ".)" are read as "[" and "]".
 class QbPascalLexical : public QbLexical
 {
-public:
+  public:
     explicit QbPascalLexical(QbSyntaxe& driver);
 
     void ScanSymbol(std::string& token) override;

@@ -22,7 +22,8 @@ bool QbSource::ReadWholeFile(const std::string& fileName, std::string& text)
     if (!file) {
         return false;
     }
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string bytes((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
     if (file.bad()) {
         return false;
     }

@@ -11,8 +11,7 @@
 #include <cassert>
 #include <limits>
 
-namespace
-{
+namespace {
 char UpperAscii(char ch)
 {
     return (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 'a' + 'A') : ch;

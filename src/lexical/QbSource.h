@@ -29,7 +29,7 @@ struct LexicalPosition
 // with error 198 when it is read, never cut silently.
 class QbSource
 {
-public:
+  public:
     static constexpr std::size_t MaxLineLength = 255;
     static constexpr std::size_t MaxTokenLength = 32;
     static constexpr std::size_t MaxNameLength = 255;
@@ -92,7 +92,7 @@ public:
     // The comment being skipped, from its opening delimiter, for the translator.
     std::string CommentText;
 
-protected:
+  protected:
     QbLexical& Lexer() const;
     QbSyntaxe& Driver() const;
     // Error 198 at 1-based `line` when `text` is longer than a line may be.
@@ -100,7 +100,7 @@ protected:
 
     std::string name;
 
-private:
+  private:
     bool PeekChar(char& ch) const;
     void AppendComment(char ch);
     void ReportComment();
@@ -122,7 +122,7 @@ private:
 // of them) after the last real source, then error 131.
 class QbNullSource : public QbSource
 {
-public:
+  public:
     static constexpr int EndLines = 2;
 
     std::uint8_t Kind() const override { return NullKind; }
@@ -133,7 +133,7 @@ public:
     // Continues the numbering and the name of the source that was just popped.
     void TakeOver(const QbSource& last);
 
-private:
+  private:
     int remainingEndLines = EndLines;
 };
 
@@ -141,17 +141,17 @@ private:
 // index of the next line to deliver.
 class QbTextSource : public QbSource
 {
-public:
+  public:
     bool AtEnd() const override;
     void ReadLine(int index) override;
     bool Close() override;
     bool HasFolder() const override { return true; }
 
-protected:
+  protected:
     // Takes the text's lines; false when there is none.
     bool SetText(const std::string& text);
 
-private:
+  private:
     std::vector<std::string> lines;
     std::size_t lineIndex = 0;
 };
@@ -160,7 +160,7 @@ private:
 // always read through this reader so that it can be read again from any line.
 class QbEditSource : public QbTextSource
 {
-public:
+  public:
     std::uint8_t Kind() const override { return EditKind; }
     bool Open(const std::string& sourceName, QbLexical& lexer) override;
 };
@@ -169,7 +169,7 @@ public:
 // positioned back like an edit reader.
 class QbFileSource : public QbTextSource
 {
-public:
+  public:
     std::uint8_t Kind() const override { return FileKind; }
     bool Open(const std::string& sourceName, QbLexical& lexer) override;
 };
@@ -178,7 +178,7 @@ public:
 // conditions.
 class QbLineSource : public QbSource
 {
-public:
+  public:
     std::uint8_t Kind() const override { return LineKind; }
     bool Open(const std::string& request, QbLexical& lexer) override;
     bool AtEnd() const override { return AtEndOfLine(); }

@@ -5,11 +5,11 @@
 #include <system_error>
 #include <vector>
 
-namespace SourcePaths
-{
+namespace SourcePaths {
 std::string MakeAbsolute(const std::string& name)
 {
-    if (name.find(':') != std::string::npos || (!name.empty() && (name[0] == '\\' || name[0] == '/'))) {
+    if (name.find(':') != std::string::npos ||
+        (!name.empty() && (name[0] == '\\' || name[0] == '/'))) {
         return name;
     }
     std::error_code error;

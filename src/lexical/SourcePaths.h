@@ -3,8 +3,7 @@
 
 #include <string>
 
-namespace SourcePaths
-{
+namespace SourcePaths {
 // A name with no ":" that begins with neither "\" nor "/" is taken relative to the current
 // working directory; any other name is returned as it is.
 std::string MakeAbsolute(const std::string& name);
