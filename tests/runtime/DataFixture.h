@@ -1,9 +1,10 @@
-// A Pascal driver whose symbol table holds a program with a few predefined types, and helpers
+// A driver whose symbol table holds a program with a few predefined types, and helpers
 // to declare variables and routines and to run values through its data manager.
 #pragma once
 
 #include "diagnostics/Exceptions.h"
-#include "frontend/QbPascalSyntaxe.h"
+#include "frontend/QbSyntaxe.h"
+#include "lexical/QbPascalLexical.h"
 #include "runtime/QbGesdata.h"
 #include "symbols/QbTable.h"
 
@@ -13,12 +14,29 @@
 #include <memory>
 #include <string>
 
+// The driver with a Pascal lexer and no front-end: the data manager's tests need only its
+// options, error manager, symbol table and step points.
+class DataDriver : public QbSyntaxe
+{
+  public:
+    explicit DataDriver(const DriverEnvironment& setting = {})
+        : QbSyntaxe(setting, Language::Pascal)
+    {
+        Lexer = std::make_unique<QbPascalLexical>(*this);
+        AttachLexer();
+    }
+    void ParseHeading(std::string&) override {}
+    void ParseMainBlock() override {}
+    void PrepareRun(int) override {}
+    int HeadingKind(const std::string&) override { return 0; }
+    bool IsRoutineHeading(const std::string&) override { return false; }
+    void ExecuteRoutineBody(std::uint16_t) override {}
+};
+
 class DataTest : public ::testing::Test
 {
   protected:
-    DataTest()
-        : driver(std::make_unique<QbPascalSyntaxe>(DriverEnvironment{})), table(*driver->Table),
-          data(*driver->Data)
+    DataTest() : driver(std::make_unique<DataDriver>()), table(*driver->Table), data(*driver->Data)
     {
         table.Reset();
         program = table.NewEntry("MAIN", EntryKind::Procedure, 0);
@@ -138,7 +156,7 @@ class DataTest : public ::testing::Test
         data.LoadValue(type);
     }
 
-    std::unique_ptr<QbPascalSyntaxe> driver;
+    std::unique_ptr<DataDriver> driver;
     QbTable& table;
     QbGesdata& data;
     EntryNumber program = 0;
