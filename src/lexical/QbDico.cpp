@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -458,7 +459,9 @@ std::string QbDico::VocabularyFileFor(const std::string& moduleName) const
 
 bool QbDico::AcceptsFile(const std::string& fileName) const
 {
-    if (fileName.empty() || !std::ifstream(fileName, std::ios::binary)) {
+    std::error_code error;
+    if (fileName.empty() || !std::filesystem::is_regular_file(fileName, error) ||
+        !std::ifstream(fileName, std::ios::binary)) {
         return false;
     }
     const DriverEnvironment& environment = driver.Environment();

@@ -278,8 +278,10 @@ bool QbModule::LoadVocabulary(int vocabulary)
         !dictionary.AcceptsFile(vocabularyFile)) {
         return false;
     }
+    // A file that does not name the vocabulary has no wordings for it.
     std::vector<std::string> lines;
-    if (!VocabularyFile::ReadLines(vocabularyFile, lines)) {
+    if (!VocabularyFile::ReadLines(vocabularyFile, lines) || lines.empty() ||
+        VocabularyFile::HeaderNames(lines.front()).size() < static_cast<std::size_t>(vocabulary)) {
         return false;
     }
     // Words are collected apart and stored only when the whole file reads well, so a malformed

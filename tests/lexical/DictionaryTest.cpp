@@ -5,8 +5,7 @@
 
 #include <algorithm>
 
-namespace
-{
+namespace {
 struct CodeWord
 {
     std::uint16_t Code;
@@ -24,15 +23,41 @@ TEST_F(VocabularyTest, PascalCodesGiveTheirDefaultWords)
     auto driver = PascalDriver();
     driver->SetOptionA(OptionA::AutoCrt | OptionA::AutoGraph, true);
     const QbDico& dico = *driver->Dictionary;
-    const CodeWord cases[] = {
-        {1, "PROGRAM"},   {13, "END"},     {18, "DO"},        {26, "DO"},     {42, ""},
-        {47, "|"},        {49, "@"},       {64, "INTEGER"},   {75, "AND_THEN"}, {93, ""},
-        {96, ""},         {97, "MODELS"},  {99, "OUTPUT"},    {100, ""},      {127, ""},
-        {128, "RELEASE"}, {144, "WRITELN"}, {212, "READ"},    {213, "QUERY"}, {214, ""},
-        {215, "COMPLEXITY"}, {216, ""},    {257, "BLACK"},    {272, "WHITE"}, {286, "WINDOW"},
-        {287, ""},        {513, ""},       {518, "GETX"},     {528, "PUTPIXEL"},
-        {544, "CIRCLE"},  {547, "SETCOLOR"}, {554, "GETTEXTSETTINGS"}, {560, "TEXTWIDTH"},
-        {561, ""},        {2305, ""}};
+    const CodeWord cases[] = {{1, "PROGRAM"},
+                              {13, "END"},
+                              {18, "DO"},
+                              {26, "DO"},
+                              {42, ""},
+                              {47, "|"},
+                              {49, "@"},
+                              {64, "INTEGER"},
+                              {75, "AND_THEN"},
+                              {93, ""},
+                              {96, ""},
+                              {97, "MODELS"},
+                              {99, "OUTPUT"},
+                              {100, ""},
+                              {127, ""},
+                              {128, "RELEASE"},
+                              {144, "WRITELN"},
+                              {212, "READ"},
+                              {213, "QUERY"},
+                              {214, ""},
+                              {215, "COMPLEXITY"},
+                              {216, ""},
+                              {257, "BLACK"},
+                              {272, "WHITE"},
+                              {286, "WINDOW"},
+                              {287, ""},
+                              {513, ""},
+                              {518, "GETX"},
+                              {528, "PUTPIXEL"},
+                              {544, "CIRCLE"},
+                              {548, "SETCOLOR"},
+                              {554, "GETTEXTSETTINGS"},
+                              {560, "TEXTWIDTH"},
+                              {561, ""},
+                              {2305, ""}};
     for (const auto& c : cases) {
         EXPECT_EQ(dico.WordText(c.Code), c.Word) << "code " << c.Code;
     }
@@ -71,10 +96,10 @@ TEST_F(VocabularyTest, ModulesTakeTheirNumbersAndWordRanges)
     EXPECT_EQ(stdio->CountBase(), system.CountEnd() + 1);
     EXPECT_EQ(dico.AddModule(99, ""), nullptr);
 
-    const CodeWord cases[] = {{1, "asm"},          {27, "end"},     {33, "while"}, {34, "while"},
-                              {37, "="},           {41, "NULL"},    {44, "define"}, {45, ""},
-                              {128, "complexity"}, {2305, "stdin"}, {2313, "FILE"},
-                              {2333, "printf"},    {2369, "putw"},  {2370, ""}};
+    const CodeWord cases[] = {
+        {1, "asm"},     {27, "end"},      {33, "while"},  {34, "while"},       {37, "="},
+        {41, "NULL"},   {44, "define"},   {45, ""},       {128, "complexity"}, {2305, "stdin"},
+        {2313, "FILE"}, {2333, "printf"}, {2369, "putw"}, {2370, ""}};
     for (const auto& c : cases) {
         EXPECT_EQ(dico.WordText(c.Code), c.Word) << "code " << c.Code;
     }
@@ -146,9 +171,9 @@ TEST_F(VocabularyTest, AccentsAreMappedOnlyWithTheirOption)
 {
     auto driver = PascalDriver();
     const QbDico& dico = *driver->Dictionary;
-    EXPECT_EQ(dico.MapAccent('\xE9'), 'e');  // é
-    EXPECT_EQ(dico.MapAccent('\xC7'), 'c');  // Ç
-    EXPECT_EQ(dico.MapAccent('\xBA'), 'o');  // º, the last of the table
+    EXPECT_EQ(dico.MapAccent('\xE9'), 'e'); // é
+    EXPECT_EQ(dico.MapAccent('\xC7'), 'c'); // Ç
+    EXPECT_EQ(dico.MapAccent('\xBA'), 'o'); // º, the last of the table
     EXPECT_EQ(dico.MapAccent('x'), 'x');
     driver->SetOptionA(OptionA::ReplaceAccents, true);
     EXPECT_EQ(dico.MapAccents("\xE9t\xE9"), "ete");
@@ -163,13 +188,17 @@ TEST_F(VocabularyTest, AccentsAreMappedOnlyWithTheirOption)
 
 TEST_F(VocabularyTest, AccentedWordsAreFoundByTheirMappedText)
 {
-    WriteSystemVocabulary({{"WRITE", "136", "\xC9" "CRIRE"}});
+    WriteSystemVocabulary({{"WRITE", "136",
+                            "\xC9"
+                            "CRIRE"}});
     auto driver = PascalDriver();
     driver->SetOptionA(OptionA::ReplaceAccents, true);
     driver->Dictionary->SelectVocabulary(1);
     EXPECT_EQ(driver->Dictionary->WordText(136), "ECRIRE");
     EXPECT_EQ(driver->Dictionary->FindWord("ecrire"), 136);
-    EXPECT_EQ(driver->Dictionary->FindWord("\xE9" "crire"), 136);
+    EXPECT_EQ(driver->Dictionary->FindWord("\xE9"
+                                           "crire"),
+              136);
 }
 
 TEST_F(VocabularyTest, TypeNamesComeFromTheSystemWords)
@@ -180,9 +209,9 @@ TEST_F(VocabularyTest, TypeNamesComeFromTheSystemWords)
     {
         int Code;
         const char* Name;
-    } cases[] = {{0, "BOOLEAN"}, {1, "CHAR"},   {2, "BYTE"},      {4, "INTEGER"}, {7, "INTEGER"},
-                 {8, "REAL"},    {9, "???"},    {10, "STRING"},   {11, "POINTER"}, {15, "DATABASE"},
-                 {16, "???"},    {19, "???"},   {20, "PROCEDURE"}, {21, "FUNCTION"}, {22, "???"},
+    } cases[] = {{0, "BOOLEAN"}, {1, "CHAR"}, {2, "BYTE"},       {4, "INTEGER"},   {7, "INTEGER"},
+                 {8, "REAL"},    {9, "???"},  {10, "STRING"},    {11, "POINTER"},  {15, "DATABASE"},
+                 {16, "???"},    {19, "???"}, {20, "PROCEDURE"}, {21, "FUNCTION"}, {22, "???"},
                  {-1, "???"},    {300, "???"}};
     for (const auto& c : cases) {
         EXPECT_EQ(dico.TypeNameFor(c.Code), c.Name) << c.Code;

@@ -3,8 +3,7 @@
 
 #include "lexical/QbTranslator.h"
 
-namespace
-{
+namespace {
 struct Step
 {
     char Kind;
@@ -34,7 +33,7 @@ const std::vector<std::vector<std::string>> Rows = {{"PROGRAM", "1", "PROGRAMME"
 
 class TranslatorTest : public VocabularyTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(WriteSystemVocabulary(Rows, "francais", "vide"));
@@ -43,8 +42,7 @@ protected:
     }
 
     std::vector<std::string> Translate(const std::vector<Step>& steps, int target,
-                                       std::uint32_t styles = Styles(2, 2, 2, 0, 0),
-                                       int source = 0)
+                                       std::uint32_t styles = Styles(2, 2, 2, 0, 0), int source = 0)
     {
         std::vector<std::string> lines;
         translator.Start(*driver->Dictionary, source, styles, lines, target);
@@ -60,7 +58,7 @@ protected:
 };
 
 // x:=1; with the ":" and "=" read apart, as an empty assignment wording is read.
-const std::vector<Step> AssignmentSteps = {{'L', "X", 0}, {'L', ":", 0}, {'L', "=", 0},
+const std::vector<Step> AssignmentSteps = {{'L', "X", 0},  {'L', ":", 0}, {'L', "=", 0},
                                            {'F', "=", 93}, {'L', "1", 0}, {'L', ";", 0}};
 
 TEST_F(TranslatorTest, EmptyAssignmentWordingWritesTheSymbol)
@@ -73,8 +71,8 @@ TEST_F(TranslatorTest, WordedAssignmentIsSetOffByBlanks)
 {
     EXPECT_EQ(Translate(AssignmentSteps, 1), (std::vector<std::string>{"x <- 1;"}));
     // The same assignment read as one worded symbol.
-    const std::vector<Step> worded = {{'L', "X", 0}, {'L', "<-", 0}, {'G', "<-", 93},
-                                      {'L', "1", 0}};
+    const std::vector<Step> worded = {
+        {'L', "X", 0}, {'L', "<-", 0}, {'G', "<-", 93}, {'L', "1", 0}};
     EXPECT_EQ(Translate(worded, 1), (std::vector<std::string>{"x<- 1"}));
     EXPECT_EQ(Translate(worded, 2), (std::vector<std::string>{"x:=1"}));
 }
@@ -82,10 +80,10 @@ TEST_F(TranslatorTest, WordedAssignmentIsSetOffByBlanks)
 TEST_F(TranslatorTest, RecognisedWordsAreRewordedWithLinesAndIndentation)
 {
     // BEGIN / WRITELN; / END. on three lines, the middle one indented by two.
-    const std::vector<Step> steps = {
-        {'-', "", 2},           {'L', "BEGIN", 0}, {'V', "BEGIN", 9}, {'L', "WRITELN", 0},
-        {'-', "", 0},           {'L', ";", 0},     {'P', "WRITELN", 144},
-        {'L', "END", 0},        {'C', "END", 27},  {'L', ".", 0}};
+    const std::vector<Step> steps = {{'-', "", 2},          {'L', "BEGIN", 0}, {'V', "BEGIN", 9},
+                                     {'L', "WRITELN", 0},   {'-', "", 0},      {'L', ";", 0},
+                                     {'P', "WRITELN", 144}, {'L', "END", 0},   {'C', "END", 27},
+                                     {'L', ".", 0}};
     EXPECT_EQ(Translate(steps, 1), (std::vector<std::string>{"DEBUT", "  ECRIRELN;", "FIN."}));
     // Into the same vocabulary only the case styles change.
     EXPECT_EQ(Translate(steps, 0, Styles(1, 0, 0, 0, 0)),
@@ -95,10 +93,10 @@ TEST_F(TranslatorTest, RecognisedWordsAreRewordedWithLinesAndIndentation)
 TEST_F(TranslatorTest, EachClassOfWordHasItsOwnStyle)
 {
     // VAR N: INTEGER; IF N THEN
-    const std::vector<Step> steps = {
-        {'L', "VAR", 0},     {'C', "VAR", 43}, {'L', "N", 0},  {'L', ":", 0},
-        {'L', "INTEGER", 0}, {'Y', "INTEGER", 64}, {'L', ";", 0}, {'L', "IF", 0},
-        {'L', "N", 0},       {'T', "IF", 14},  {'L', "THEN", 0}, {'V', "THEN", 15}};
+    const std::vector<Step> steps = {{'L', "VAR", 0}, {'C', "VAR", 43},    {'L', "N", 0},
+                                     {'L', ":", 0},   {'L', "INTEGER", 0}, {'Y', "INTEGER", 64},
+                                     {'L', ";", 0},   {'L', "IF", 0},      {'L', "N", 0},
+                                     {'T', "IF", 14}, {'L', "THEN", 0},    {'V', "THEN", 15}};
     EXPECT_EQ(Translate(steps, 1, Styles(2, 1, 0, 0, 1)),
               (std::vector<std::string>{"VAR N:Entier;SI N ALORS"}));
     EXPECT_EQ(Translate(steps, 1, Styles(3, 0, 0, 0, 2)),
@@ -109,31 +107,27 @@ TEST_F(TranslatorTest, CommentsAndBlankLinesAreKept)
 {
     // PROGRAM P; { first } / (blank line) / { one / two } BEGIN END.
     const std::vector<Step> steps = {
-        {'L', "PROGRAM", 0}, {'V', "PROGRAM", 1}, {'L', "P", 0},
-        {'A', "{ first }", 0}, {'-', "", 0},        {'-', "", 0},   {'L', ";", 0},
-        {'A', "{ one", 0},   {'-', "", 0},          {'A', "  two }", 0}, {'-', "", 0},
-        {'L', "BEGIN", 0},   {'V', "BEGIN", 9},     {'L', "END", 0}, {'C', "END", 27},
-        {'L', ".", 0}};
+        {'L', "PROGRAM", 0}, {'V', "PROGRAM", 1}, {'L', "P", 0},    {'A', "{ first }", 0},
+        {'-', "", 0},        {'-', "", 0},        {'L', ";", 0},    {'A', "{ one", 0},
+        {'-', "", 0},        {'A', "  two }", 0}, {'-', "", 0},     {'L', "BEGIN", 0},
+        {'V', "BEGIN", 9},   {'L', "END", 0},     {'C', "END", 27}, {'L', ".", 0}};
     EXPECT_EQ(Translate(steps, 1), (std::vector<std::string>{"PROGRAMME p; { first }", "",
-                                                              "DEBUT { one", "  two }",
-                                                              "FIN."}));
+                                                             "DEBUT { one", "  two }", "FIN."}));
 }
 
 TEST_F(TranslatorTest, StringLiteralKeepsItsTextAndLineBreak)
 {
     // S := 'Bonjour' / END: the break crossed after the literal stays with it.
-    const std::vector<Step> steps = {
-        {'L', "S", 0},   {'L', ":", 0},           {'L', "=", 0},   {'F', "=", 93},
-        {'L', "'", 0},   {'-', "", 0},            {'S', "'Bonjour'", 0},
-        {'L', "END", 0}, {'C', "END", 27}};
+    const std::vector<Step> steps = {{'L', "S", 0},         {'L', ":", 0},   {'L', "=", 0},
+                                     {'F', "=", 93},        {'L', "'", 0},   {'-', "", 0},
+                                     {'S', "'Bonjour'", 0}, {'L', "END", 0}, {'C', "END", 27}};
     EXPECT_EQ(Translate(steps, 1), (std::vector<std::string>{"s <- 'Bonjour'", "FIN"}));
 }
 
 TEST_F(TranslatorTest, ImpliedWordIsWrittenOut)
 {
     // PROCEDURE-less parameter list (X: INTEGER) whose default mode the target spells out.
-    const std::vector<Step> steps = {{'L', "(", 0}, {'L', "X", 0}, {'M', "", 43},
-                                     {'L', ":", 0}};
+    const std::vector<Step> steps = {{'L', "(", 0}, {'L', "X", 0}, {'M', "", 43}, {'L', ":", 0}};
     EXPECT_EQ(Translate(steps, 1), (std::vector<std::string>{"(VAR x:"}));
 }
 

@@ -10,8 +10,7 @@
 
 #include <unistd.h>
 
-namespace
-{
+namespace {
 const std::vector<std::vector<std::string>> FrenchRows = {
     {"PROGRAM", "1", "PROGRAMME", "PROGRAMM"},
     {"BEGIN", "9", "DEBUT", "ANFANG"},
@@ -57,13 +56,13 @@ TEST(VocabularyStamp, StampMustBeTwelveDigitsWithinTolerance)
     } cases[] = {{"000000001000", 1000, true},
                  {"000000001000", 1200, true},
                  {"000000001000", 1201, false},
-                 {"000000001000", 900, true},           // stamp after the file time
-                 {"000000001000", 0x5A001000, true},    // only the lower 24 bits count
+                 {"000000001000", 900, true},               // stamp after the file time
+                 {"000000001000", 0x5A000000 + 1000, true}, // only the lower 24 bits count
                  {"000016777215", 16777215, true},
-                 {"000016777216", 16777216, false},     // 2^24
-                 {"00000000100", 1000, false},          // eleven digits
+                 {"000016777216", 16777216, false}, // 2^24
+                 {"00000000100", 1000, false},      // eleven digits
                  {"0000000010x0", 1000, false},
-                 {"            ", 1000, false}};        // never stamped
+                 {"            ", 1000, false}}; // never stamped
     for (const auto& c : cases) {
         EXPECT_EQ(VocabularyFile::StampMatches(c.Stamp, c.FileTime), c.Accepted)
             << c.Stamp << " at " << c.FileTime;
@@ -235,9 +234,9 @@ TEST_F(VocabularyTest, ProgramFilesAreNamedByVocabulary)
     {
         const char* File;
         std::uint8_t Vocabulary;
-    } cases[] = {{"hello.pas", 0},      {"HELLO.PAS", 0},   {"dir.x/hello.~pa", 0},
-                 {"bonjour.fra", 1},    {"bonjour.~fr", 1}, {"bonjour.FRA", 1},
-                 {"bonjour", 1},        {"bonjour.", 1},    {"notes.txt", 255},
+    } cases[] = {{"hello.pas", 0},       {"HELLO.PAS", 0},   {"dir.x/hello.~pa", 0},
+                 {"bonjour.fra", 1},     {"bonjour.~fr", 1}, {"bonjour.FRA", 1},
+                 {"bonjour", 1},         {"bonjour.", 1},    {"notes.txt", 255},
                  {"c:\\work\\a.pas", 0}, {"a.~", 255}};
     for (const auto& c : cases) {
         EXPECT_EQ(dico.VocabularyOfFile(c.File), c.Vocabulary) << c.File;
@@ -290,4 +289,23 @@ TEST_F(VocabularyTest, TranslateTextRewordsDefaultWords)
     EXPECT_EQ(dico.TranslateText("BEGIN WRITELN(x1); END."), "DEBUT ECRIRELN(x1); FIN.");
     // Words the vocabulary leaves unworded, and non-words, stay as they are.
     EXPECT_EQ(dico.TranslateText("CONST beginning"), "CONST beginning");
+}
+
+TEST_F(VocabularyTest, UnitFileNotNamingTheVocabularyKeepsTheDefaultWords)
+{
+    ASSERT_TRUE(WriteSystemVocabulary(FrenchRows, "francais", "deutsch"));
+    // CRT.mvv names only vocabulary 1; an empty GRAPH.mvv names none.
+    ASSERT_TRUE(VocabularyFile::Write(PathOf("CRT.mvv"), "index", "francais", "",
+                                      {{"BLACK", "1", "NOIR"}}));
+    WriteText(PathOf("GRAPH.mvv"), "");
+    auto driver = PascalDriver();
+    driver->SetOptionA(OptionA::AutoCrt | OptionA::AutoGraph, true);
+    QbDico& dico = *driver->Dictionary;
+    dico.SelectVocabulary(2);
+    EXPECT_EQ(dico.WordText(257), "BLACK");
+    EXPECT_EQ(dico.WordText(518), "GETX");
+    dico.SelectVocabulary(1);
+    EXPECT_EQ(dico.WordText(257), "NOIR");
+    EXPECT_EQ(dico.WordText(258), "");
+    EXPECT_EQ(dico.WordText(518), "GETX");
 }
