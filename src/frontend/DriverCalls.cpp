@@ -294,16 +294,6 @@ bool QbSyntaxe::ShowPosition(std::uint16_t routine, int line, int column)
     return changed;
 }
 
-void QbSyntaxe::UseUnit(const std::string&)
-{
-    Errors->Raise(ErrorNumber::NotImplemented);
-}
-
-void QbSyntaxe::ActivateModule(int)
-{
-    Errors->Raise(ErrorNumber::NotImplemented);
-}
-
 int QbSyntaxe::FindModule(const std::string& name) const
 {
     for (int slot = 0; slot < SlotCount && !ModuleSlots[slot].Name.empty(); ++slot) {

@@ -53,32 +53,12 @@ void QbPascalSyntaxe::PrepareRun(int mode)
     Lexer->SetTranslation(translating, Dictionary->CurrentVocabulary(), TranslateStyles,
                           translating ? &TranslatedLines : nullptr, TranslateTo);
     SearchingLabel = false;
-}
-
-void QbPascalSyntaxe::ParseHeading(std::string& name)
-{
-    name.clear();
-}
-
-// Reads the whole text token by token, so that every lexical error is found with its position.
-// String literals and hexadecimal constants are read by the lexer's literal readers; a word of
-// the vocabulary is reported to the translator so that a re-worded text follows the target.
-void QbPascalSyntaxe::ParseMainBlock()
-{
-    while (Lexer->IsNestedSource()) {
-        const std::string token = Lexer->TokenText();
-        if (token == "'") {
-            Lexer->ReadQuoted('\'');
-        } else if (token == "$") {
-            Lexer->ReadHexDigits();
-        } else if (!token.empty() && std::isdigit(static_cast<unsigned char>(token[0])) == 0) {
-            const std::uint16_t code = Dictionary->FindWord(token);
-            if (code != 0) {
-                Lexer->Notify('C', token, code);
-            }
-        }
-        Lexer->NextToken();
-    }
+    InterfaceNesting = 0;
+    RoutineNumber = 1;
+    RepeatDepth = 0;
+    WithDepth = 1;
+    ParseDepth = 0;
+    ComputeDefaultMode();
 }
 
 int QbPascalSyntaxe::HeadingKind(const std::string& word)

@@ -64,6 +64,82 @@ public:
     // Declared names of this parse's blocks that are still unresolved (errors 52, 53).
     void ReportUnresolved(EntryNumber block);
     void ComputeDefaultMode();
+    // Declaration helpers (PascalDeclarations.cpp).
+    // The current token is a word of the vocabulary with a non-empty wording.
+    bool IsWordToken(std::uint16_t code);
+    bool IsIdentifierToken() const;
+    // The current token as a name about to be declared (error 2 when it is no identifier); it
+    // is not consumed, so that an error about the name points at it.
+    std::string CurrentName();
+    // CheckNewName, then a new entry of `kind` owned by `block` and linked into its tree; the
+    // name is consumed.
+    EntryNumber DeclareName(EntryKind kind, EntryNumber block);
+    // Declaration sections in any order until a word that opens none (BEGIN included, error 74
+    // in an interface part); USES first in a program or unit.
+    void ParseDeclarations();
+    bool AtSectionEnd();
+    // INTERFACE declarations IMPLEMENTATION declarations; the implementation's names are hidden.
+    void ParseUnitParts(EntryNumber unit);
+    // A unit's initialisation part (BEGIN ... END) or its bare END.
+    void ParseUnitEnd(EntryNumber unit);
+    void LoadUsedUnits(EntryNumber block);
+    void ParseUnitSource(EntryNumber use);
+    void ParseAbsolute(const std::vector<EntryNumber>& variables, EntryNumber type,
+                       EntryNumber block);
+    // Storage for `size` bytes declared in `block`: the next global address for a program or
+    // unit (GlobalsSize grows), the next negative frame offset for a routine.
+    std::uint16_t AllocateVariable(EntryNumber block, std::uint32_t size);
+    // A constant expression evaluated at declaration time; the value is in the accumulator.
+    TypePair EvaluateConstant();
+    // One bound of a subrange or an ABSOLUTE address: a constant read as a CASE label reads it.
+    TypePair ReadBound();
+
+    // Type constructors (PascalTypes.cpp). Structured types are anonymous entries owned by
+    // CurrentRoutine; a TYPE declaration names the entry its constructor made. An array's index
+    // types are consecutive entries made for it: a subrange copy (BOOLEAN, CHAR and BYTE become
+    // subranges 0..1 and 0..255 of their own code) or a named copy of an enumeration. A
+    // procedural type's parameters are the kind-3 entries right after it, its Link1 the result
+    // type of a function type. File types carry their size in Value.
+    EntryNumber ParseTypeName(ErrorNumber missing);
+    EntryNumber ParseStringType();
+    EntryNumber ParseEnumeration();
+    EntryNumber ParsePointerType();
+    EntryNumber ParseSetType();
+    EntryNumber ParseFileType();
+    EntryNumber ParseArrayType();
+    EntryNumber ParseRecordType();
+    EntryNumber ParseProceduralType(EntryKind kind);
+    EntryNumber ParseNamedOrSubrange();
+    // Fields from `offset` on, chained after `lastField`; returns the offset after them.
+    std::uint32_t ParseFieldList(EntryNumber record, std::uint32_t offset, EntryNumber& lastField);
+    std::uint32_t ParseVariantPart(EntryNumber record, std::uint32_t offset,
+                                   EntryNumber& lastField);
+    EntryNumber NewTypeEntry(std::uint8_t code, std::uint16_t size);
+    // A forward-declared type (code 255) takes over the type its declaration constructed.
+    void AdoptType(EntryNumber named, EntryNumber constructed);
+    // Bytes a value of `type` occupies (file types: the size recorded in their entry).
+    std::uint16_t TypeBytes(EntryNumber type);
+    void ParseArrayConstant(EntryNumber array, int dimension, std::uint32_t address);
+    void ParseRecordConstant(EntryNumber record, std::uint32_t address);
+    void StoreConstantValue(EntryNumber type, std::uint32_t address);
+
+    // Routine headings (PascalRoutines.cpp). A routine's parameters are the kind-3 entries right
+    // after it (after a function's result entry), in declaration order, chained by Link2; the
+    // last one lies just above the frame header. A routine's Aux is its frame header size plus
+    // its parameters' size, slot 15 its code label.
+    struct ParameterSpec
+    {
+        std::string Name;
+        std::uint8_t Mode = VariableMode::ValueParameter;
+        EntryNumber Type = 0;
+    };
+    std::vector<ParameterSpec> ParseParameterSpecs();
+    void CreateParameters(EntryNumber owner, const std::vector<ParameterSpec>& specs);
+    // The heading repeated when a FORWARD or interface routine is defined (error 120).
+    void CheckRepeatedHeading(EntryNumber routine, const std::vector<ParameterSpec>& specs,
+                              bool listGiven, EntryNumber resultType, bool resultGiven);
+    EntryNumber ParseResultType(EntryNumber function);
+    void ParseRoutineBlock(EntryNumber routine);
 
     // Statements (PascalStatements.cpp).
     void ParseStatementList(bool body);

@@ -163,12 +163,27 @@ int QbSyntaxe::Run(const std::string& mainName, int mode)
     return number;
 }
 
+// A check or compilation: a fresh symbol table whose entry 1 is the program (or unit) named by
+// the heading, the automatic modules' names, then the text itself. The global area starts
+// after the modules' variables.
 void QbSyntaxe::ParseProgram()
 {
+    Table->Reset();
+    for (ModuleSlot& slot : ModuleSlots) {
+        slot.Flags &= static_cast<std::uint8_t>(~1u);
+    }
     std::string name;
     ParseHeading(name);
-    CurrentRoutine = 1;
+    CurrentRoutine = Table->NewEntry(name, EntryKind::Procedure, 0);
+    for (int slot = 0; slot < SlotCount && !ModuleSlots[slot].Name.empty(); ++slot) {
+        if ((ModuleSlots[slot].Flags & 4) != 0) {
+            ActivateModule(slot);
+        }
+    }
+    Table->MarkUserStart();
+    GlobalsSize = Table->GlobalSize();
     ParseMainBlock();
+    Table->SetValue(1, GlobalsSize);
 }
 
 void QbSyntaxe::StepPoint()

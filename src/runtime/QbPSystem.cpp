@@ -1,6 +1,9 @@
 // The Pascal System unit: default words, type names, word lists and routine usage texts.
 #include "runtime/QbPSystem.h"
 
+#include "runtime/SystemConsole.h"
+#include "symbols/QbTable.h"
+
 #include <array>
 
 namespace {
@@ -142,6 +145,30 @@ constexpr std::array<int, 22> TypeWords = {67, 68, 63, 63, 64, 65, 66, 64, 69, 0
 std::uint16_t QbPSystem::DefaultWords()
 {
     return FillDefaults("SYSTEM", DefaultWordList.data(), WordTotal);
+}
+
+void QbPSystem::RegisterNames(QbTable& table, std::uint16_t unit)
+{
+    struct PredefinedType
+    {
+        int Word;
+        std::uint16_t Size;
+        std::uint8_t Code;
+    };
+    // In this order: the views and the type-code searches walk the predefined range.
+    static constexpr PredefinedType types[] = {
+        {64, 2, TypeCode::Integer},  {63, 1, TypeCode::Byte},    {69, 8, TypeCode::Real},
+        {67, 1, TypeCode::Boolean},  {68, 1, TypeCode::Char},    {70, 4, TypeCode::Pointer},
+        {65, 2, TypeCode::Word},     {66, 4, TypeCode::Longint}, {28, 256, TypeCode::String},
+        {91, 4, TypeCode::Database}, {32, 460, TypeCode::Text}};
+    table.MarkPredefTypesStart();
+    for (const PredefinedType& type : types) {
+        table.DeclareType(unit, CodeOf(type.Word), type.Size, type.Code);
+    }
+    table.MarkPredefTypesEnd();
+    table.DeclareVar(unit, CodeOf(98), TypeCode::Text);
+    table.DeclareVar(unit, CodeOf(99), TypeCode::Text);
+    RegisterConsoleRoutines(table, unit);
 }
 
 std::uint8_t QbPSystem::ModuleNumber(std::uint8_t& /*counter*/)

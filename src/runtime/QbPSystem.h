@@ -16,6 +16,9 @@ class QbPSystem : public QbModule
 
     // Vocabulary side.
     std::uint16_t DefaultWords() override;
+    // The predefined types (between the table's predefined-type marks), the routines, and the
+    // TEXT variables INPUT and OUTPUT.
+    void RegisterNames(QbTable& table, std::uint16_t unit) override;
     std::uint8_t ModuleNumber(std::uint8_t& counter) override;
     std::uint8_t WordCategory() const override;
     std::string TypeName(int typeCode, int vocabulary) const override;
