@@ -284,7 +284,7 @@ bool QbPascalSyntaxe::Compatible(std::uint16_t targetType, std::uint16_t sourceT
                                  std::int32_t)
 {
     const auto resolved = [this](std::uint16_t type) {
-        return NormalType(IsTypeEntry(type) ? Table->BaseType(type) : type);
+        return IsTypeEntry(type) ? NormalType(Table->BaseType(type)) : type;
     };
     const std::uint16_t target = resolved(targetType);
     const std::uint16_t source = resolved(sourceType);

@@ -87,8 +87,10 @@ bool QbPascalSyntaxe::IsTypeEntry(std::uint16_t type) const
 
 std::uint16_t QbPascalSyntaxe::NormalType(std::uint16_t type) const
 {
+    // A type entry of the table: the predefined types live at low entry numbers, which the
+    // readers would take for type codes, so they become their codes here.
     if (!IsTypeEntry(type)) {
-        return type;
+        return Table->TypeKey(type);
     }
     const bool predefined = type >= Table->PredefTypesStart() && type < Table->PredefTypesEnd();
     return predefined ? Table->Code(type) : type;
@@ -165,7 +167,7 @@ bool QbPascalSyntaxe::FitsType(std::uint16_t type, std::int32_t value) const
 bool QbPascalSyntaxe::SameType(std::uint16_t a, std::uint16_t b) const
 {
     const auto resolved = [this](std::uint16_t type) {
-        return NormalType(IsTypeEntry(type) ? Table->BaseType(type) : type);
+        return IsTypeEntry(type) ? NormalType(Table->BaseType(type)) : type;
     };
     return resolved(a) == resolved(b);
 }
@@ -750,8 +752,12 @@ TypePair QbPascalSyntaxe::ParseNameFactor()
 TypePair QbPascalSyntaxe::CallFunction(EntryNumber function)
 {
     const EntryNumber result = static_cast<EntryNumber>(function + 1);
-    const std::uint16_t declared =
-        Table->Kind(result) == EntryKind::Variable ? NormalType(Table->Link1(result)) : 0;
+    // A predefined function's result entry holds a type code, a declared one a type entry.
+    const bool predefined = (Table->Code(function) & RoutineFlag::Predefined) != 0;
+    const std::uint16_t link = Table->Link1(result);
+    const std::uint16_t declared = Table->Kind(result) != EntryKind::Variable ? 0
+                                   : predefined                               ? link
+                                                                              : NormalType(link);
     const TypePair saved = ExpressionType;
     ExpressionType = {declared, 0};
     if (IsTypeEntry(declared) && BaseCode(declared) == TypeCode::Enumerated) {

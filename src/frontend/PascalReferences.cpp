@@ -234,6 +234,8 @@ TypePair QbPascalSyntaxe::ParseIndexes(TypePair type)
 {
     Lexer->ExpectSymbol("[");
     for (;;) {
+        // An index expression may read variables of its own, which moves the current address.
+        const std::uint32_t base = Data->CurrentAddress();
         const std::uint8_t code = BaseCode(type.Type);
         if (code == TypeCode::String) {
             const TypePair index = ParseRelation();
@@ -246,7 +248,7 @@ TypePair QbPascalSyntaxe::ParseIndexes(TypePair type)
             if (Execute) {
                 Data->Pop();
                 const std::int32_t value = Data->Acc.Integer;
-                const std::uint32_t address = Data->CurrentAddress();
+                const std::uint32_t address = base;
                 const std::int32_t capacity = Data->Resolve(type.Type).Size;
                 const std::uint8_t* length = Data->BytesOrFail(address, 1);
                 const bool outside = value < 0 || value >= capacity;
@@ -288,7 +290,7 @@ TypePair QbPascalSyntaxe::ParseIndexes(TypePair type)
                 }
                 const EntryNumber indexType = static_cast<EntryNumber>(Table->Link2(array) + d);
                 const TypePair index = ParseRelation();
-                const std::uint16_t wanted = ElementKind(indexType);
+                const std::uint16_t wanted = ElementKind(NormalType(indexType));
                 const std::uint16_t given = ElementKind(index.Type);
                 if (given != wanted) {
                     Errors->Raise(wanted == TypeCode::Byte
@@ -315,7 +317,7 @@ TypePair QbPascalSyntaxe::ParseIndexes(TypePair type)
                 }
             }
             if (Execute) {
-                Data->SetCurrentAddress(Data->CurrentAddress() + offset);
+                Data->SetCurrentAddress(base + offset);
             }
             type = {element, 0};
         } else {

@@ -7,8 +7,7 @@
 // of a code (QbLexical::IsWord), never with a spelling. Where the language has the same spelling
 // in two places (DO, OF, END, ELSE, CONST), each place has its own code so that it can be
 // re-worded on its own. Add codes here; never renumber or rename one.
-namespace PascalWord
-{
+namespace PascalWord {
 constexpr std::uint16_t Program = 1;
 constexpr std::uint16_t Uses = 2;
 constexpr std::uint16_t Const = 3;

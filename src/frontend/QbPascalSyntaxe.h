@@ -193,7 +193,8 @@ public:
     TypePair ExpressionType;
     // A type value names a type entry (above the type codes) rather than a type code.
     bool IsTypeEntry(std::uint16_t type) const;
-    // A declared type as the expression readers carry it: a predefined type becomes its code.
+    // A type entry of the table as the expression readers carry it: a predefined type becomes
+    // its code. Only for entries read from the table, never for a type value already carried.
     std::uint16_t NormalType(std::uint16_t type) const;
     // What decides whether two set elements go together: the enumeration, or the ordinal family
     // (BOOLEAN, CHAR, or BYTE for every integer type); 0xFFFE for a type that is not ordinal.
