@@ -1,0 +1,177 @@
+// The driver's Run: modes, reports, positions, opening failures and translation.
+#include "diagnostics/Exceptions.h"
+#include "frontend/QbPascalSyntaxe.h"
+#include "lexical/QbDico.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace
+{
+// Editor pages held in memory.
+class MemoryPages : public SourceText
+{
+public:
+    bool PageText(const std::string& name, std::string& text) override
+    {
+        const auto page = pages.find(name);
+        if (page == pages.end()) {
+            return false;
+        }
+        text = page->second;
+        return true;
+    }
+    std::string CurrentPageName() override { return current; }
+    std::map<std::string, std::string> pages;
+    std::string current;
+};
+
+// Records the reports and step waits it is asked for; answers each wait with the next command.
+class RecordingHost : public SilentRunHost
+{
+public:
+    struct Report
+    {
+        std::string File;
+        int Number;
+        std::string Message;
+        int Line;
+        int Column;
+    };
+    int WaitForStep(int) override
+    {
+        ++waits;
+        if (commands.empty()) {
+            return RunMode::Execute;
+        }
+        const int command = commands.front();
+        commands.erase(commands.begin());
+        if (command < 0) {
+            throw HaltExcept("escape");
+        }
+        return command;
+    }
+    void ShowReport(const std::string& file, int number, const std::string& message, int line,
+                    int column) override
+    {
+        reports.push_back({file, number, message, line, column});
+    }
+    std::vector<Report> reports;
+    std::vector<int> commands;
+    int waits = 0;
+};
+
+struct DriverFixture : testing::Test
+{
+    MemoryPages pages;
+    RecordingHost host;
+};
+
+const char* const Counting = "program Counting;\n"
+                             "var i, total: integer;\n"
+                             "begin\n"
+                             "  total := 0;\n"
+                             "  for i := 1 to 4 do\n"
+                             "    total := total + i;\n"
+                             "  writeln(total)\n"
+                             "end.\n";
+} // namespace
+
+TEST_F(DriverFixture, CheckOfACorrectProgramReturnsZeroAndShowsNothing)
+{
+    pages.pages["count.pas"] = Counting;
+    QbPascalSyntaxe driver(DriverEnvironment{"", "", "", false, false, &pages, &host});
+    EXPECT_EQ(driver.Run("+count.pas", RunMode::Check), 0);
+    EXPECT_TRUE(host.reports.empty());
+    EXPECT_FALSE(driver.Execute);
+    EXPECT_FALSE(driver.Checking);
+}
+
+TEST_F(DriverFixture, ShowReportModeReportsNoErrorsWithoutAPosition)
+{
+    pages.pages["count.pas"] = Counting;
+    QbPascalSyntaxe driver(DriverEnvironment{"", "", "", false, false, &pages, &host});
+    EXPECT_EQ(driver.Run("+count.pas", RunMode::Check | RunMode::ShowReport), 0);
+    ASSERT_EQ(host.reports.size(), 1u);
+    EXPECT_EQ(host.reports[0].Number, 0);
+    EXPECT_EQ(host.reports[0].Message, "no errors detected");
+    EXPECT_EQ(host.reports[0].Line, -1);
+}
+
+TEST_F(DriverFixture, AnErrorIsReportedWithItsNumberAndPosition)
+{
+    pages.pages["bad.pas"] = "program Bad;\nbegin\n  writeln(unknown)\nend.\n";
+    QbPascalSyntaxe driver(DriverEnvironment{"", "", "", false, false, &pages, &host});
+    EXPECT_EQ(driver.Run("+bad.pas", RunMode::Check), 4);
+    ASSERT_EQ(host.reports.size(), 1u);
+    EXPECT_EQ(host.reports[0].Number, 4);
+    EXPECT_EQ(host.reports[0].Message, "invalid expression in constant ( UNKNOWN )");
+    EXPECT_EQ(host.reports[0].Line, 2); // 0-based
+    EXPECT_EQ(host.reports[0].Column, 11);
+}
+
+TEST_F(DriverFixture, ASourceThatCannotBeOpenedIsError75WithItsName)
+{
+    QbPascalSyntaxe driver(DriverEnvironment{"", "", "", false, false, &pages, &host});
+    EXPECT_EQ(driver.Run("+/nonexistent/nowhere.pas", RunMode::Check), 75);
+    EXPECT_NE(driver.Errors->Message().find("nowhere.pas"), std::string::npos);
+}
+
+TEST_F(DriverFixture, EachRunStartsWithoutThePreviousError)
+{
+    pages.pages["bad.pas"] = "program Bad;\nbegin\n  writeln(unknown)\nend.\n";
+    pages.pages["count.pas"] = Counting;
+    QbPascalSyntaxe driver(DriverEnvironment{"", "", "", false, false, &pages, &host});
+    EXPECT_EQ(driver.Run("+bad.pas", RunMode::Check), 4);
+    EXPECT_EQ(driver.Run("+count.pas", RunMode::Check), 0);
+    EXPECT_EQ(driver.Errors->Number(), 0);
+}
+
+TEST_F(DriverFixture, SteppingWaitsAtStatementsAndEscapeEndsQuietly)
+{
+    pages.pages["count.pas"] = Counting;
+    QbPascalSyntaxe driver(DriverEnvironment{"", "", "", false, false, &pages, &host});
+    ASSERT_EQ(driver.Run("+count.pas", RunMode::Check), 0);
+    host.commands = {RunMode::StartStepping, RunMode::StartStepping, -1};
+    EXPECT_EQ(driver.Run("+count.pas", RunMode::StartStepping | RunMode::Execute), 0);
+    EXPECT_EQ(host.waits, 3);
+    EXPECT_TRUE(host.reports.empty());
+}
+
+TEST_F(DriverFixture, RunningOnAfterStepsStopsWaiting)
+{
+    pages.pages["count.pas"] = Counting;
+    QbPascalSyntaxe driver(DriverEnvironment{"", "", "", false, false, &pages, &host});
+    ASSERT_EQ(driver.Run("+count.pas", RunMode::Check), 0);
+    host.commands = {RunMode::StartStepping, RunMode::Execute};
+    EXPECT_EQ(driver.Run("+count.pas", RunMode::StartStepping | RunMode::Execute), 0);
+    EXPECT_EQ(host.waits, 2);
+}
+
+TEST_F(DriverFixture, OptionSettersKeepTheLimitsInRange)
+{
+    QbPascalSyntaxe driver(DriverEnvironment{"", "", "", false, false, &pages, &host});
+    driver.SetLimits(12, 0, 150, 20);
+    EXPECT_EQ(driver.GetOptions().MaxNesting, 9);
+    EXPECT_EQ(driver.GetOptions().MaxStack, 1);
+    EXPECT_EQ(driver.GetOptions().MaxPasses, 100);
+    EXPECT_EQ(driver.GetOptions().RealDigits, 14);
+    EXPECT_TRUE(driver.OptionA(OptionA::CaseInsensitive));
+    EXPECT_EQ(driver.GetOptions().B, OptionB::Defaults);
+    EXPECT_EQ(driver.GetOptions().C, OptionC::Defaults);
+}
+
+TEST_F(DriverFixture, AutomaticUnitsExistAsModulesExactlyWhileTheirOptionIsOn)
+{
+    QbPascalSyntaxe driver(DriverEnvironment{"", "", "", false, false, &pages, &host});
+    EXPECT_EQ(driver.Dictionary->ModuleByName("CRT"), nullptr);
+    driver.SetOptionA(OptionA::AutoCrt, true);
+    EXPECT_NE(driver.Dictionary->ModuleByName("CRT"), nullptr);
+    EXPECT_EQ(driver.Word(257), "BLACK");
+    driver.SetOptionA(OptionA::AutoCrt, false);
+    EXPECT_EQ(driver.Dictionary->ModuleByName("CRT"), nullptr);
+    EXPECT_EQ(driver.Word(257), "");
+}
