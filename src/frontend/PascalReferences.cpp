@@ -8,9 +8,6 @@
 #include "runtime/QbGesdata.h"
 
 namespace {
-// The journal tag of a parameter created for a call.
-constexpr int ParameterTag = 8195;
-
 bool IsIntegerCode(std::uint8_t code)
 {
     return code >= TypeCode::Byte && code <= TypeCode::Longint;
@@ -404,8 +401,9 @@ TypePair QbPascalSyntaxe::ParseDereference(TypePair type)
 }
 
 // One actual parameter for `formal`: a VAR or OUT formal takes a variable of its very type, a
-// value or CONST formal an assignment-compatible expression. Executing, the parameter becomes a
-// variable of the frame being built.
+// value or CONST formal an assignment-compatible expression. Executing, the value is left on the
+// evaluation stack, or the variable's address as the current address, for the call reader
+// (ParseActualParameters) to make it a variable of the frame being built.
 void QbPascalSyntaxe::ParseActualParameter(std::uint16_t formal)
 {
     const std::uint8_t mode = Table->Code(formal);
@@ -418,9 +416,6 @@ void QbPascalSyntaxe::ParseActualParameter(std::uint16_t formal)
         // An untyped formal (no type entry) takes a variable of any type.
         if (declared != 0 && !SameType(formalType, actual.Type)) {
             Errors->Raise(ErrorNumber::TypesReferenceVariableAndFormalParameter);
-        }
-        if (Execute) {
-            Data->CreateVariable(formal, ParameterTag);
         }
         return;
     }
@@ -442,6 +437,5 @@ void QbPascalSyntaxe::ParseActualParameter(std::uint16_t formal)
             }
             Data->Push(actual.Type);
         }
-        Data->CreateVariable(formal, ParameterTag);
     }
 }
