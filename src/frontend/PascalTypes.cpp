@@ -80,11 +80,24 @@ bool ContainsFile(const QbTable& table, EntryNumber type, int depth)
     }
 }
 
+// The code deciding a value's type: a type entry (above the type codes) gives its base's code,
+// a subrange its host's.
+std::uint8_t ValueCode(const QbTable& table, std::uint16_t type)
+{
+    if (type <= TypeCode::AbstractClass || type == TypeCode::Undeclared ||
+        table.Kind(type) != EntryKind::Type) {
+        return static_cast<std::uint8_t>(type);
+    }
+    const EntryNumber base = table.BaseType(type);
+    const std::uint8_t code = table.Code(base);
+    return code == TypeCode::Subrange ? static_cast<std::uint8_t>(table.Aux(base)) : code;
+}
+
 // The value group of a subrange bound: integers together, then BOOLEAN, CHAR and each
 // enumeration apart; 0 for a value that cannot bound a subrange.
-int BoundGroup(std::uint16_t type)
+int BoundGroup(std::uint8_t type)
 {
-    if (IsIntegerCode(static_cast<std::uint8_t>(type))) {
+    if (IsIntegerCode(type)) {
         return 1;
     }
     switch (type) {
@@ -255,7 +268,7 @@ EntryNumber QbPascalSyntaxe::ParseStringType()
     }
     const TypePair size = EvaluateConstant();
     const std::int32_t length = Data->Acc.Integer;
-    if (!IsIntegerCode(static_cast<std::uint8_t>(size.Type)) || length < 1) {
+    if (!IsIntegerCode(ValueCode(*Table, size.Type)) || length < 1) {
         Errors->Raise(ErrorNumber::SizeStringInteger);
     }
     if (length > 255) {
@@ -593,8 +606,10 @@ EntryNumber QbPascalSyntaxe::ParseNamedOrSubrange()
     const TypePair high = ReadBound();
     const std::int32_t highValue = Data->Acc.Integer;
 
-    const int lowGroup = BoundGroup(low.Type);
-    const int highGroup = BoundGroup(high.Type);
+    const std::uint8_t lowCode = ValueCode(*Table, low.Type);
+    const std::uint8_t highCode = ValueCode(*Table, high.Type);
+    const int lowGroup = BoundGroup(lowCode);
+    const int highGroup = BoundGroup(highCode);
     if (lowGroup == 0 || highGroup == 0) {
         Errors->Raise(ErrorNumber::IntegerExpressionExpected);
     }
@@ -607,7 +622,7 @@ EntryNumber QbPascalSyntaxe::ParseNamedOrSubrange()
     if (lowValue > highValue) {
         Errors->Raise(ErrorNumber::BeginIndexGreaterEndIndex);
     }
-    std::uint8_t host = static_cast<std::uint8_t>(std::max(low.Type, high.Type));
+    std::uint8_t host = std::max(lowCode, highCode);
     if (lowGroup == 1) {
         // The host is the wider bound's type, widened until both bounds fit; bounds are kept in
         // 16 bits, signed except over WORD.
@@ -741,7 +756,7 @@ void QbPascalSyntaxe::StoreConstantValue(EntryNumber type, std::uint32_t address
         bytes[0] = integer != 0 ? 1 : 0;
         break;
     case TypeCode::Real: {
-        const double real = IsIntegerCode(static_cast<std::uint8_t>(value.Type))
+        const double real = IsIntegerCode(ValueCode(*Table, value.Type))
                                 ? static_cast<double>(integer)
                                 : Data->Acc.Real;
         std::memcpy(bytes, &real, sizeof real);
@@ -750,7 +765,7 @@ void QbPascalSyntaxe::StoreConstantValue(EntryNumber type, std::uint32_t address
     case TypeCode::String: {
         const std::size_t capacity = std::min<std::size_t>(
             Table->Value(base) >= 1 ? Table->Value(base) - 1u : 255u, size - 1u);
-        if (value.Type == TypeCode::Char) {
+        if (ValueCode(*Table, value.Type) == TypeCode::Char) {
             bytes[0] = 1;
             bytes[1] = static_cast<std::uint8_t>(integer);
         } else {

@@ -180,6 +180,11 @@ void QbSyntaxe::ParseProgram()
             ActivateModule(slot);
         }
     }
+    // Parsers carry a type as a type code (up to the last class code) or as a type entry: the
+    // program's own entries must come after every code, however few names the modules declared.
+    while (Table->NextFree() <= TypeCode::AbstractClass) {
+        Table->NewEntry("", EntryKind::Label, 0);
+    }
     Table->MarkUserStart();
     GlobalsSize = Table->GlobalSize();
     ParseMainBlock();

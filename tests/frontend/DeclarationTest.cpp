@@ -3,6 +3,7 @@
 
 #include "frontend/PascalWords.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -18,7 +19,7 @@ std::string Enumeration(int count)
 {
     std::string text = "program p;\ntype t = (";
     for (int i = 0; i < count; ++i) {
-        text += (i > 0 ? ",v" : "v") + std::to_string(i);
+        text += (i > 0 ? (i % 20 == 0 ? ",\n  v" : ",v") : "v") + std::to_string(i);
     }
     return text + ");\nbegin end.\n";
 }
@@ -341,4 +342,118 @@ TEST_F(DeclarationTest, AVocabularyWithoutValueWordNeedsAModeWord)
 {
     EXPECT_TRUE(driver->HasDefaultMode);
     EXPECT_EQ(driver->DefaultMode, VariableMode::ValueParameter);
+}
+
+TEST_F(DeclarationTest, ConstantsKeepTheirValueAndType)
+{
+    CheckClean("program p;\n"
+               "type color = (red, green, blue);\n"
+               "const n = 2 * 5;\n"
+               "      big = 40000;\n"
+               "      half = 0.5;\n"
+               "      greeting = 'hello';\n"
+               "      letter = 'x';\n"
+               "      last = blue;\n"
+               "      yes = not false;\n"
+               "begin end.");
+    const EntryNumber n = Find("N", EntryKind::Constant);
+    EXPECT_EQ(Table().Code(n), TypeCode::Integer);
+    EXPECT_EQ(Table().Link1(n), 10);
+    const EntryNumber big = Find("BIG", EntryKind::Constant);
+    EXPECT_EQ(Table().Code(big), TypeCode::Longint);
+    EXPECT_EQ(Table().Cell(big), 40000u);
+    const EntryNumber half = Find("HALF", EntryKind::Constant);
+    EXPECT_EQ(Table().Code(half), TypeCode::Real);
+    ASSERT_EQ(Table().AttrBlock(half).size(), sizeof(double));
+    double value = 0;
+    std::memcpy(&value, Table().AttrBlock(half).data(), sizeof value);
+    EXPECT_EQ(value, 0.5);
+    const auto text = Table().AttrBlock(Find("GREETING", EntryKind::Constant));
+    EXPECT_EQ(std::string(text.begin() + 1, text.end()), "hello");
+    EXPECT_EQ(text[0], 5);
+    const EntryNumber letter = Find("LETTER", EntryKind::Constant);
+    EXPECT_EQ(Table().Code(letter), TypeCode::Char);
+    EXPECT_EQ(Table().Link1(letter), 'x');
+    const EntryNumber last = Find("LAST", EntryKind::Constant);
+    EXPECT_EQ(Table().Code(last), TypeCode::Enumerated);
+    EXPECT_EQ(Table().Link1(last), 2);
+    EXPECT_EQ(Table().Aux(last), Find("COLOR", EntryKind::Type));
+    EXPECT_EQ(Table().Link1(Find("YES", EntryKind::Constant)), 1);
+}
+
+TEST_F(DeclarationTest, TypedConstantsHoldTheirValueInTheirLayout)
+{
+    CheckClean("program p;\n"
+               "type point = record x, y: integer; name: string[3] end;\n"
+               "const origin: point = (x: 1; y: -2; name: 'abc');\n"
+               "      table: array[1..2, 1..3] of byte = ((1, 2, 3), (4, 5, 6));\n"
+               "      ratio: real = 3;\n"
+               "begin end.");
+    const EntryNumber origin = Find("ORIGIN", EntryKind::Constant);
+    EXPECT_EQ(Table().Aux(origin), Find("POINT", EntryKind::Type));
+    const auto point = Table().AttrBlock(origin);
+    ASSERT_EQ(point.size(), Table().SizeOf(Find("POINT", EntryKind::Type)) + 2u);
+    EXPECT_EQ(point[0], 1);
+    EXPECT_EQ(point[2], 0xFE);
+    EXPECT_EQ(point[3], 0xFF);
+    EXPECT_EQ(point[4], 3);
+    EXPECT_EQ(point[5], 'a');
+    const auto table = Table().AttrBlock(Find("TABLE", EntryKind::Constant));
+    ASSERT_EQ(table.size(), 8u);
+    EXPECT_EQ(std::vector<int>(table.begin(), table.begin() + 6),
+              (std::vector<int>{1, 2, 3, 4, 5, 6}));
+    double ratio = 0;
+    std::memcpy(&ratio, Table().AttrBlock(Find("RATIO", EntryKind::Constant)).data(), sizeof ratio);
+    EXPECT_EQ(ratio, 3.0);
+
+    const std::vector<ErrorCase> cases = {
+        {"program p;\nconst a: array[1..3] of byte = (1, 2);\nbegin end.", 133, 2, 37},
+        {"program p;\nconst a: array[1..2] of byte = (1, 2, 3);\nbegin end.", 133, 2, 37},
+        {"program p;\nconst b: byte = 'x';\nbegin end.", 19, 2, 20},
+        {"program p;\ntype r = record x: integer end;\nconst c: r = (y: 1);\nbegin end.", 51, 3,
+         15},
+    };
+    for (const ErrorCase& c : cases) {
+        const Outcome outcome = Check(c.Text);
+        EXPECT_EQ(outcome.Error, c.Error) << c.Text;
+        EXPECT_EQ(outcome.Line, c.Line) << c.Text;
+        EXPECT_EQ(outcome.Column, c.Column) << c.Text;
+    }
+}
+
+TEST_F(DeclarationTest, SubrangeBoundsMustAgree)
+{
+    const std::vector<ErrorCase> cases = {
+        {"program p;\ntype s = 10..1;\nbegin end.", 11, 2, 15},
+        {"program p;\ntype s = 1..'z';\nbegin end.", 12, 2, 16},
+        {"program p;\ntype a = (x, y); b = (z, w);\n     s = x..w;\nbegin end.", 13, 3, 14},
+        {"program p;\ntype s = 'abc'..'z';\nbegin end.", 14, 2, 20},
+    };
+    for (const ErrorCase& c : cases) {
+        const Outcome outcome = Check(c.Text);
+        EXPECT_EQ(outcome.Error, c.Error) << c.Text;
+        EXPECT_EQ(outcome.Line, c.Line) << c.Text;
+        EXPECT_EQ(outcome.Column, c.Column) << c.Text;
+    }
+    CheckClean("program p;\ntype s = -5..300;\nbegin end.");
+    const EntryNumber s = Find("S", EntryKind::Type);
+    EXPECT_EQ(Table().Aux(s), TypeCode::Integer);
+    EXPECT_EQ(static_cast<std::int16_t>(Table().Link1(s)), -5);
+    EXPECT_EQ(Table().SizeOf(s), 2);
+}
+
+TEST_F(DeclarationTest, DeeplyNestedTypesEndInAnError)
+{
+    std::string records;
+    for (int i = 0; i < 400; ++i) {
+        records += "record f:\n";
+    }
+    Outcome outcome = Check("program p;\ntype t = " + records + "integer;\nbegin end.");
+    EXPECT_EQ(outcome.Error, 199);
+    std::string arrays;
+    for (int i = 0; i < 400; ++i) {
+        arrays += "array[boolean] of\n";
+    }
+    outcome = Check("program p;\nvar a: " + arrays + "byte;\nbegin end.");
+    EXPECT_EQ(outcome.Error, 199);
 }
