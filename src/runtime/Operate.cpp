@@ -70,6 +70,8 @@ void QbGesdata::Operate(Operator op, std::uint16_t resultType)
     Acc.Structure.clear();
     PopEntry(true);
     const std::uint8_t leftCode = lastPoppedCode;
+    // Pointer operands are only compared: the accumulator keeps no reference to them.
+    ReleaseAccumulatorReference();
 
     if (op == Operator::In) {
         const std::int32_t element = Acc.Integer;

@@ -137,6 +137,23 @@ TEST_F(HeapLinkTest, LocalPointerOnlyHolderStopsAtReturn)
     EXPECT_EQ(ErrorOf([&] { data.LeaveRoutine(); }), 219);
 }
 
+TEST_F(HeapLinkTest, ComparedPointersLeaveNoReferenceBehind)
+{
+    const EntryNumber p = Global("P", pointer);
+    Open();
+    const std::uint32_t block = New(p);
+    for (int i = 0; i < 2; ++i) {
+        Load(p, pointer);
+        data.Push(pointer);
+    }
+    data.Operate(Operator::Equal, TypeCode::Boolean);
+    data.Pop();
+    EXPECT_EQ(data.Acc.Integer, 1);
+    EXPECT_EQ(heap.Count(block), 1);
+    data.Acc.SetInteger(0);
+    EXPECT_EQ(ErrorOf([&] { Store(p, pointer); }), 219);
+}
+
 TEST_F(HeapLinkTest, StackSlotsHoldReferencesUntilAFailure)
 {
     const EntryNumber p = Global("P", pointer);
