@@ -3,7 +3,7 @@
 set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-packages=(build-essential cmake ninja-build clang libgtest-dev python3)
+packages=(build-essential cmake ninja-build clang libgtest-dev python3 qt6-base-dev libgl-dev xvfb)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

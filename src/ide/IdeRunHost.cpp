@@ -1,0 +1,162 @@
+// The run host of the main window.
+#include "ide/IdeRunHost.h"
+
+#include "diagnostics/Exceptions.h"
+#include "ide/IdeSupport.h"
+#include "ide/TEditForm.h"
+#include "ide/TMainForm.h"
+#include "lexical/TextEncoding.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QStatusBar>
+
+IdeRunHost::IdeRunHost(TMainForm& mainForm) : main(mainForm) {}
+
+void IdeRunHost::BeginRun(TEditForm& editor)
+{
+    running = &editor;
+    escapeTyped = false;
+    cancelled = false;
+    waitCount = 0;
+    sincePoll.start();
+    qApp->installEventFilter(this);
+}
+
+void IdeRunHost::EndRun()
+{
+    qApp->removeEventFilter(this);
+    running = nullptr;
+    main.statusBar()->clearMessage();
+}
+
+void IdeRunHost::RequestCancel()
+{
+    if (running == nullptr) {
+        return;
+    }
+    escapeTyped = true;
+    if (loop != nullptr) {
+        loop->quit();
+    }
+}
+
+int IdeRunHost::WaitForStep(int)
+{
+    if (escapeTyped) {
+        escapeTyped = false;
+        cancelled = true;
+        main.DropPendingKeys();
+        throw HaltExcept("escape");
+    }
+    main.statusBar()->showMessage(StepKeysText(true, main.SeeEvaluationStack(), false));
+    QEventLoop waiting;
+    loop = &waiting;
+    ++waitCount;
+    answer = -1;
+    waiting.exec();
+    loop = nullptr;
+    main.statusBar()->clearMessage();
+    if (escapeTyped) {
+        escapeTyped = false;
+        cancelled = true;
+        main.DropPendingKeys();
+        throw HaltExcept("escape");
+    }
+    // The loop also ends when the application quits: the program then runs on.
+    return answer >= 0 ? answer : 2;
+}
+
+bool IdeRunHost::EscapePending()
+{
+    if (sincePoll.elapsed() >= PollMilliseconds) {
+        QApplication::processEvents();
+        sincePoll.restart();
+    }
+    if (!escapeTyped) {
+        return false;
+    }
+    escapeTyped = false;
+    cancelled = true;
+    main.DropPendingKeys();
+    return true;
+}
+
+bool IdeRunHost::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || running == nullptr) {
+        return QObject::eventFilter(watched, event);
+    }
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) {
+        return QObject::eventFilter(watched, event);
+    }
+    if (key->key() == Qt::Key_Escape) {
+        RequestCancel();
+        return true;
+    }
+    if (loop != nullptr) {
+        const int bits = StepAnswer(key->key(), true, main.SeeEvaluationStack(), false);
+        if (bits >= 0) {
+            answer = bits;
+            loop->quit();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+TEditForm* IdeRunHost::EditorFor(const std::string& fileName) const
+{
+    if (TEditForm* editor = main.FindEditor(fileName)) {
+        return editor;
+    }
+    return fileName.empty() ? (running != nullptr ? running : commandEditor) : nullptr;
+}
+
+bool IdeRunHost::StopsAt(const std::string& fileName, int line)
+{
+    TEditForm* editor = EditorFor(fileName);
+    if (editor == nullptr) {
+        return false;
+    }
+    const bool stops = editor->Breakpoints().Triggered(
+        line - 1, {}, [this](const std::string& name) { return main.FindBreakpoint(name); });
+    if (stops) {
+        main.ActivateEditor(*editor);
+    }
+    return stops;
+}
+
+void IdeRunHost::RefreshViews()
+{
+    main.RefreshExecutionViews();
+}
+
+void IdeRunHost::ShowLine(const std::string& fileName, int line, int)
+{
+    if (TEditForm* editor = EditorFor(fileName)) {
+        editor->ShowStepLine(line - 1);
+    }
+}
+
+void IdeRunHost::ShowReport(const std::string& fileName, int number, const std::string& message,
+                            int line, int column)
+{
+    TEditForm* editor = EditorFor(fileName);
+    QString shown = QString::fromStdString(TextEncoding::Windows1252ToUtf8(message));
+    if (editor == nullptr) {
+        // An error in a file no editor holds (a unit read from disk): the file opens to show it.
+        editor = main.OpenSourceFile(QString::fromStdString(fileName), false);
+    }
+    if (editor == nullptr) {
+        editor = commandEditor;
+        shown += " [" + QString::fromStdString(fileName) + "]";
+    }
+    if (editor != nullptr) {
+        main.ActivateEditor(*editor);
+        editor->ShowReport(number, shown, line, column);
+    }
+    main.statusBar()->showMessage(shown);
+}

@@ -1,0 +1,146 @@
+// The main window's commands on a program: check, run step by step or not, compile.
+#include "ide/ExecutionViews.h"
+#include "ide/TMainForm.h"
+#include "ide/Tecrantext.h"
+
+#include "diagnostics/Exceptions.h"
+#include "lexical/TextEncoding.h"
+#include "runtime/QbGesdata.h"
+#include "symbols/QbTable.h"
+
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTimer>
+
+int TMainForm::CheckProgram()
+{
+    TEditForm* editor = ActiveEditor();
+    if (editor == nullptr || host->Running()) {
+        return -1;
+    }
+    editor->ClearErrorMarks();
+    host->SetCommandEditor(editor);
+    const int number = editor->RunDriver(RunMode::Check);
+    editor->SetChecked(true);
+    if (number == 0) {
+        const QString success = QString::fromStdString(
+            TextEncoding::Windows1252ToUtf8(editor->Driver().Errors->MessageText(0)));
+        editor->ShowReport(0, success, -1, -1);
+        statusBar()->showMessage(success);
+    }
+    return number;
+}
+
+int TMainForm::RunProgram(bool stepByStep)
+{
+    TEditForm* editor = ActiveEditor();
+    if (editor == nullptr || host->Running()) {
+        return -1;
+    }
+    editor->ClearErrorMarks();
+    host->SetCommandEditor(editor);
+    int number = editor->RunDriver(RunMode::Check);
+    if (number != 0) {
+        return number;
+    }
+    QbSyntaxe& driver = editor->Driver();
+    if (driver.UnitKind != 2) {
+        QMessageBox::information(this, "Execution of program", "No program available");
+        return 0;
+    }
+    if ((usageFlags & 2) != 0 && !editor->IsUnnamed() && editor->Text().document()->isModified()) {
+        editor->SaveFile(editor->FilePath());
+    }
+    const std::uint16_t globalsSize = std::max(driver.GlobalsSize, driver.Table->GlobalSize());
+    if (!driver.Data->Open(globalsSize)) {
+        QMessageBox::warning(this, "Execution of program", "Not enough memory to allocate");
+        return 0;
+    }
+    EnterExecutionMode(*editor);
+    host->BeginRun(*editor);
+    try {
+        number = editor->RunDriver(stepByStep ? RunMode::StartStepping | RunMode::TraceViews
+                                              : RunMode::Execute);
+    } catch (...) {
+        host->EndRun();
+        LeaveExecutionMode(*editor);
+        throw;
+    }
+    const bool cancelled = host->Cancelled();
+    host->EndRun();
+    LeaveExecutionMode(*editor);
+    if (number == 0 && !cancelled) {
+        editor->ShowStepLine(-1);
+    }
+    if (closeAfterRun) {
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+    return number;
+}
+
+int TMainForm::CompileProgram()
+{
+    TEditForm* editor = ActiveEditor();
+    if (editor == nullptr || host->Running()) {
+        return -1;
+    }
+    editor->ClearErrorMarks();
+    host->SetCommandEditor(editor);
+    int number = editor->RunDriver(RunMode::Check);
+    if (number != 0) {
+        return number;
+    }
+    for (QWidget* view : std::initializer_list<QWidget*>{globals, execStack, evalStack}) {
+        view->parentWidget()->showMinimized();
+    }
+    editor->SetRunning(true);
+    number = editor->RunDriver(RunMode::Generate);
+    editor->SetRunning(false);
+    return number;
+}
+
+void TMainForm::EnterExecutionMode(TEditForm& editor)
+{
+    editor.SetRunning(true);
+    if (auto* window = qobject_cast<QMdiSubWindow*>(editor.parentWidget());
+        window != nullptr && window->isMaximized()) {
+        window->showNormal();
+    }
+    textScreen->parentWidget()->showNormal();
+    execStack->Reset();
+    globals->Reset();
+    for (TEditForm* other : Editors()) {
+        other->Breakpoints().ResetPasses();
+    }
+    ApplyPlacements(1);
+    UpdateMenus();
+}
+
+void TMainForm::LeaveExecutionMode(TEditForm& editor)
+{
+    // The views keep the state the run ended in, so the pupil can read the last values.
+    try {
+        RefreshExecutionViews();
+    } catch (const InterpExcept&) {
+        // The stack was too deep to show: the run already reported it.
+    }
+    ApplyPlacements(0);
+    evalStack->parentWidget()->showMinimized();
+    editor.SetRunning(false);
+    ActivateEditor(editor);
+    UpdateMenus();
+}
+
+void TMainForm::RefreshExecutionViews()
+{
+    TEditForm* editor = host->RunningEditor();
+    if (editor == nullptr) {
+        return;
+    }
+    QbSyntaxe& driver = editor->Driver();
+    execStack->Refresh(driver);
+    globals->Refresh(driver, usageFlags);
+    if (SeeEvaluationStack()) {
+        evalStack->Refresh(driver);
+    }
+}

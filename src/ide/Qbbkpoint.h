@@ -1,0 +1,79 @@
+// Breakpoints of one source file: the list the driver asks at every step point.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// One breakpoint on a 0-based line of its file. The list of its file owns it; the to-activate and
+// to-deactivate lists only name other breakpoints of the project (by their name), so a breakpoint
+// removed from its file never leaves a dangling pointer behind.
+class Qbbkpoint
+{
+  public:
+    enum Status
+    {
+        Active = 0,
+        Inactive = 1,
+        Forbidden = 2,
+        Dying = 3
+    };
+
+    Qbbkpoint(const std::string& fileName, int line);
+
+    int GetStatus() const;
+    void SetStatus(int status);
+    static std::string StatusName(int status);
+    // "Breakpoint <name>", then the status, the pass limit and the condition, one per line.
+    std::string Hint() const;
+
+    std::string Name;
+    int Line = 0;
+    bool IsActive = true;
+    bool IsForbidden = false;
+    bool IsDying = false;
+    bool Suspend = true;
+    int PassLimit = 0;
+    int Passes = 0;
+    std::string Condition;
+    std::vector<std::string> ToActivate;
+    std::vector<std::string> ToDeactivate;
+};
+
+// The breakpoints of one file, at most one per line, kept in the order they were set.
+class Qbbklist
+{
+  public:
+    // Evaluates a breakpoint condition as an expression of the program; may be empty, in which
+    // case a condition is taken as true.
+    using ConditionEvaluator = std::function<bool(const std::string& name, const std::string&)>;
+    // Finds a breakpoint of the project by name (any file); may return null.
+    using NameLookup = std::function<Qbbkpoint*(const std::string& name)>;
+
+    Qbbkpoint* Find(int line);
+    const Qbbkpoint* Find(int line) const;
+    // No breakpoint there: the dying ones are purged and a new one added; a dying one is revived;
+    // otherwise its active flag is inverted and the dying are purged. True when one was made.
+    bool Toggle(const std::string& fileName, int line);
+    Qbbkpoint& Add(const std::string& fileName, int line);
+    void MarkDying(int line);
+    // Removes every breakpoint (all) or only the dying ones; returns the lines of those removed.
+    std::vector<int> Purge(bool all);
+    void ResetPasses();
+    // Whether the run stops on `line`; a breakpoint that fires also switches the breakpoints its
+    // lists name.
+    bool Triggered(int line, const ConditionEvaluator& evaluate, const NameLookup& lookup);
+    // Editing keeps breakpoints on their text.
+    void LineInserted(int at);
+    void LineDeleted(int at);
+
+    const std::vector<std::unique_ptr<Qbbkpoint>>& Points() const { return points; }
+    bool Empty() const { return points.empty(); }
+
+  private:
+    std::vector<std::unique_ptr<Qbbkpoint>> points;
+};
+
+// The name of a breakpoint: the file name (without folder), "_" and the 1-based line number.
+std::string BreakpointName(const std::string& fileName, int line);

@@ -1,0 +1,289 @@
+// The editor window: file reading and writing, the driver's pages, reports and breakpoints.
+#include "ide/TEditForm.h"
+
+#include "frontend/QbCSyntaxe.h"
+#include "frontend/QbPascalSyntaxe.h"
+#include "lexical/QbDico.h"
+#include "lexical/TextEncoding.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QTextBlock>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+namespace {
+std::string Upper(std::string text)
+{
+    for (char& ch : text) {
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    }
+    return text;
+}
+} // namespace
+
+TEditForm::TEditForm(Language lang, int editorNumber, const EditorSettings& settings, RunHost& host,
+                     QWidget* parent)
+    : QWidget(parent), language(lang), number(editorNumber), usageFlags(settings.UsageFlags),
+      text(new CodeEditor(this)), report(new QLabel(this))
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(text);
+    layout->addWidget(report);
+    report->setMargin(3);
+    report->setAutoFillBackground(true);
+    report->hide();
+    text->SetBreakpoints(&breakpoints);
+    text->installEventFilter(this);
+    text->viewport()->installEventFilter(this);
+    connect(text, &CodeEditor::GutterClicked, this, &TEditForm::OnGutterClick);
+    connect(text->document(), &QTextDocument::contentsChange, this, &TEditForm::OnContentsChange);
+    connect(text->document(), &QTextDocument::modificationChanged, this,
+            [this] { setWindowTitle(Caption()); });
+
+    DriverEnvironment environment;
+    environment.ConfigDirectory = settings.ConfigDirectory;
+    environment.ApplicationDirectory = settings.ApplicationDirectory;
+    environment.ScenaristLevel = settings.ScenaristLevel;
+    environment.HasMainWindow = true;
+    environment.Pages = this;
+    environment.Host = &host;
+    if (language == Language::C) {
+        driver = std::make_unique<QbCSyntaxe>(environment);
+    } else {
+        driver = std::make_unique<QbPascalSyntaxe>(environment);
+    }
+    setWindowTitle(Caption());
+}
+
+TEditForm::~TEditForm() = default;
+
+bool TEditForm::LoadFile(const QString& path, QString& failure)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        failure = file.errorString();
+        return false;
+    }
+    if (file.size() >= MaxFileSize) {
+        failure = "File too large";
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    const std::string engineText =
+        TextEncoding::DecodeFileText(std::string_view(bytes.constData(), bytes.size()));
+    text->setPlainText(QString::fromStdString(TextEncoding::Windows1252ToUtf8(engineText)));
+    text->document()->setModified(false);
+    filePath = QFileInfo(path).absoluteFilePath();
+    breakpoints.Purge(true);
+    lineCount = text->blockCount();
+    checked = false;
+    setWindowTitle(Caption());
+    return true;
+}
+
+bool TEditForm::SaveFile(const QString& path)
+{
+    // Files are written in the engine's own single-byte encoding, as they are read back.
+    const std::string bytes = TextEncoding::Utf8ToWindows1252(text->toPlainText().toStdString());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+            static_cast<qint64>(bytes.size()) ||
+        !file.commit()) {
+        QMessageBox::warning(this, "Saving file", "Unable to write the file");
+        return false;
+    }
+    filePath = QFileInfo(path).absoluteFilePath();
+    text->document()->setModified(false);
+    setWindowTitle(Caption());
+    return true;
+}
+
+std::string TEditForm::EngineName() const
+{
+    if (!filePath.isEmpty()) {
+        return filePath.toStdString();
+    }
+    return "NEWFILE_" + std::to_string(number) + (language == Language::C ? ".c" : ".pas");
+}
+
+bool TEditForm::IsNamed(const std::string& name) const
+{
+    if (name.empty()) {
+        return false;
+    }
+    const std::string own = EngineName();
+    if (Upper(name) == Upper(own)) {
+        return true;
+    }
+    // The lexer may name the page by its bare file name.
+    const std::size_t slash = own.find_last_of('/');
+    return name.find('/') == std::string::npos && slash != std::string::npos &&
+           Upper(name) == Upper(own.substr(slash + 1));
+}
+
+QString TEditForm::Caption() const
+{
+    const QString path = QString::fromStdString(EngineName());
+    const QString caption = "Editor <PROJECT_" + QString::number(number) + ">[" + path + "]";
+    const QString modified = text->document()->isModified() ? " *" : "";
+    if (width() > 0 && fontMetrics().horizontalAdvance(caption) > width() - 60) {
+        return "Editor [" + QFileInfo(path).fileName() + "]" + modified;
+    }
+    return caption + modified;
+}
+
+int TEditForm::RunDriver(int mode)
+{
+    QbDico& dictionary = *driver->Dictionary;
+    std::uint8_t vocabulary = dictionary.VocabularyOfFile(EngineName());
+    if (vocabulary == QbDico::NoVocabulary) {
+        vocabulary = 0;
+    }
+    dictionary.SelectVocabulary(vocabulary);
+    return driver->Run("+" + EngineName(), mode);
+}
+
+void TEditForm::ShowReport(int errorNumber, const QString& message, int line, int column)
+{
+    QPalette colours = report->palette();
+    if (errorNumber != 0) {
+        report->setText(QString("Error %1 (%2:%3): %4")
+                            .arg(errorNumber)
+                            .arg(line + 1)
+                            .arg(column + 1)
+                            .arg(message));
+        colours.setColor(QPalette::Window, QColor(255, 200, 200));
+        text->SetErrorLine(line, column);
+    } else {
+        report->setText(message);
+        colours.setColor(QPalette::Window, QColor(200, 240, 200));
+    }
+    report->setPalette(colours);
+    report->show();
+}
+
+void TEditForm::ClearErrorMarks()
+{
+    report->clear();
+    report->hide();
+    text->ClearMarks();
+}
+
+void TEditForm::ShowStepLine(int line)
+{
+    text->SetStepLine(line);
+}
+
+void TEditForm::SetRunning(bool on)
+{
+    running = on;
+    text->setReadOnly(on);
+    if (!on) {
+        text->RedrawGutter();
+    }
+}
+
+bool TEditForm::PageText(const std::string& name, std::string& pageText)
+{
+    if (!IsNamed(name)) {
+        return false;
+    }
+    pageText = TextEncoding::Utf8ToWindows1252(text->toPlainText().toStdString());
+    return true;
+}
+
+std::string TEditForm::CurrentPageName()
+{
+    return EngineName();
+}
+
+bool TEditForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (running && event->type() == QEvent::KeyPress &&
+        (watched == text || watched == text->viewport())) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool edits = (!key->text().isEmpty() && key->text()[0].isPrint()) ||
+                           key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
+                           key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (edits && (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0) {
+            if (QMessageBox::question(this, "Execution of program",
+                                      "Do you want to quit execution mode ?") == QMessageBox::Yes) {
+                emit QuitExecutionRequested();
+            }
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TEditForm::closeEvent(QCloseEvent* event)
+{
+    // The driver is on the call stack while its program runs: the window waits for the run to
+    // end (the pupil is asked to leave execution mode first).
+    if (running) {
+        if (QMessageBox::question(this, "Execution of program",
+                                  "Do you want to quit execution mode ?") == QMessageBox::Yes) {
+            emit QuitExecutionRequested();
+        }
+        event->ignore();
+        return;
+    }
+    breakpoints.Purge(true);
+    event->accept();
+}
+
+void TEditForm::OnGutterClick(int line, Qt::MouseButton button, bool doubleClick)
+{
+    const bool easy = (usageFlags & 512) != 0;
+    const std::string name = EngineName();
+    if (easy) {
+        if (button != Qt::LeftButton || doubleClick) {
+            return;
+        }
+        if (breakpoints.Find(line) != nullptr) {
+            breakpoints.MarkDying(line);
+            breakpoints.Purge(false);
+        } else {
+            breakpoints.Add(name, line);
+        }
+    } else if (button == Qt::LeftButton && doubleClick) {
+        breakpoints.MarkDying(line);
+    } else if (button == Qt::LeftButton) {
+        breakpoints.Toggle(name, line);
+        if (const Qbbkpoint* point = breakpoints.Find(line)) {
+            QToolTip::showText(QCursor::pos(), QString::fromStdString(point->Hint()), text);
+        }
+    }
+    text->RedrawGutter();
+}
+
+void TEditForm::OnContentsChange(int position, int, int)
+{
+    const int count = text->blockCount();
+    if (count == lineCount) {
+        return;
+    }
+    const QTextBlock block = text->document()->findBlock(position);
+    const int at = block.isValid() ? block.blockNumber() : 0;
+    // A change that starts at the beginning of a line moves that line itself.
+    const bool atLineStart = block.isValid() && block.position() == position;
+    if (count > lineCount) {
+        for (int i = 0; i < count - lineCount; ++i) {
+            breakpoints.LineInserted(atLineStart ? at : at + 1);
+        }
+    } else {
+        for (int i = 0; i < lineCount - count; ++i) {
+            breakpoints.LineDeleted(atLineStart ? at : at + 1);
+        }
+    }
+    lineCount = count;
+    text->RedrawGutter();
+}

@@ -1,0 +1,196 @@
+// The main window: checks and their reports, menus, password, placements, opening files.
+#include "IdeTests.h"
+
+#include "ide/IdeSupport.h"
+#include "ide/TMainForm.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextStream>
+
+namespace {
+TEditForm* EditorWith(TMainForm& window, const QString& text)
+{
+    TEditForm* editor = window.NewEditor(Language::Pascal);
+    editor->Text().setPlainText(text);
+    editor->Text().document()->setModified(false);
+    return editor;
+}
+
+QString WriteFile(const QTemporaryDir& folder, const QString& name, const QString& text)
+{
+    const QString path = folder.filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        QTextStream(&file) << text;
+    }
+    return path;
+}
+} // namespace
+
+void MainFormTest::init()
+{
+    folder = new QTemporaryDir;
+}
+
+void MainFormTest::cleanup()
+{
+    delete folder;
+    folder = nullptr;
+}
+
+void MainFormTest::CheckShowsErrorAtItsLine()
+{
+    TMainForm window(folder->path());
+    window.resize(1000, 700);
+    window.show();
+    TEditForm* editor =
+        EditorWith(window, "program Unfinished;\nbegin\n  writeln('hello);\nend.\n");
+    QCOMPARE(window.CheckProgram(), 79);
+    QCOMPARE(editor->Text().ErrorLine(), 2);
+    QVERIFY(editor->ReportText().startsWith("Error 79 (3:"));
+    QCOMPARE(editor->Text().textCursor().blockNumber(), 2);
+    // The next check starts from a clean editor.
+    editor->Text().setPlainText("program Fine;\nbegin\nend.\n");
+    QCOMPARE(window.CheckProgram(), 0);
+    QCOMPARE(editor->Text().ErrorLine(), -1);
+}
+
+void MainFormTest::CheckOfCorrectProgramShowsSuccess()
+{
+    TMainForm window(folder->path());
+    TEditForm* editor = EditorWith(window, "program Fine;\nbegin\nend.\n");
+    QCOMPARE(window.CheckProgram(), 0);
+    QVERIFY(editor->Checked());
+    QVERIFY(!editor->ReportText().isEmpty());
+    QVERIFY(!editor->ReportText().startsWith("Error"));
+}
+
+void MainFormTest::MenusCarryTheirShortcuts()
+{
+    TMainForm window(folder->path());
+    const struct
+    {
+        const char* Text;
+        const char* Keys;
+    } expected[] = {{"&Nouvel éditeur", "Ctrl+N"},
+                    {"&Ouvrir", "Ctrl+O"},
+                    {"&Fermer", "Ctrl+F4"},
+                    {"&Enregistrer", "Ctrl+S"},
+                    {"Imprimer", "Ctrl+P"},
+                    {"Chercher", "Ctrl+F"},
+                    {"Remplacer", "Ctrl+R"},
+                    {"Occurence suivante", "F3"},
+                    {"Remplacer cette occurence", "Shift+F3"},
+                    {"Vérifier la syntaxe du &projet", "Ctrl+F7"},
+                    {"Vérifier la &syntaxe", "Shift+F7"},
+                    {"Exéc&uter pas à pas", "Shift+F8"},
+                    {"&Exécuter", "Shift+F9"},
+                    {"&Compiler", "Ctrl+Shift+F7"},
+                    {"Exécuter le code pas à pas", "Ctrl+Shift+F8"},
+                    {"Exécuter le code", "Ctrl+Shift+F9"}};
+    for (const auto& item : expected) {
+        QAction* action = window.ActionNamed(QString::fromUtf8(item.Text));
+        QVERIFY2(action != nullptr, item.Text);
+        QCOMPARE(action->shortcut(), QKeySequence(item.Keys));
+    }
+    // Without an editor the program commands do nothing and are disabled.
+    QVERIFY(!window.ActionNamed(QString::fromUtf8("Vérifier la &syntaxe"))->isEnabled());
+    QCOMPARE(window.CheckProgram(), -1);
+}
+
+void MainFormTest::MissingPasswordFileIsCreatedAtStart()
+{
+    TMainForm window(folder->path());
+    window.Start({});
+    std::uint32_t digest = 0;
+    QVERIFY(ReadDigestFile(folder->filePath("logs/mv_log"), digest));
+    QCOMPARE(digest, DefaultPasswordDigest());
+}
+
+void MainFormTest::ScenaristLevelNeedsThePassword()
+{
+    TMainForm window(folder->path());
+    window.Start({});
+    QVERIFY(!window.OpenScenaristLevel("wrong"));
+    QVERIFY(!window.ScenaristLevel());
+    QVERIFY(window.ChangePassword("secret"));
+    TMainForm restarted(folder->path());
+    restarted.Start({});
+    QCOMPARE(restarted.StoredDigest(), std::uint32_t{PasswordDigest("secret")});
+    QVERIFY(restarted.OpenScenaristLevel("secret"));
+    QVERIFY(restarted.ScenaristLevel());
+    restarted.LeaveScenaristLevel();
+    QVERIFY(!restarted.ScenaristLevel());
+}
+
+void MainFormTest::PlacementsSurviveARestart()
+{
+    {
+        TMainForm window(folder->path());
+        window.resize(1000, 700);
+        window.show();
+        TEditForm* editor = EditorWith(window, "program A;\nbegin\nend.\n");
+        editor->parentWidget()->setGeometry(10, 20, 300, 200);
+        window.StorePlacements(1);
+    }
+    TMainForm restarted(folder->path());
+    const WindowPlacement place = restarted.Placement(1, 1);
+    QVERIFY(place.Stored);
+    QCOMPARE(place.Left, 10);
+    QCOMPARE(place.Top, 20);
+    QCOMPARE(place.Width, 300);
+    QCOMPARE(place.Height, 200);
+    QVERIFY(!restarted.Placement(2, 1).Stored);
+}
+
+void MainFormTest::OpenByKindIgnoresScenariosAndOpensSources()
+{
+    TMainForm window(folder->path());
+    const QString source = WriteFile(*folder, "prog.pas", "program Prog;\nbegin\nend.\n");
+    window.OpenByKind(WriteFile(*folder, "lesson.mvs", "x"));
+    window.OpenByKind(WriteFile(*folder, "env.MVC", "x"));
+    QCOMPARE(window.Editors().size(), 0);
+    window.OpenByKind(source);
+    QCOMPARE(window.Editors().size(), 1);
+    QCOMPARE(window.Editors().front()->FilePath(), source);
+    // Opening the same file again activates its editor.
+    window.OpenByKind(source);
+    QCOMPARE(window.Editors().size(), 1);
+}
+
+void MainFormTest::CommandLineOpensTheNamedFile()
+{
+    TMainForm window(folder->path());
+    QDir(folder->path()).mkdir("my folder");
+    const QString source = WriteFile(*folder, "my folder/c prog.c", "int main() { }\n");
+    window.Start({"-c", folder->filePath("my"), "folder/c", "prog.c"});
+    QCOMPARE(window.NewFileLanguage(), Language::C);
+    QCOMPARE(window.Editors().size(), 1);
+    QCOMPARE(window.Editors().front()->FilePath(), source);
+    QCOMPARE(window.Editors().front()->GetLanguage(), Language::C);
+}
+
+void MainFormTest::GutterClickTogglesBreakpoint()
+{
+    TMainForm window(folder->path());
+    window.resize(1000, 700);
+    window.show();
+    TEditForm* editor = EditorWith(window, "program A;\nbegin\n  writeln(1);\nend.\n");
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    CodeEditor& text = editor->Text();
+    const QRect line = text.cursorRect(QTextCursor(text.document()->findBlockByNumber(2)));
+    QWidget* gutter = text.findChild<LineGutter*>();
+    QVERIFY(gutter != nullptr);
+    const QPoint where(5, line.center().y() + text.contentsRect().top());
+    QCOMPARE(text.LineAt(line.center().y()), 2);
+    QTest::mouseClick(gutter, Qt::LeftButton, {}, where);
+    QVERIFY(editor->Breakpoints().Find(2) != nullptr);
+    // Easy breakpoint management (on by default): a second click removes it.
+    QTest::mouseClick(gutter, Qt::LeftButton, {}, where);
+    QVERIFY(editor->Breakpoints().Find(2) == nullptr);
+}
