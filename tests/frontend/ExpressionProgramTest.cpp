@@ -1,0 +1,122 @@
+// Expressions inside whole programs: checked, then run, as a pupil would see them.
+#include "StatementTestSupport.h"
+
+#include <vector>
+
+namespace {
+// A program, the output it must print, or the error it must stop with (check or run).
+struct ProgramCase
+{
+    const char* Name;
+    const char* Text;
+    const char* Output;
+    int CheckError;
+    int RunError;
+};
+
+class ExpressionProgramTest : public StatementTest
+{
+};
+
+const char* const Declarations = "PROGRAM T;\n"
+                                 "TYPE Small = 1..10;\n"
+                                 "     Colour = (Red, Green, Blue);\n"
+                                 "     Point = RECORD X, Y: INTEGER END;\n"
+                                 "     Row = ARRAY [1..3] OF INTEGER;\n"
+                                 "VAR i, k: INTEGER; b: BYTE; c: CHAR; s: STRING; r: REAL;\n"
+                                 "    p, q: Point; a: Row; col: Colour; l: LONGINT;\n"
+                                 "    z: SET OF 0..20;\n";
+} // namespace
+
+TEST_F(ExpressionProgramTest, ProgramsComputeAndStopAsExpected)
+{
+    const std::vector<ProgramCase> cases = {
+        {"arithmetic", "BEGIN i := 7; WRITELN(i / 2:0:1, ' ', i DIV 2, ' ', -i MOD 2) END.",
+         "3.5 3 -1\r\n", 0, 0},
+        {"constants",
+         "CONST N = 2 * 5; M = N + 1; H = 'ab' + 'c';\nBEGIN WRITELN(N, ' ', M, ' ', H) END.",
+         "10 11 abc\r\n", 0, 0},
+        {"big literal", "BEGIN l := 32768; WRITELN(l, ' ', 1.5E3:0:0) END.", "32768 1500\r\n", 0,
+         0},
+        {"records", "BEGIN p.X := 1; p.Y := 2; q := p; WRITELN(p = q, ' ', q.X + q.Y) END.",
+         "TRUE 3\r\n", 0, 0},
+        {"record order", "BEGIN p.X := 1; WRITELN(p < q) END.", "", 109, 0},
+        {"arrays", "BEGIN FOR i := 1 TO 3 DO a[i] := i * i; WRITELN(a[1] + a[2] + a[3]) END.",
+         "14\r\n", 0, 0},
+        {"array bounds", "BEGIN i := 4; a[i] := 0 END.", "", 0, 224},
+        {"unassigned", "BEGIN k := i + 1 END.", "", 0, 202},
+        {"narrowing", "BEGIN i := 200; b := i; c := 'a'; WRITELN(b, c) END.", "200a\r\n", 0, 0},
+        {"narrowing out of range", "BEGIN i := 300; b := i END.", "", 0, 224},
+        {"string index", "BEGIN s := 'cat'; s[1] := 'b'; i := 3; WRITELN(s, ' ', s[i], s[2]) END.",
+         "bat ta\r\n", 0, 0},
+        {"enumerations", "BEGIN col := Blue; WRITELN(col > Red, ' ', col = Green) END.",
+         "TRUE FALSE\r\n", 0, 0},
+        {"mixed enumerations", "VAR f: (Apple, Pear);\nBEGIN col := Apple END.", "", 28, 0},
+        {"sets", "BEGIN z := [1, 3..5]; WRITELN(4 IN z, ' ', 2 IN z, ' ', z * [5..9] = [5]) END.",
+         "TRUE FALSE TRUE\r\n", 0, 0},
+        {"set elements", "BEGIN z := ['a'] END.", "", 28, 0},
+        {"short circuit", "BEGIN k := 0; WRITELN((k <> 0) AND_THEN (10 DIV k > 1)) END.",
+         "FALSE\r\n", 0, 0},
+        {"division by zero", "BEGIN k := 0; WRITELN((k <> 0) AND (10 DIV k > 1)) END.", "", 0, 200},
+        {"with", "BEGIN WITH p DO BEGIN X := 3; Y := 4; WRITELN(X * X + Y * Y) END END.", "25\r\n",
+         0, 0},
+        {"unknown name", "BEGIN i := j + 1 END.", "", 4, 0},
+    };
+    for (const ProgramCase& c : cases) {
+        const RunOutcome outcome = Run(std::string(Declarations) + c.Text);
+        EXPECT_EQ(outcome.CheckError, c.CheckError) << c.Name;
+        EXPECT_EQ(outcome.RunError, c.RunError) << c.Name;
+        if (c.CheckError == 0 && c.RunError == 0) {
+            EXPECT_EQ(outcome.Output, c.Output) << c.Name;
+        }
+    }
+}
+
+TEST_F(ExpressionProgramTest, FunctionsAndParameters)
+{
+    const std::vector<ProgramCase> cases = {
+        {"nested calls",
+         "FUNCTION Sq(x: INTEGER): INTEGER; BEGIN Sq := x * x END;\n"
+         "BEGIN WRITELN(Sq(Sq(2)) + 1) END.",
+         "17\r\n", 0, 0},
+        {"recursion",
+         "FUNCTION F(n: INTEGER): LONGINT; BEGIN IF n <= 1 THEN F := 1 ELSE F := n * F(n - 1) "
+         "END;\nBEGIN WRITELN(F(10)) END.",
+         "3628800\r\n", 0, 0},
+        {"var parameters",
+         "PROCEDURE Sw(VAR x, y: INTEGER); VAR t: INTEGER; BEGIN t := x; x := y; y := t END;\n"
+         "BEGIN i := 1; k := 2; Sw(i, k); WRITELN(i, k) END.",
+         "21\r\n", 0, 0},
+        {"var parameter type", "PROCEDURE P(VAR x: INTEGER); BEGIN END;\nBEGIN P(b) END.", "", 61,
+         0},
+        {"value parameter type", "PROCEDURE P(x: INTEGER); BEGIN END;\nBEGIN P('a') END.", "", 60,
+         0},
+        {"value parameter range",
+         "PROCEDURE P(x: Small); BEGIN WRITELN(x) END;\nBEGIN P(5); P(11) END.", "5\r\n", 0, 224},
+        {"const parameter", "PROCEDURE P(CONST x: INTEGER); BEGIN x := 1 END;\nBEGIN P(1) END.", "",
+         87, 0},
+        {"out parameter read", "PROCEDURE P(OUT x: INTEGER); BEGIN i := x END;\nBEGIN P(k) END.",
+         "", 88, 0},
+        {"out parameter",
+         "PROCEDURE P(OUT x: INTEGER); BEGIN x := 9 END;\nBEGIN P(k); WRITELN(k) END.", "9\r\n", 0,
+         0},
+    };
+    for (const ProgramCase& c : cases) {
+        const RunOutcome outcome = Run(std::string(Declarations) + c.Text);
+        EXPECT_EQ(outcome.CheckError, c.CheckError) << c.Name;
+        EXPECT_EQ(outcome.RunError, c.RunError) << c.Name;
+        if (c.CheckError == 0) {
+            EXPECT_EQ(outcome.Output, c.Output) << c.Name;
+        }
+    }
+}
+
+TEST_F(ExpressionProgramTest, AccessOptionsAreCheckedWhereTheVariableIsRead)
+{
+    driver->SetOptionA(OptionA::ForbidGlobal, true);
+    const RunOutcome outcome =
+        Run(std::string(Declarations) + "PROCEDURE P;\nBEGIN\n  k := 1;\n  WRITELN(i + 1)\nEND;\n"
+                                        "BEGIN i := 1; P END.");
+    EXPECT_EQ(outcome.CheckError, 93);
+    EXPECT_EQ(outcome.Line, 11); // an assignment target is a use too
+}
