@@ -9,6 +9,7 @@
 #include "lexical/QbDico.h"
 #include "lexical/TextEncoding.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -140,8 +141,8 @@ void PrintError(const QbSyntaxe& driver, const std::string& path, std::ostream& 
 {
     const QbGeserreurs& errors = *driver.Errors;
     err << Shown(ReportedFile(driver, path)) << ':' << errors.Line() + 1 << ':'
-        << errors.Column() + 1 << ": error " << errors.Number() << ": " << Shown(errors.Message())
-        << "\n";
+        << std::max(errors.Column(), 1) << ": error " << errors.Number() << ": "
+        << Shown(errors.Message()) << "\n";
 }
 
 // Chooses the vocabulary the program is written in: --from, else its extension.

@@ -131,7 +131,11 @@ void QbSyntaxe::Call(int kind, std::uint16_t routine)
         Stepping = false;
         TraceViews = false;
     }
-    SearchingLabel = false;
+    // A GOTO search reads calls without making them and goes on looking past them; an executed
+    // call starts with no search pending.
+    if (Execute) {
+        SearchingLabel = false;
+    }
     if (routine == CurrentRoutine && OptionA(OptionA::ForbidRecursion)) {
         Errors->Raise(ErrorNumber::RecursionNotAllowed);
     }
@@ -201,6 +205,11 @@ void QbSyntaxe::ExecuteCall(int kind, std::uint16_t routine)
     }
     ExecuteRoutineBody(called);
     if (table.Kind(called) == EntryKind::Function) {
+        // A missing result is reported on the function's END.
+        const int endLine = table.Slot(called, RoutineSlot::BodyEndLine);
+        if (endLine != 0 && table.Outermost(called) == table.Outermost(caller)) {
+            Lexer->Reposition(endLine, table.Slot(called, RoutineSlot::BodyEndColumn));
+        }
         Data->LoadFunctionResult(called);
     }
     Data->LeaveRoutine();

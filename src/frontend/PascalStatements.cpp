@@ -161,7 +161,11 @@ void QbPascalSyntaxe::ParseStatement()
         ParseFor();
     } else if (Lexer->AcceptWord(PascalWord::Case)) {
         ParseCase();
-    } else if (Lexer->AcceptWord(PascalWord::Goto)) {
+    } else if (Lexer->IsWord(PascalWord::Goto)) {
+        if (OptionB(OptionB::ForbidLabels)) {
+            Errors->Raise(ErrorNumber::LabelsNotAllowed);
+        }
+        Lexer->NextToken();
         ParseGoto();
     } else if (Lexer->AcceptWord(PascalWord::With)) {
         ParseWith();
@@ -192,6 +196,10 @@ void QbPascalSyntaxe::ParseStatement()
                        : 0;
         };
         if (isProcedure && (!isFunction || nearness(procedure) >= nearness(function))) {
+            // A refused recursion points at the routine's name.
+            if (procedure == CurrentRoutine && OptionA(OptionA::ForbidRecursion)) {
+                Errors->Raise(ErrorNumber::RecursionNotAllowed);
+            }
             Lexer->NextToken();
             Call(4, procedure);
         } else {
@@ -356,30 +364,13 @@ EntryNumber QbPascalSyntaxe::ForLimitVariable(EntryNumber control)
         return limit;
     }
     const EntryNumber type = Table->Link1(control);
-    const std::uint16_t size = Data->Resolve(Table->TypeKey(type)).Size;
+    const std::uint16_t size = Data->Resolve(NormalType(type)).Size;
     limit = Table->Declare(name, EntryKind::Variable, routine);
     Table->SetLink1(limit, type);
     Table->SetCode(limit, VariableMode::Plain);
-    if (routine == 1 || Table->Owner(routine) == 0) {
-        // A global: at the end of the global area, which grows by its size.
-        const std::uint16_t offset = Table->Value(1);
-        Table->SetValue(limit, offset);
-        Table->SetValue(1, static_cast<std::uint16_t>(offset + size));
-        GlobalsSize = Table->Value(1);
-    } else {
-        // A local: below the lowest local of the routine.
-        int lowest = 0;
-        for (EntryNumber v = Table->NextVariable(routine); v != 0; v = Table->NextVariable(v)) {
-            const std::uint8_t mode = Table->Code(v);
-            if (mode == VariableMode::Plain || mode == VariableMode::FunctionResult) {
-                lowest =
-                    std::min(lowest, static_cast<int>(static_cast<std::int16_t>(Table->Value(v))));
-            }
-        }
-        Table->SetValue(limit,
-                        static_cast<std::uint16_t>(static_cast<std::int16_t>(lowest - size)));
-        Table->SetValue(routine, static_cast<std::uint16_t>(Table->Value(routine) + size));
-    }
+    // After the routine's other data: at the end of the global area for the program or a unit,
+    // below the last local for a routine.
+    Table->SetValue(limit, AllocateVariable(routine, size));
     Table->PushVariable(routine, limit);
     return limit;
 }
@@ -389,7 +380,11 @@ EntryNumber QbPascalSyntaxe::ForLimitVariable(EntryNumber control)
 // once more without execution, which ends the statement.
 void QbPascalSyntaxe::ParseFor()
 {
-    const std::string name = Lexer->ExpectIdentifier();
+    // The control variable's errors point at its name, which is consumed afterwards.
+    const std::string name = Lexer->TokenText();
+    if (name.empty() || !Lexer->IsIdentifierStart(name[0])) {
+        Lexer->ExpectIdentifier();
+    }
     EntryNumber control = 0;
     if (!Table->Lookup(name, EntryKind::Variable, control, CurrentRoutine)) {
         Errors->Raise(ErrorNumber::VariableIterationNotDeclared);
@@ -397,14 +392,14 @@ void QbPascalSyntaxe::ParseFor()
     if (Table->Owner(control) != CurrentRoutine || Table->Code(control) != VariableMode::Plain) {
         Errors->Raise(ErrorNumber::VariableIterationLocal);
     }
-    const EntryNumber controlType = Table->Link1(control);
-    const TypePair target{Table->TypeKey(controlType), Table->TypeKey(controlType) != controlType
-                                                           ? controlType
-                                                           : EntryNumber{0}};
+    // The variable's type as a reference to it gives it: a code for the predefined types, the
+    // type entry for declared ones.
+    const TypePair target{NormalType(Table->Link1(control)), 0};
     const std::uint8_t code = ResolvedCode(target.Type);
     if (!IsOrdinalCode(code)) {
         Errors->Raise(ErrorNumber::VariableIterationInteger);
     }
+    Lexer->NextToken();
     const bool executing = Execute;
     const std::uint32_t controlAddress = executing ? Data->AddressOf(control) : 0;
 
