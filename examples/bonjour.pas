@@ -10,8 +10,8 @@ begin
   writeln('Bonjour ', name, '!');
   for i := 1 to 3 do
     writeln(i);
-  if length(name) > 5 then
-    writeln('What a long name.')
+  if name = '' then
+    writeln('You did not say your name.')
   else
-    writeln('A short name.');
+    writeln('See you soon, ', name, '.');
 end.

@@ -3,6 +3,7 @@
 
 #include "frontend/QbSyntaxe.h"
 #include "lexical/QbDico.h"
+#include "lexical/QbLexical.h"
 
 #include <algorithm>
 #include <array>
@@ -50,15 +51,18 @@ void QbTranslator::Report(char kind, const std::string& text, std::uint16_t code
     if (!Active() || queue.size() != 3) {
         return;
     }
+    // Past the end of the program the lexer reads the null source, which holds no program text.
+    const QbSyntaxe& driver = dictionary->Driver();
+    if (driver.Lexer != nullptr && !driver.Lexer->IsNestedSource() &&
+        (kind == 'L' || kind == '-' || kind == 'A' || kind == 'S')) {
+        return;
+    }
     Item& oldest = queue[0];
     Item& middle = queue[1];
     Item& newest = queue[2];
     switch (kind) {
     case 'L':
-        WriteOldest();
-        queue.erase(queue.begin());
-        queue.back().Text = QbDico::ApplyCaseStyle(text, identifierStyle);
-        queue.emplace_back();
+        Shift(QbDico::ApplyCaseStyle(text, identifierStyle));
         break;
     case 'T':
         oldest.Text = QbDico::ApplyCaseStyle(Translate(text, code), reservedStyle);
@@ -90,15 +94,15 @@ void QbTranslator::Report(char kind, const std::string& text, std::uint16_t code
         break;
     case 'S':
         middle.Text = text;
-        middle.LineBreaks += newest.LineBreaks;
-        newest.LineBreaks = 0;
+        middle.Followers.insert(middle.Followers.end(), newest.Followers.begin(),
+                                newest.Followers.end());
+        newest.Followers.clear();
         break;
     case 'A':
-        newest.Comments.push_back(text);
+        FollowedItem().Followers.push_back({false, text, 0});
         break;
     case '-':
-        ++newest.LineBreaks;
-        newest.Indentation = code;
+        FollowedItem().Followers.push_back({true, std::string(), code});
         break;
     default:
         break;
@@ -113,7 +117,7 @@ void QbTranslator::Finish()
     // Three empty tokens push every waiting item through the queue, with the comments and line
     // breaks that followed the last token.
     for (int i = 0; i < 3; ++i) {
-        Report('L', "", 0);
+        Shift(std::string());
     }
     if (!lineBuffer.empty()) {
         output->push_back(lineBuffer);
@@ -133,8 +137,33 @@ bool QbTranslator::IsIdentifierChar(char ch) const
     return dictionary != nullptr && dictionary->Driver().ExtraLetters.test(byte);
 }
 
+void QbTranslator::Shift(const std::string& text)
+{
+    WriteOldest();
+    queue.erase(queue.begin());
+    queue.back().Text = text;
+    queue.emplace_back();
+}
+
+QbTranslator::Item& QbTranslator::FollowedItem()
+{
+    const QbSyntaxe& driver = dictionary->Driver();
+    if (driver.Lexer != nullptr) {
+        const char lookAhead = driver.Lexer->CurrentChar();
+        if (lookAhead == ' ' || lookAhead == '\t') {
+            return queue[1];
+        }
+    }
+    return queue[2];
+}
+
 void QbTranslator::AppendToLine(const std::string& text)
 {
+    if (lineBuffer.empty() && pendingIndentation > 0) {
+        lineBuffer.assign(static_cast<std::size_t>(std::min(pendingIndentation, IndentationLimit)),
+                          ' ');
+    }
+    pendingIndentation = 0;
     // Re-worded lines may outgrow the 255 characters of a source line; they are kept whole.
     lineBuffer += text;
 }
@@ -142,52 +171,21 @@ void QbTranslator::AppendToLine(const std::string& text)
 void QbTranslator::WriteOldest()
 {
     const Item& item = queue.front();
-    if (!item.Text.empty() || !item.Comments.empty()) {
-        // The indentation of a line is put down with its first text.
-        if (lineBuffer.empty() && pendingIndentation > 0) {
-            lineBuffer.assign(
-                static_cast<std::size_t>(std::min<int>(pendingIndentation, IndentationLimit)), ' ');
-        }
-        pendingIndentation = 0;
-    }
     if (!item.Text.empty()) {
-        if (!lineBuffer.empty() && IsIdentifierChar(lineBuffer.back()) &&
-            IsIdentifierChar(item.Text.front())) {
-            AppendToLine(" ");
+        // Two words would run together; so would a literal and the word after it ('' THEN).
+        const bool separate = !lineBuffer.empty() && IsIdentifierChar(item.Text.front()) &&
+                              (IsIdentifierChar(lineBuffer.back()) || lineBuffer.back() == '\'' ||
+                               lineBuffer.back() == '"');
+        AppendToLine(separate ? " " + item.Text : item.Text);
+    }
+    for (const Follower& follower : item.Followers) {
+        if (follower.IsBreak) {
+            output->push_back(lineBuffer);
+            lineBuffer.clear();
+            pendingIndentation = follower.Indentation;
+        } else if (!follower.Comment.empty()) {
+            const bool separate = !lineBuffer.empty() && lineBuffer.back() != ' ';
+            AppendToLine(separate ? " " + follower.Comment : follower.Comment);
         }
-        AppendToLine(item.Text);
-    }
-    if (!item.Comments.empty()) {
-        const bool blankBefore = !lineBuffer.empty() && lineBuffer.back() != ' ';
-        AppendToLine((blankBefore ? " " : "") + item.Comments.front());
-    }
-    if (item.LineBreaks > 0) {
-        pendingIndentation = item.Indentation;
-    }
-    const std::size_t commentLines = item.Comments.size();
-    int breaks = item.LineBreaks;
-    if (breaks == 0 && commentLines > 1) {
-        // Pieces of a comment reported without their breaks still go on lines of their own; the
-        // text that follows continues the comment's last line.
-        output->push_back(lineBuffer);
-        for (std::size_t i = 1; i + 1 < commentLines; ++i) {
-            output->push_back(item.Comments[i]);
-        }
-        lineBuffer = item.Comments.back();
-        return;
-    }
-    bool first = true;
-    while (breaks > 0) {
-        output->push_back(lineBuffer);
-        lineBuffer.clear();
-        --breaks;
-        if (first && commentLines > 1) {
-            // A comment spanning lines carries its own breaks: each further piece ends one.
-            for (std::size_t i = 1; i < commentLines; ++i) {
-                output->push_back(item.Comments[i]);
-            }
-            breaks -= static_cast<int>(commentLines) - 1;
-        }
-        first = false;
     }
 }

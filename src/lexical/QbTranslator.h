@@ -11,9 +11,11 @@ class QbDico;
 // The lexer reports every token ("L"), line end ("-"), string literal ("S") and comment piece
 // ("A"); the parsers report the words they recognise ("T", "C", "V", "Y", "P", "G", "F", "M").
 // Three items wait in a queue: the previous token (oldest), the current one (middle) and the one
-// being scanned (newest). Line breaks and comment pieces go to the newest item and are written
-// after its text, so they must be reported while the token they follow is scanned, before that
-// token's own "L" (as a line end crossed by the look-ahead after a token is).
+// being scanned (newest). Line breaks and comment pieces follow a token in the source; each item
+// keeps those that follow its token, in their order, and they are written after its text. A
+// break or comment met while a token is scanned (the look-ahead after its last character) goes
+// to the newest item; one met between tokens (the lexer's look-ahead is a blank) follows the
+// current token and goes to the middle item.
 class QbTranslator
 {
   public:
@@ -28,17 +30,26 @@ class QbTranslator
     std::string Translate(const std::string& text, std::uint16_t code) const;
 
   private:
-    struct Item
+    // A line break (with the indentation of the line it opens) or a piece of comment text.
+    struct Follower
     {
-        std::vector<std::string> Comments;
-        std::string Text;
-        int LineBreaks = 0;
+        bool IsBreak = false;
+        std::string Comment;
         int Indentation = 0;
     };
+    struct Item
+    {
+        std::string Text;
+        std::vector<Follower> Followers;
+    };
+    // The item that a line break or comment reported now follows.
+    Item& FollowedItem();
+    // A token arrives: the oldest item is written and leaves, `text` becomes the current token.
+    void Shift(const std::string& text);
     void WriteOldest();
     // Letters, digits, "_" and the program's extra letters, after accent mapping.
     bool IsIdentifierChar(char ch) const;
-    // Appends to the output line being built.
+    // Appends to the output line being built, after the pending indentation when it opens it.
     void AppendToLine(const std::string& text);
 
     std::vector<Item> queue;

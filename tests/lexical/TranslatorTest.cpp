@@ -1,7 +1,10 @@
 // The translator: the reports of the lexer and the parsers become re-worded program lines.
 #include "VocabularyFixture.h"
 
+#include "lexical/QbLexical.h"
+#include "lexical/QbPascalLexical.h"
 #include "lexical/QbTranslator.h"
+#include "lexical/SourceText.h"
 
 namespace {
 struct Step
@@ -122,6 +125,11 @@ TEST_F(TranslatorTest, StringLiteralKeepsItsTextAndLineBreak)
                                      {'F', "=", 93},        {'L', "'", 0},   {'-', "", 0},
                                      {'S', "'Bonjour'", 0}, {'L', "END", 0}, {'C', "END", 27}};
     EXPECT_EQ(Translate(steps, 1), (std::vector<std::string>{"s <- 'Bonjour'", "FIN"}));
+    // A literal and the word after it are kept apart.
+    const std::vector<Step> condition = {{'L', "IF", 0},   {'C', "IF", 14},  {'L', "S", 0},
+                                         {'L', "=", 0},    {'L', "'", 0},    {'S', "''", 0},
+                                         {'L', "THEN", 0}, {'V', "THEN", 15}};
+    EXPECT_EQ(Translate(condition, 1), (std::vector<std::string>{"SI s='' ALORS"}));
 }
 
 TEST_F(TranslatorTest, ImpliedWordIsWrittenOut)
@@ -167,4 +175,57 @@ TEST_F(TranslatorTest, StartClearsThePreviousOutput)
     EXPECT_TRUE(lines.empty());
     translator.Finish();
     EXPECT_TRUE(lines.empty());
+}
+
+namespace {
+class OnePage : public SourceText
+{
+  public:
+    bool PageText(const std::string& name, std::string& text) override
+    {
+        text = Text;
+        return name == "main.pas";
+    }
+    std::string CurrentPageName() override { return "main.pas"; }
+    std::string Text;
+};
+
+// A Pascal driver with its lexer, reading one editor page.
+class LexingDriver : public VocabularyDriver
+{
+  public:
+    explicit LexingDriver(const DriverEnvironment& environmentRef)
+        : VocabularyDriver(environmentRef, Language::Pascal)
+    {
+        Lexer = std::make_unique<QbPascalLexical>(*this);
+        AttachLexer();
+    }
+};
+} // namespace
+
+// The lexer's own reports place comments and line breaks, whatever blanks surround them; the
+// words a parser would recognise are matched here by code.
+TEST_F(TranslatorTest, LexedProgramKeepsItsLayout)
+{
+    OnePage page;
+    page.Text = "program p; { c1 }\n"
+                "{ own line }\n"
+                "begin   \n"
+                "  x := 1 (* a\n"
+                "  b *)\n"
+                "end.\n";
+    environment.Pages = &page;
+    LexingDriver lexing(environment);
+    std::vector<std::string> lines;
+    lexing.Lexer->SetTranslation(true, 0, Styles(2, 2, 2, 0, 0), &lines, 1);
+    ASSERT_TRUE(lexing.Lexer->OpenSource("+main.pas"));
+    while (lexing.Lexer->IsNestedSource()) {
+        for (std::uint16_t code : {1, 9, 27}) {
+            lexing.Lexer->IsWord(code);
+        }
+        lexing.Lexer->NextToken();
+    }
+    lexing.Lexer->CloseAllSources();
+    EXPECT_EQ(lines, (std::vector<std::string>{"PROGRAMME p; { c1 }", "{ own line }", "DEBUT",
+                                               "  x:=1 (* a", "  b *)", "FIN."}));
 }
