@@ -70,4 +70,16 @@ constexpr std::uint32_t Constant(std::uint16_t entry, std::uint16_t offset)
 {
     return ConstantBase + (static_cast<std::uint32_t>(entry) << 16) + offset;
 }
+// A 32-bit value (an address, a LONGINT) as it lies in memory: little-endian.
+inline std::uint32_t Read(const std::uint8_t* bytes)
+{
+    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
+           (static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+inline void Write(std::uint8_t* bytes, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) {
+        bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
 } // namespace DataAddress

@@ -1,30 +1,15 @@
-// The data manager's values: types resolved to representations, loads and stores through checked
-// addresses, and the evaluation stack.
+// The data manager's values: types resolved to representations, and loads and stores through
+// checked addresses.
 #include "runtime/QbGesdata.h"
 
 #include "frontend/QbSyntaxe.h"
-#include "lexical/QbDico.h"
 #include "runtime/HeapAccess.h"
 #include "symbols/QbTable.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace {
-std::uint32_t ReadU32(const std::uint8_t* bytes)
-{
-    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
-           (static_cast<std::uint32_t>(bytes[3]) << 24);
-}
-
-void WriteU32(std::uint8_t* bytes, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i) {
-        bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
-
 // Sizes of the bare type codes; codes whose size belongs to a declaration give 0.
 std::uint16_t CodeSize(std::uint8_t code)
 {
@@ -225,7 +210,7 @@ void QbGesdata::Decode(const TypeInfo& type, const std::uint8_t* from, std::size
     case TypeCode::Longint:
     case TypeCode::Pointer:
     case TypeCode::Database:
-        Acc.SetInteger(static_cast<std::int32_t>(ReadU32(from)));
+        Acc.SetInteger(static_cast<std::int32_t>(DataAddress::Read(from)));
         break;
     case TypeCode::Real:
         std::memcpy(&Acc.Real, from, sizeof(double));
@@ -276,7 +261,7 @@ void QbGesdata::Encode(const TypeInfo& type, std::uint8_t* to, std::size_t room)
     case TypeCode::Longint:
     case TypeCode::Pointer:
     case TypeCode::Database:
-        WriteU32(to, static_cast<std::uint32_t>(Acc.Integer));
+        DataAddress::Write(to, static_cast<std::uint32_t>(Acc.Integer));
         break;
     case TypeCode::Real:
         std::memcpy(to, &Acc.Real, sizeof(double));
@@ -383,9 +368,9 @@ int QbGesdata::StoreValue(std::uint16_t type)
 // orphans a cell and p := nil on a cell's only holder stops the run with 219.
 void QbGesdata::StorePointer(std::uint8_t* bytes)
 {
-    const std::uint32_t old = ReadU32(bytes);
+    const std::uint32_t old = DataAddress::Read(bytes);
     const auto target = static_cast<std::uint32_t>(Acc.Integer);
-    WriteU32(bytes, target);
+    DataAddress::Write(bytes, target);
     if (heap == nullptr) {
         return;
     }
@@ -450,242 +435,4 @@ void QbGesdata::Reinterpret(std::uint16_t targetType, std::uint16_t sourceType)
     if (RepresentationOf(target.Code) != Representation::None) {
         Decode(target, bytes.data(), bytes.size());
     }
-}
-
-// Evaluation stack.
-
-std::uint16_t QbGesdata::EvaluationType(int entry) const
-{
-    return entry >= 1 && entry < evaluationCount ? entryTypes[entry] : 0;
-}
-
-void QbGesdata::Push(std::uint16_t type)
-{
-    const TypeInfo info = Resolve(type);
-    const Representation representation = RepresentationOf(info.Code);
-    std::uint16_t size = 0;
-    switch (representation) {
-    case Representation::Integer:
-    case Representation::Pointer:
-        size = 4;
-        break;
-    case Representation::Character:
-        size = 1;
-        break;
-    case Representation::Real:
-    case Representation::Structure:
-        size = 8;
-        break;
-    case Representation::String:
-        size = static_cast<std::uint16_t>(Acc.String[0] + 1);
-        break;
-    case Representation::Set:
-        size = 32;
-        break;
-    case Representation::None:
-        Fail(ErrorNumber::TryingEvaluateExpressionNotAllowed);
-    }
-    const int entry = evaluationCount;
-    const int start = entryOffsets[entry];
-    if (entry >= EvaluationEntries || start + size > EvaluationDataLimit) {
-        Fail(ErrorNumber::EvaluationStackFull);
-    }
-    std::uint8_t* data = evaluationData.data() + start;
-    switch (representation) {
-    case Representation::Integer:
-    case Representation::Pointer:
-        WriteU32(data, static_cast<std::uint32_t>(Acc.Integer));
-        break;
-    case Representation::Character:
-        data[0] = static_cast<std::uint8_t>(Acc.Integer);
-        break;
-    case Representation::Real:
-        std::memcpy(data, &Acc.Real, sizeof(double));
-        break;
-    case Representation::String:
-        std::copy_n(Acc.String.begin(), size, data);
-        break;
-    case Representation::Set:
-        std::copy_n(Acc.Set.begin(), 32, data);
-        break;
-    case Representation::Structure:
-        // The copy moves to the entry; the data keeps its type and size.
-        data[0] = static_cast<std::uint8_t>(Acc.StructureType);
-        data[1] = static_cast<std::uint8_t>(Acc.StructureType >> 8);
-        data[2] = static_cast<std::uint8_t>(Acc.StructureSize);
-        data[3] = static_cast<std::uint8_t>(Acc.StructureSize >> 8);
-        WriteU32(data + 4, static_cast<std::uint32_t>(entry));
-        structureCopies[entry].swap(Acc.Structure);
-        Acc.Structure.clear();
-        break;
-    case Representation::None:
-        break;
-    }
-    // A subrange is stacked as its host code.
-    entryTypes[entry] =
-        info.Entry != 0 && IsTypeEntry(type) && Table().Code(info.Entry) == TypeCode::Subrange
-            ? info.Code
-            : type;
-    entryCodes[entry] = info.Code;
-    entryOffsets[entry + 1] = static_cast<std::uint16_t>(start + size);
-    ++evaluationCount;
-    if (representation == Representation::Pointer && heap != nullptr &&
-        DataAddress::AreaOf(static_cast<std::uint32_t>(Acc.Integer)) == DataAddress::Area::Heap) {
-        heap->AddReference(static_cast<std::uint32_t>(Acc.Integer),
-                           static_cast<std::uint32_t>(entry));
-    }
-    if (evaluationViewOpen) {
-        AddEvaluationRow(info.Code);
-    }
-    driver.MicroStepPoint();
-}
-
-// Loads the top entry into the accumulator and removes it. Integer-like values fill the
-// integer, real and one-character string slots.
-void QbGesdata::PopEntry(bool stepPoint)
-{
-    if (evaluationCount <= 1) {
-        Fail(ErrorNumber::TryingEvaluateExpressionNotAllowed);
-    }
-    const int entry = evaluationCount - 1;
-    const std::uint8_t* data = evaluationData.data() + entryOffsets[entry];
-    switch (RepresentationOf(entryCodes[entry])) {
-    case Representation::Integer:
-        Acc.SetInteger(static_cast<std::int32_t>(ReadU32(data)));
-        break;
-    case Representation::Pointer: {
-        const std::uint32_t value = ReadU32(data);
-        Acc.SetInteger(static_cast<std::int32_t>(value));
-        if (heap != nullptr && DataAddress::AreaOf(value) == DataAddress::Area::Heap) {
-            // The reference moves from the stack slot to the accumulator.
-            ReleaseAccumulatorReference();
-            heap->AddReference(value, DataAddress::Nil);
-            heap->DropReference(value, static_cast<std::uint32_t>(entry), true);
-            accumulatorReference = value;
-        }
-        break;
-    }
-    case Representation::Character:
-        Acc.SetInteger(data[0]);
-        break;
-    case Representation::Real:
-        std::memcpy(&Acc.Real, data, sizeof(double));
-        break;
-    case Representation::String:
-        std::copy_n(data, data[0] + 1, Acc.String.begin());
-        break;
-    case Representation::Set:
-        std::copy_n(data, 32, Acc.Set.begin());
-        break;
-    case Representation::Structure:
-        Acc.StructureType = static_cast<std::uint16_t>(data[0] | (data[1] << 8));
-        Acc.StructureSize = static_cast<std::uint16_t>(data[2] | (data[3] << 8));
-        Acc.Structure.swap(structureCopies[entry]);
-        structureCopies[entry].clear();
-        break;
-    case Representation::None:
-        break;
-    }
-    lastPoppedType = entryTypes[entry];
-    lastPoppedCode = entryCodes[entry];
-    --evaluationCount;
-    if (evaluationViewOpen && !evaluationRows.empty()) {
-        evaluationRows.pop_back();
-    }
-    if (stepPoint) {
-        driver.MicroStepPoint();
-    }
-}
-
-void QbGesdata::Pop()
-{
-    PopEntry(true);
-}
-
-std::uint16_t QbGesdata::PopType()
-{
-    PopEntry(true);
-    if (RepresentationOf(lastPoppedCode) == Representation::Pointer &&
-        accumulatorReference != DataAddress::Nil) {
-        const std::uint32_t held = accumulatorReference;
-        accumulatorReference = DataAddress::Nil;
-        DropHeldReference(held, DataAddress::Nil, false);
-    }
-    return lastPoppedType;
-}
-
-void QbGesdata::ClearEvaluationStack()
-{
-    // Also the path of Fail: nothing here may raise.
-    while (evaluationCount > 1) {
-        const int entry = evaluationCount - 1;
-        if (RepresentationOf(entryCodes[entry]) == Representation::Pointer && heap != nullptr) {
-            const std::uint32_t value = ReadU32(evaluationData.data() + entryOffsets[entry]);
-            if (DataAddress::AreaOf(value) == DataAddress::Area::Heap) {
-                heap->DropReference(value, static_cast<std::uint32_t>(entry), true);
-            }
-        }
-        structureCopies[entry].clear();
-        --evaluationCount;
-    }
-    entryOffsets[1] = 0;
-    evaluationRows.clear();
-    ReleaseAccumulatorReference();
-}
-
-void QbGesdata::SetEvaluationViewOpen(bool open)
-{
-    evaluationViewOpen = open;
-    evaluationRows.clear();
-    if (!open) {
-        return;
-    }
-    for (int entry = 1; entry < evaluationCount; ++entry) {
-        // Rows of values already stacked show their type only.
-        const std::string name = driver.Dictionary != nullptr
-                                     ? driver.Dictionary->TypeNameFor(entryCodes[entry])
-                                     : "???";
-        evaluationRows.push_back(name + ":  ");
-    }
-}
-
-void QbGesdata::AddEvaluationRow(std::uint8_t code)
-{
-    std::string row =
-        (driver.Dictionary != nullptr ? driver.Dictionary->TypeNameFor(code) : std::string("???")) +
-        ":  ";
-    char buffer[64];
-    switch (code) {
-    case TypeCode::Boolean:
-        row += driver.Word(Acc.Integer != 0 ? 54 : 55);
-        break;
-    case TypeCode::Char:
-        row += static_cast<char>(Acc.Integer);
-        break;
-    case TypeCode::String:
-        row += Acc.Text();
-        break;
-    case TypeCode::ProcedureType:
-    case TypeCode::FunctionType:
-        row += Table().GetName(static_cast<std::uint16_t>(Acc.Integer));
-        break;
-    case TypeCode::Real:
-        std::snprintf(buffer, sizeof buffer, "%f", Acc.Real);
-        row += buffer;
-        break;
-    case TypeCode::Pointer:
-        if (Acc.Integer == 0) {
-            row += driver.Word(53);
-        } else {
-            std::snprintf(buffer, sizeof buffer, "$%08X", static_cast<std::uint32_t>(Acc.Integer));
-            row += buffer;
-        }
-        break;
-    default:
-        if (RepresentationOf(code) == Representation::Integer) {
-            row += std::to_string(Acc.Integer);
-        }
-        break;
-    }
-    evaluationRows.push_back(std::move(row));
 }

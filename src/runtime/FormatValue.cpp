@@ -83,8 +83,7 @@ std::string QbGesdata::FormatValue(std::uint32_t address, std::uint16_t type)
                            : std::string(reinterpret_cast<const char*>(bytes) + 1, length);
     }
     case TypeCode::Pointer: {
-        const std::uint32_t value = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
-                                    (static_cast<std::uint32_t>(bytes[3]) << 24);
+        const std::uint32_t value = DataAddress::Read(bytes);
         if (value == DataAddress::Nil) {
             return driver.Word(53);
         }

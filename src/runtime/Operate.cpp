@@ -56,6 +56,14 @@ bool QbGesdata::RealsEqual(double a, double b) const
     return std::fabs(b - a) < std::pow(10.0, -digits);
 }
 
+void QbGesdata::Operate(int op, std::uint16_t resultType)
+{
+    if (op < 0 || op > static_cast<int>(Operator::Power)) {
+        Fail(ErrorNumber::TryingEvaluateExpressionNotAllowed);
+    }
+    Operate(static_cast<Operator>(op), resultType);
+}
+
 void QbGesdata::Operate(Operator op, std::uint16_t resultType)
 {
     PopEntry(true);

@@ -382,9 +382,7 @@ void QbGesdata::CreateVariable(std::uint16_t variable, int /*tag: no reverse-ste
         const std::uint16_t index = descriptorTop + 1;
         descriptors[index] |= MarkedBit;
         descriptorSizes[index] = 4;
-        for (int i = 0; i < 4; ++i) {
-            stack[offset + i] = static_cast<std::uint8_t>(actual >> (8 * i));
-        }
+        DataAddress::Write(stack.data() + offset, actual);
         if (mode == VariableMode::VarParameter) {
             descriptors[index] |= AssignedBit;
         }
@@ -501,9 +499,7 @@ std::uint16_t QbGesdata::LeaveRoutine()
         if (type.Code == TypeCode::Pointer && !IsReferenceMode(mode) && heap != nullptr) {
             const std::uint32_t address = DataAddress::Stack(DescriptorLink(i));
             if (const std::uint8_t* bytes = Bytes(address, 4)) {
-                const std::uint32_t target = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
-                                             (static_cast<std::uint32_t>(bytes[3]) << 24);
-                DropHeldReference(target, address, false);
+                DropHeldReference(DataAddress::Read(bytes), address, false);
             }
         }
         last = i;
@@ -563,8 +559,7 @@ std::uint32_t QbGesdata::AddressOf(std::uint16_t variable)
     if (bytes == nullptr) {
         return DataAddress::Nil;
     }
-    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
-           (static_cast<std::uint32_t>(bytes[3]) << 24);
+    return DataAddress::Read(bytes);
 }
 
 QbGesdata::VariablePlace QbGesdata::PlaceOf(std::uint32_t address) const

@@ -179,10 +179,8 @@ class QbGesdata
 
     // Operators and values.
     void Operate(Operator op, std::uint16_t resultType);
-    void Operate(int op, std::uint16_t resultType)
-    {
-        Operate(static_cast<Operator>(op), resultType);
-    }
+    // The parsers' operator numbers; a number outside 0..18 stops the run with 251.
+    void Operate(int op, std::uint16_t resultType);
     bool RealsEqual(double a, double b) const;
     void Reinterpret(std::uint16_t targetType, std::uint16_t sourceType);
     void UndoStore(int tag, std::uint32_t address, const std::vector<std::uint8_t>& oldValue);

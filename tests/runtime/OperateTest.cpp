@@ -259,4 +259,13 @@ TEST_F(DataTest, StructuresCompareByTypeSizeAndBytes)
     EXPECT_EQ(ErrorOf([&] { data.Operate(Operator::Equal, TypeCode::Boolean); }), 42);
     EXPECT_EQ(data.EvaluationCount(), 0);
 }
+
+TEST_F(DataTest, UnknownOperatorNumberStops)
+{
+    Open();
+    PushInteger(1);
+    PushInteger(2);
+    EXPECT_EQ(ErrorOf([&] { data.Operate(19, TypeCode::Integer); }), 251);
+    EXPECT_EQ(data.EvaluationCount(), 0);
+}
 } // namespace
