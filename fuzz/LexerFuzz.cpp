@@ -18,10 +18,10 @@ namespace {
 class LexerOnlyDriver : public QbSyntaxe
 {
   public:
-    LexerOnlyDriver(const DriverEnvironment& environmentRef, Language language)
-        : QbSyntaxe(environmentRef, language)
+    LexerOnlyDriver(const DriverEnvironment& environmentRef, Language lexerLanguage)
+        : QbSyntaxe(environmentRef, lexerLanguage)
     {
-        if (language == Language::Pascal) {
+        if (lexerLanguage == Language::Pascal) {
             Lexer = std::make_unique<QbPascalLexical>(*this);
             Options.A |= OptionA::CaseInsensitive;
         } else {
