@@ -149,6 +149,29 @@ std::vector<std::string> HeaderNames(const std::string& headerLine)
     return names;
 }
 
+bool ReadGrid(const std::string& path, std::string& indexCaption, std::vector<std::string>& names,
+              std::vector<std::vector<std::string>>& rows)
+{
+    indexCaption.clear();
+    names.clear();
+    rows.clear();
+    std::vector<std::string> lines;
+    if (!ReadLines(path, lines) || lines.empty()) {
+        return false;
+    }
+    const std::vector<std::string> header = SplitAllFields(lines.front());
+    if (header.size() > 1) {
+        indexCaption = header[1];
+    }
+    names = HeaderNames(lines.front());
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        std::vector<std::string> row = SplitAllFields(lines[i]);
+        row.resize(5);
+        rows.push_back(std::move(row));
+    }
+    return true;
+}
+
 bool Write(const std::string& path, const std::string& indexCaption, const std::string& name1,
            const std::string& name2, const std::vector<std::vector<std::string>>& rows)
 {

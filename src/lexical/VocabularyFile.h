@@ -41,6 +41,12 @@ bool IsStampValid(const std::string& path);
 // The names of vocabularies 1-3 on the header line (at most three, each cut to 10 characters).
 std::vector<std::string> HeaderNames(const std::string& headerLine);
 
+// Reads a vocabulary file back into the editor's grid: the index caption, the names of the
+// further vocabularies and one row per word line (default wording, index, wording 1, 2, 3, with
+// empty cells where the line has none). The stamp is not checked: the editor is the teacher's.
+bool ReadGrid(const std::string& path, std::string& indexCaption, std::vector<std::string>& names,
+              std::vector<std::vector<std::string>>& rows);
+
 // Writes a vocabulary file as the vocabulary editor does: a header with 12 blanks in place of
 // the stamp, `indexCaption` and the two names; then one line per row (default wording, index,
 // wording 1, wording 2) until the first row with an empty default wording; then the file's own

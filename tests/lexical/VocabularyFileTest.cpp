@@ -309,3 +309,23 @@ TEST_F(VocabularyTest, UnitFileNotNamingTheVocabularyKeepsTheDefaultWords)
     EXPECT_EQ(dico.WordText(258), "");
     EXPECT_EQ(dico.WordText(518), "GETX");
 }
+
+TEST_F(VocabularyTest, GridIsReadBackAsWritten)
+{
+    ASSERT_TRUE(WriteSystemVocabulary({{"BEGIN", "9", "DEBUT", "ANFANG"},
+                                       {"END", "13", "", "ENDE"},
+                                       {"", "14", "SI"},
+                                       {"IF", "14", "SI"}},
+                                      "francais", "deutsch"));
+    std::string caption;
+    std::vector<std::string> names;
+    std::vector<std::vector<std::string>> rows;
+    ASSERT_TRUE(VocabularyFile::ReadGrid(PathOf("SYSTEM.mvv"), caption, names, rows));
+    EXPECT_EQ(caption, "index");
+    EXPECT_EQ(names, (std::vector<std::string>{"francais", "deutsch"}));
+    // Writing stops at the first row without a default wording.
+    ASSERT_EQ(rows.size(), 2U);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"BEGIN", "9", "DEBUT", "ANFANG", ""}));
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"END", "13", "", "ENDE", ""}));
+    EXPECT_FALSE(VocabularyFile::ReadGrid(PathOf("NONE.mvv"), caption, names, rows));
+}
