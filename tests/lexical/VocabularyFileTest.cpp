@@ -7,6 +7,7 @@
 #include <ctime>
 #include <fstream>
 #include <iterator>
+#include <map>
 
 #include <unistd.h>
 
@@ -328,4 +329,29 @@ TEST_F(VocabularyTest, GridIsReadBackAsWritten)
     EXPECT_EQ(rows[0], (std::vector<std::string>{"BEGIN", "9", "DEBUT", "ANFANG", ""}));
     EXPECT_EQ(rows[1], (std::vector<std::string>{"END", "13", "", "ENDE", ""}));
     EXPECT_FALSE(VocabularyFile::ReadGrid(PathOf("NONE.mvv"), caption, names, rows));
+}
+
+TEST_F(VocabularyTest, BundledFrenchVocabularyRewordsEveryWordUnambiguously)
+{
+    environment.ConfigDirectory = std::string(MOVILA_TEST_DATA) + "/../examples/config";
+    auto driver = PascalDriver();
+    QbDico& dico = *driver->Dictionary;
+    ASSERT_EQ(dico.FindVocabulary("francais"), 1);
+    dico.SelectVocabulary(1);
+    EXPECT_EQ(dico.WordText(9), "DEBUT");
+    EXPECT_EQ(dico.WordText(144), "ECRIRELN");
+    EXPECT_EQ(dico.WordText(93), "");
+    // A French word may stand for one default word only, or the parsers could not tell them
+    // apart; and no default word may lose its wording.
+    std::map<std::string, std::string> meaning;
+    for (std::uint16_t code = 1; code <= 215; ++code) {
+        const std::string english = dico.WordText(code, 0);
+        const std::string french = dico.WordText(code, 1);
+        EXPECT_EQ(english.empty(), french.empty()) << code;
+        if (french.empty()) {
+            continue;
+        }
+        const auto [place, added] = meaning.emplace(french, english);
+        EXPECT_EQ(place->second, english) << french;
+    }
 }
