@@ -294,6 +294,7 @@ void QbPascalSyntaxe::ParseUnitSource(EntryNumber use)
     Lexer->ExpectSymbol(";");
     const EntryNumber unit = Table->NewUnit(name);
     CurrentRoutine = unit;
+    UseAutomaticModules();
     UnitKind = 1;
     InterfaceNesting = 0;
     ParseUnitParts(unit);
@@ -330,10 +331,21 @@ void QbPascalSyntaxe::ParseUnitInProgram()
 
     const EntryNumber savedRoutine = CurrentRoutine;
     CurrentRoutine = unit;
+    UseAutomaticModules();
     ParseUnitParts(unit);
     ReportUnresolved(unit);
     Lexer->ExpectSymbol(".");
     CurrentRoutine = savedRoutine;
+}
+
+// A unit sees the automatic modules (SYSTEM) as a program does.
+void QbPascalSyntaxe::UseAutomaticModules()
+{
+    for (int slot = 0; slot < SlotCount && !ModuleSlots[slot].Name.empty(); ++slot) {
+        if ((ModuleSlots[slot].Flags & 4) != 0) {
+            ActivateModule(slot);
+        }
+    }
 }
 
 // Sections -----------------------------------------------------------------------------------

@@ -83,6 +83,7 @@ public:
     // A unit's initialisation part (BEGIN ... END) or its bare END.
     void ParseUnitEnd(EntryNumber unit);
     void LoadUsedUnits(EntryNumber block);
+    void UseAutomaticModules();
     void ParseUnitSource(EntryNumber use);
     void ParseAbsolute(const std::vector<EntryNumber>& variables, EntryNumber type,
                        EntryNumber block);
@@ -211,6 +212,9 @@ public:
     TypePair ParseNameFactor();
     TypePair ParseConversion(EntryNumber type);
     TypePair CallFunction(EntryNumber function);
+    TypePair FunctionFactor(EntryNumber function);
+    // A routine as a procedural value; executing, its entry number is pushed as `type`.
+    TypePair PushRoutineValue(EntryNumber routine, std::uint16_t type);
     // Executing, pushes the accumulator as a value of `type`.
     void PushValue(std::uint16_t type);
     void EmitConstantValue(TypePair type);

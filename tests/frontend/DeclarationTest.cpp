@@ -457,3 +457,48 @@ TEST_F(DeclarationTest, DeeplyNestedTypesEndInAnError)
     outcome = Check("program p;\nvar a: " + arrays + "byte;\nbegin end.");
     EXPECT_EQ(outcome.Error, 199);
 }
+
+TEST_F(DeclarationTest, AUsedUnitIsReadFromItsPage)
+{
+    pages.pages["MYLIB.pas"] = "unit mylib;\n"
+                               "interface\n"
+                               "  type counter = 0..9;\n"
+                               "  var shared: integer;\n"
+                               "implementation\n"
+                               "  type secret = char;\n"
+                               "  var total: longint;\n"
+                               "begin\n"
+                               "end.\n";
+    CheckClean("program p;\nuses mylib;\nvar c: counter;\nbegin end.");
+    const EntryNumber unit = Table().FindUnit("MYLIB");
+    ASSERT_NE(unit, 0);
+    EXPECT_EQ(Table().Value(Table().FindUse(1, "MYLIB")), unit);
+    const EntryNumber shared = Find("SHARED", EntryKind::Variable, unit);
+    const EntryNumber total = Find("TOTAL", EntryKind::Variable, unit);
+    const EntryNumber c = Find("C", EntryKind::Variable);
+    // One global area: the unit's variables, then the program's.
+    EXPECT_EQ(Table().Value(total), Table().Value(shared) + 2);
+    EXPECT_EQ(Table().Value(c), Table().Value(total) + 4);
+    EXPECT_EQ(Table().Value(unit), 6);
+    EXPECT_NE(Table().Slot(unit, RoutineSlot::BodyStartLine), 0);
+
+    const Outcome hidden = Check("program p;\nuses mylib;\nvar s: secret;\nbegin end.");
+    EXPECT_EQ(hidden.Error, 9);
+    EXPECT_EQ(hidden.Line, 3);
+    EXPECT_EQ(Check("program p;\nuses nowhere;\nbegin end.").Error, 240);
+}
+
+TEST_F(DeclarationTest, AUnitMayBeWrittenInsideTheProgram)
+{
+    CheckClean("program p;\n"
+               "unit inner;\n"
+               "interface\n"
+               "  const k = 3;\n"
+               "implementation\n"
+               "  var hidden: char;\n"
+               ".\n"
+               "var a: array[1..k] of byte;\n"
+               "begin end.");
+    EXPECT_EQ(Table().Value(Table().Link1(Find("A", EntryKind::Variable))), 3);
+    EXPECT_TRUE(Table().IsMarked(Find("HIDDEN", EntryKind::Variable, Table().FindUnit("INNER"))));
+}
