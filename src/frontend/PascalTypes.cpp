@@ -210,11 +210,25 @@ EntryNumber QbPascalSyntaxe::ParseTypeName(ErrorNumber missing)
     if (Table->Code(type) == TypeCode::Undeclared) {
         Errors->Raise(ErrorNumber::IdentifierNotFound);
     }
+    NotePredefinedType(type);
     Lexer->NextToken();
     if (Lexer->TokenText() == "[") {
         Errors->Raise(missing);
     }
     return type;
+}
+
+// A predefined type named by its vocabulary word is reported to the translator, so that a
+// re-worded text follows the target vocabulary.
+void QbPascalSyntaxe::NotePredefinedType(EntryNumber type)
+{
+    if (type < Table->PredefTypesStart() || type >= Table->PredefTypesEnd()) {
+        return;
+    }
+    const std::uint16_t code = Dictionary->FindWord(Lexer->TokenText());
+    if (code != 0) {
+        Lexer->Notify('Y', Lexer->TokenText(), code);
+    }
 }
 
 EntryNumber QbPascalSyntaxe::NewTypeEntry(std::uint8_t code, std::uint16_t size)
@@ -304,7 +318,9 @@ EntryNumber QbPascalSyntaxe::ParsePointerType()
     Lexer->NextToken();
     const std::string name = CurrentName();
     EntryNumber target = 0;
-    if (!Table->Lookup(name, EntryKind::Type, target, CurrentRoutine)) {
+    if (Table->Lookup(name, EntryKind::Type, target, CurrentRoutine)) {
+        NotePredefinedType(target);
+    } else {
         const EntryNumber parent = CheckNewName(name, EntryKind::Type, CurrentRoutine);
         target = Table->NewEntry(name, EntryKind::Type, CurrentRoutine);
         Table->LinkEntry(target, parent, CurrentRoutine);
@@ -588,6 +604,7 @@ EntryNumber QbPascalSyntaxe::ParseNamedOrSubrange()
             if (Table->Code(found) == TypeCode::Undeclared) {
                 Errors->Raise(ErrorNumber::IdentifierNotFound);
             }
+            NotePredefinedType(found);
             Lexer->NextToken();
             return found;
         }

@@ -116,6 +116,7 @@ public:
     std::uint32_t ParseVariantPart(EntryNumber record, std::uint32_t offset,
                                    EntryNumber& lastField);
     EntryNumber NewTypeEntry(std::uint8_t code, std::uint16_t size);
+    void NotePredefinedType(EntryNumber type);
     // A forward-declared type (code 255) takes over the type its declaration constructed.
     void AdoptType(EntryNumber named, EntryNumber constructed);
     // Bytes a value of `type` occupies (file types: the size recorded in their entry).

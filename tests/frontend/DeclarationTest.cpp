@@ -502,3 +502,13 @@ TEST_F(DeclarationTest, AUnitMayBeWrittenInsideTheProgram)
     EXPECT_EQ(Table().Value(Table().Link1(Find("A", EntryKind::Variable))), 3);
     EXPECT_TRUE(Table().IsMarked(Find("HIDDEN", EntryKind::Variable, Table().FindUnit("INNER"))));
 }
+
+TEST_F(DeclarationTest, AFullSymbolTableIsAnError)
+{
+    std::string text = "program p;\nvar v0";
+    for (int i = 1; i < 1100; ++i) {
+        text += (i % 20 == 0 ? ",\n  v" : ", v") + std::to_string(i);
+    }
+    text += ": integer;\nbegin end.";
+    EXPECT_EQ(Check(text).Error, 254);
+}
