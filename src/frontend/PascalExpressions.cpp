@@ -709,29 +709,34 @@ TypePair QbPascalSyntaxe::ParseNameFactor()
             const bool resultWord = Lexer->IsWord(PascalWord::Result);
             if (Table->Code(entry) == VariableMode::FunctionResult && !resultWord) {
                 Lexer->NextToken();
-                return CallFunction(Table->Owner(entry));
+                return FunctionFactor(Table->Owner(entry));
             }
-            const TypePair type = ParseReferenceFrom(entry, scope, ReferenceContext::Read);
-            if (BaseCode(type.Type) == TypeCode::FunctionType) {
-                // A function variable read in an expression calls the function it holds; its
-                // type gives the result type.
-                if (Execute) {
-                    Data->Pop();
-                }
-                const TypePair saved = ExpressionType;
+            const std::uint16_t declared = NormalType(Table->Link1(entry));
+            if (BaseCode(declared) == TypeCode::FunctionType) {
+                // A function variable read in an expression calls the function it holds: the
+                // call reads the routine from the variable's address.
+                const TypePair type = ParseReferenceFrom(entry, scope, ReferenceContext::Plain);
                 const EntryNumber functionType = Table->BaseType(type.Type);
+                const TypePair saved = ExpressionType;
                 ExpressionType = {NormalType(Table->Link1(functionType)), 0};
-                Call(5, entry);
+                Call(5, functionType);
                 const TypePair result = ExpressionType;
                 ExpressionType = saved;
                 return result;
             }
+            const TypePair type = ParseReferenceFrom(entry, scope, ReferenceContext::Read);
             return type;
         }
     }
     if (Table->Lookup(name, EntryKind::Function, entry, scope)) {
         Lexer->NextToken();
-        return CallFunction(entry);
+        return FunctionFactor(entry);
+    }
+    if (ViewEvaluations <= 0 && Table->Lookup(name, EntryKind::Procedure, entry, scope) &&
+        Table->Owner(entry) != 0 && (Table->Code(entry) & RoutineFlag::Predefined) == 0) {
+        // A procedure named in an expression is a procedural value: the routine itself.
+        Lexer->NextToken();
+        return PushRoutineValue(entry, TypeCode::ProcedureType);
     }
     if (ViewEvaluations <= 0 && Table->Lookup(name, EntryKind::Type, entry, scope)) {
         const std::uint8_t code = BaseCode(entry);
@@ -746,6 +751,36 @@ TypePair QbPascalSyntaxe::ParseNameFactor()
     EmitConstantValue(type);
     PushValue(type.Type);
     return type;
+}
+
+// A function named in an expression, its name read: a call, or, for a function that takes
+// parameters named without them, a procedural value.
+TypePair QbPascalSyntaxe::FunctionFactor(EntryNumber function)
+{
+    const EntryNumber first = static_cast<EntryNumber>(function + 2);
+    const std::uint8_t mode = Table->Code(first);
+    const bool takesParameters =
+        (Table->Code(function) & RoutineFlag::Predefined) == 0 &&
+        Table->Kind(first) == EntryKind::Variable && Table->Owner(first) == function &&
+        (mode == VariableMode::ValueParameter || mode == VariableMode::VarParameter ||
+         mode == VariableMode::ConstParameter || mode == VariableMode::OutParameter);
+    if (takesParameters && Lexer->TokenText() != "(") {
+        return PushRoutineValue(function, TypeCode::FunctionType);
+    }
+    return CallFunction(function);
+}
+
+// A routine as the value of a procedural type: its entry number.
+TypePair QbPascalSyntaxe::PushRoutineValue(EntryNumber routine, std::uint16_t type)
+{
+    if (Generate) {
+        Emit(PascalOpcode::Immediate, routine, BaseCode(type));
+    }
+    if (Execute) {
+        Data->Acc.SetInteger(routine);
+        Data->Push(type);
+    }
+    return {type, routine};
 }
 
 // A function call; the name has been read. Its value is on the evaluation stack afterwards.

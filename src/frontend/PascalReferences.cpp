@@ -419,6 +419,29 @@ void QbPascalSyntaxe::ParseActualParameter(std::uint16_t formal)
         }
         return;
     }
+    const std::uint8_t formalBase = BaseCode(formalType);
+    if (formalBase == TypeCode::ProcedureType || formalBase == TypeCode::FunctionType) {
+        // A routine named for a procedural formal is passed, not called.
+        const std::string name = Lexer->TokenText();
+        const EntryKind kind =
+            formalBase == TypeCode::ProcedureType ? EntryKind::Procedure : EntryKind::Function;
+        EntryNumber routine = 0;
+        if (!name.empty() && Lexer->IsIdentifierStart(name[0]) &&
+            Table->Lookup(name, kind, routine, CurrentRoutine) && Table->Owner(routine) != 0 &&
+            (Table->Code(routine) & RoutineFlag::Predefined) == 0) {
+            Lexer->NextToken();
+            PushRoutineValue(routine, formalType);
+            return;
+        }
+        // A procedural variable passes the routine it holds.
+        EntryNumber variable = 0;
+        if (!name.empty() && Lexer->IsIdentifierStart(name[0]) &&
+            Table->Lookup(name, EntryKind::Variable, variable, CurrentRoutine) &&
+            BaseCode(NormalType(Table->Link1(variable))) == formalBase) {
+            ParseVariableReference(ReferenceContext::Read);
+            return;
+        }
+    }
     const TypePair actual = ParseExpression();
     const std::uint16_t formalSubtype =
         BaseCode(formalType) == TypeCode::Set ? SetElement({formalType, 0}) : 0;

@@ -111,6 +111,22 @@ TEST_F(ExpressionProgramTest, FunctionsAndParameters)
     }
 }
 
+TEST_F(ExpressionProgramTest, RoutinesAsProceduralValues)
+{
+    const RunOutcome outcome =
+        Run("PROGRAM T;\n"
+            "TYPE Action = PROCEDURE (n: INTEGER); Calc = FUNCTION (n: INTEGER): INTEGER;\n"
+            "VAR act: Action; f: Calc;\n"
+            "PROCEDURE Show(n: INTEGER); BEGIN WRITELN(n) END;\n"
+            "FUNCTION Twice(n: INTEGER): INTEGER; BEGIN Twice := 2 * n END;\n"
+            "PROCEDURE Apply(a: Action; g: Calc); BEGIN a(g(5)) END;\n"
+            "BEGIN act := Show; act(3); Apply(Show, Twice); f := Twice; WRITELN(f(4) + 1);\n"
+            "  Apply(act, f) END.");
+    EXPECT_EQ(outcome.CheckError, 0);
+    EXPECT_EQ(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Output, "3\r\n10\r\n9\r\n10\r\n");
+}
+
 TEST_F(ExpressionProgramTest, AccessOptionsAreCheckedWhereTheVariableIsRead)
 {
     driver->SetOptionA(OptionA::ForbidGlobal, true);
