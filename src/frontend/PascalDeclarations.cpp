@@ -217,8 +217,12 @@ void QbPascalSyntaxe::ParseUnitParts(EntryNumber unit)
     const EntryNumber implementationStart = Table->NextFree();
     ParseDeclarations();
     InterfaceNesting = savedNesting;
+    // A function's result is linked among the unit's variables: it is hidden with its function.
     for (EntryNumber e = implementationStart; Table->IsEntry(e); ++e) {
-        if (Table->Owner(e) == unit && Table->Kind(e) != EntryKind::Use) {
+        const bool result = Table->Kind(e) == EntryKind::Variable &&
+                            Table->Code(e) == VariableMode::FunctionResult &&
+                            Table->Owner(Table->Owner(e)) == unit;
+        if ((Table->Owner(e) == unit && Table->Kind(e) != EntryKind::Use) || result) {
             Table->Mark(e);
         }
     }
