@@ -185,10 +185,11 @@ std::string QbLexical::ReadQuoted(char quote)
         }
         text += ch;
     }
+    // The translator takes the literal as written after the line break its look-ahead may cross.
     const std::size_t opening = first > 0 ? first - 1 : 0;
-    Notify('S', line.substr(opening, at - opening), 0);
     source.Column = static_cast<int>(at) + 1;
     Advance();
+    Notify('S', line.substr(opening, at - opening), 0);
     return text;
 }
 
