@@ -14,7 +14,7 @@ class QbModule;
 // vocabulary. Parsers never compare keywords as strings: they ask for a code's wording here.
 class QbDico
 {
-public:
+  public:
     static constexpr int VocabularyCount = 4;
     static constexpr std::uint8_t NoVocabulary = 255;
 
@@ -80,7 +80,7 @@ public:
     // stamp within 200 of its modification time).
     bool AcceptsFile(const std::string& fileName) const;
 
-private:
+  private:
     struct Vocabulary
     {
         std::string Name;

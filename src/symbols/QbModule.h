@@ -95,8 +95,8 @@ class QbModule
 
     // The raw word at `index` (1 to 255) of `vocabulary`, as stored; empty when out of range.
     const std::string& RawWord(int vocabulary, int index) const;
-    // The first word of the chain of `initial`'s chain in `vocabulary`, then the following ones:
-    // indexes in chain order (used by the editor's word cycling).
+    // The indexes of the words of `vocabulary` whose initial shares `initial`'s chain, in chain
+    // (increasing index) order; letters are taken in either case.
     std::vector<int> ChainOf(char initial, int vocabulary) const;
     static int ChainIndexOf(char initial);
 
