@@ -162,7 +162,8 @@ void Texecpile::Refresh(QbSyntaxe& driver)
                                               (static_cast<std::uint32_t>(bytes[3]) << 24));
             }
             row.Assigned = manager.IsAssigned(index);
-            row.Value = row.Assigned ? manager.FormatValue(address, table.Link1(variable)) : "";
+            row.Value =
+                row.Assigned ? manager.FormatValue(address, manager.TypeOfVariable(variable)) : "";
             rows.push_back(row);
             if (static_cast<int>(rows.size()) >= MaxRows) {
                 driver.Errors->Raise(252);
@@ -221,7 +222,9 @@ void TGlobales::Refresh(QbSyntaxe& driver, int usageFlags)
         for (std::uint16_t variable = table.NextVariable(module);
              variable != 0 && table.IsEntry(variable) && guard < QbTable::MaxEntries;
              variable = table.NextVariable(variable), ++guard) {
-            if (table.Kind(variable) != EntryKind::Variable) {
+            // Names the program cannot write (a FOR loop's hidden bound) are the interpreter's own.
+            if (table.Kind(variable) != EntryKind::Variable ||
+                table.GetName(variable).find('~') != std::string::npos) {
                 continue;
             }
             std::string name = table.GetName(variable);
@@ -232,7 +235,7 @@ void TGlobales::Refresh(QbSyntaxe& driver, int usageFlags)
             row.Name = prefixed ? table.GetName(module) + "." + name : name;
             row.Value = manager.IsOpen()
                             ? manager.FormatValue(DataAddress::Global(table.Value(variable)),
-                                                  table.Link1(variable))
+                                                  manager.TypeOfVariable(variable))
                             : std::string();
             rows.push_back(row);
         }

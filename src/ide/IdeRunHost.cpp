@@ -5,6 +5,7 @@
 #include "ide/IdeSupport.h"
 #include "ide/TEditForm.h"
 #include "ide/TMainForm.h"
+#include "ide/Tecrantext.h"
 #include "lexical/TextEncoding.h"
 
 #include <QApplication>
@@ -40,6 +41,26 @@ void IdeRunHost::RequestCancel()
     if (loop != nullptr) {
         loop->quit();
     }
+    if (inputLoop != nullptr) {
+        inputLoop->quit();
+    }
+}
+
+bool IdeRunHost::WaitForKey(Tecrantext& screen)
+{
+    while (!screen.HasKey()) {
+        if (escapeTyped || running == nullptr) {
+            return false;
+        }
+        QEventLoop waiting;
+        const QMetaObject::Connection typed =
+            connect(&screen, &Tecrantext::KeyTyped, &waiting, &QEventLoop::quit);
+        inputLoop = &waiting;
+        waiting.exec();
+        inputLoop = nullptr;
+        disconnect(typed);
+    }
+    return true;
 }
 
 int IdeRunHost::WaitForStep(int)
@@ -89,20 +110,28 @@ bool IdeRunHost::eventFilter(QObject* watched, QEvent* event)
         return QObject::eventFilter(watched, event);
     }
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) {
-        return QObject::eventFilter(watched, event);
-    }
-    if (key->key() == Qt::Key_Escape) {
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    if (key->key() == Qt::Key_Escape && modifiers == Qt::NoModifier) {
         RequestCancel();
         return true;
     }
     if (loop != nullptr) {
-        const int bits = StepAnswer(key->key(), true, main.SeeEvaluationStack(), false);
+        // Paused: the stepping keys answer; any other key goes where it was typed.
+        const int bits = modifiers == Qt::NoModifier
+                             ? StepAnswer(key->key(), true, main.SeeEvaluationStack(), false)
+                             : -1;
         if (bits >= 0) {
             answer = bits;
             loop->quit();
             return true;
         }
+        return QObject::eventFilter(watched, event);
+    }
+    // Running: the program owns the keyboard (letters typed with Shift included).
+    const bool command = (modifiers & (Qt::ControlModifier | Qt::AltModifier)) != 0;
+    if (!command && keyboardSink != nullptr && watched != keyboardSink) {
+        QCoreApplication::sendEvent(keyboardSink, event);
+        return true;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -9,6 +9,7 @@
 class QEventLoop;
 class TMainForm;
 class TEditForm;
+class Tecrantext;
 
 // One per main window, borrowed by every editor's driver. Between BeginRun and EndRun it watches
 // the keyboard of the whole application: at a step point WaitForStep runs a nested event loop
@@ -31,6 +32,13 @@ class IdeRunHost : public QObject, public RunHost
     void ShowLine(const std::string& fileName, int line, int column) override;
     void ShowReport(const std::string& fileName, int number, const std::string& message, int line,
                     int column) override;
+
+    // Waits in a nested loop until `screen` holds a typed key; false when the run was cancelled
+    // meanwhile (the pending ESC is then still reported by EscapePending).
+    bool WaitForKey(Tecrantext& screen);
+    // While the program runs unpaused, the keys typed anywhere go to `sink` (the text screen):
+    // the program owns the keyboard. May be null.
+    void SetKeyboardSink(QWidget* sink) { keyboardSink = sink; }
 
     void BeginRun(TEditForm& editor);
     void EndRun();
@@ -56,6 +64,8 @@ class IdeRunHost : public QObject, public RunHost
     TEditForm* running = nullptr;       // may be null: no run in progress
     TEditForm* commandEditor = nullptr; // may be null
     QEventLoop* loop = nullptr;         // the nested loop of WaitForStep; null when not waiting
+    QEventLoop* inputLoop = nullptr;    // the nested loop of WaitForKey; null when not reading
+    QWidget* keyboardSink = nullptr;    // may be null
     int answer = -1;
     int waitCount = 0;
     bool escapeTyped = false;

@@ -14,6 +14,8 @@ StartupArguments ParseStartupArguments(const QStringList& arguments)
             result.Screenshot = arguments[++i];
         } else if (argument == "--check") {
             result.CheckAtStart = true;
+        } else if (argument == "--keys" && i + 1 < arguments.size()) {
+            result.Keys = arguments[++i].split(',');
         } else if (argument == "--step") {
             result.StepAtStart = true;
         } else if (argument.startsWith('-')) {

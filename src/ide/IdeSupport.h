@@ -20,6 +20,7 @@ struct StartupArguments
     QString Screenshot;
     bool CheckAtStart = false;
     bool StepAtStart = false;
+    QStringList Keys; // "--keys F8,F8,Ann,Enter": typed one by one before the picture
 };
 StartupArguments ParseStartupArguments(const QStringList& arguments); // without the program name
 

@@ -54,6 +54,7 @@ TEditForm::TEditForm(Language lang, int editorNumber, const EditorSettings& sett
     environment.HasMainWindow = true;
     environment.Pages = this;
     environment.Host = &host;
+    environment.Console = settings.Console;
     if (language == Language::C) {
         driver = std::make_unique<QbCSyntaxe>(environment);
     } else {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+class ConsoleHost;
 class RunHost;
 
 // Where an editor's driver finds its files; the main window hands it to every new editor.
@@ -21,6 +22,7 @@ struct EditorSettings
     std::string ApplicationDirectory;
     bool ScenaristLevel = false;
     int UsageFlags = 870;
+    ConsoleHost* Console = nullptr; // the programs' console; may be null
 };
 
 // An editor window holds one file (a notebook of one page) and owns the driver of that file, which

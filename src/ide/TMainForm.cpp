@@ -29,6 +29,24 @@ QString DefaultConfigFolder()
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/movila";
 }
 
+// The views live as long as the main window: closing one minimizes it.
+class ViewCloseGuard : public QObject
+{
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Close) {
+            event->ignore();
+            static_cast<QWidget*>(watched)->showMinimized();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 QString SourceFilter(Language language)
 {
     return language == Language::C ? "C program (*.c *.h)" : "Pascal program (*.pas *.pp)";
@@ -50,6 +68,8 @@ TMainForm::TMainForm(const QString& configDirectory, QWidget* parent)
     setCentralWidget(area);
     CreateActions();
     CreateViews();
+    console = std::make_unique<IdeConsole>(*textScreen, *host);
+    host->SetKeyboardSink(textScreen);
     LoadSettings();
     statusBar()->showMessage("Movila 0.411");
     connect(area, &QMdiArea::subWindowActivated, this, [this] { UpdateMenus(); });
@@ -338,8 +358,7 @@ void TMainForm::CreateViews()
                                 {globals, "Global variables", "Globals"}};
     for (const Caption& caption : captions) {
         QMdiSubWindow* window = AddChild(caption.View, true);
-        // The views live as long as the main window: closing one only minimizes it.
-        window->setWindowFlags(window->windowFlags() & ~Qt::WindowCloseButtonHint);
+        window->installEventFilter(new ViewCloseGuard(window));
         const QString restored = caption.Restored;
         const QString minimized = caption.Minimized;
         window->setWindowTitle(minimized);
@@ -403,6 +422,7 @@ TEditForm* TMainForm::NewEditor(Language language)
     editorSettings.ApplicationDirectory = QCoreApplication::applicationDirPath().toStdString();
     editorSettings.ScenaristLevel = scenarist;
     editorSettings.UsageFlags = usageFlags;
+    editorSettings.Console = console.get();
     auto* editor = new TEditForm(language, ++editorCounter, editorSettings, *host);
     connect(editor, &TEditForm::QuitExecutionRequested, this, [this] { host->RequestCancel(); });
     QMdiSubWindow* window = AddChild(editor, false);

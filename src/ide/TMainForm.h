@@ -2,6 +2,7 @@
 #pragma once
 
 #include "frontend/QbSyntaxe.h"
+#include "ide/IdeConsole.h"
 #include "ide/IdeRunHost.h"
 #include "ide/TEditForm.h"
 
@@ -126,6 +127,7 @@ class TMainForm : public QMainWindow
 
     QMdiArea* area;
     std::unique_ptr<IdeRunHost> host;
+    std::unique_ptr<IdeConsole> console;
     QSettings settings;
     QString configFolder;
     QString logsFolder;

@@ -89,11 +89,21 @@ void SteppingTest::F8StopsAtEveryStatement()
 {
     TMainForm window(folder->path());
     TEditForm* editor = StartEditor(window);
-    Stepper stepper(window, [&](int) { QTest::keyClick(Target(window), Qt::Key_F8); });
+    std::vector<QString> values;
+    std::vector<bool> changed;
+    Stepper stepper(window, [&](int) {
+        values.push_back(window.Globals().ValueOf("I"));
+        changed.push_back(window.Globals().IsChanged("I"));
+        QTest::keyClick(Target(window), Qt::Key_F8);
+    });
     const int result = window.RunProgram(true);
     SKIP_UNTIL_STATEMENTS_RUN(result);
     QCOMPARE(result, 0);
     QVERIFY(stepper.Lines.size() >= 3);
+    // Only the value the last step changed is marked.
+    // The last stop is on the final "end.".
+    QCOMPARE(values, (std::vector<QString>{"0", "1", "2", "6", "6"}));
+    QCOMPARE(changed, (std::vector<bool>{false, true, true, true, false}));
     QCOMPARE(stepper.Lines[0], 3);
     QCOMPARE(stepper.Lines[1], 4);
     QCOMPARE(stepper.Lines[2], 5);
