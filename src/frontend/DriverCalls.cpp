@@ -51,6 +51,27 @@ bool QbSyntaxe::Compatible(std::uint16_t targetType, std::uint16_t sourceType, s
 }
 
 namespace {
+// A reading position and the start of the token read there, so that an error raised on that
+// token when it is read again points at it.
+struct ReadingPosition
+{
+    LexicalPosition Lexical;
+    int Line = 0;
+    int Column = 0;
+};
+
+void SaveReading(const QbLexical& lexer, ReadingPosition& position)
+{
+    lexer.SavePosition(position.Lexical);
+    lexer.TokenStart(position.Line, position.Column);
+}
+
+void RestoreReading(QbLexical& lexer, const ReadingPosition& position)
+{
+    lexer.RestorePosition(position.Lexical);
+    lexer.MarkTokenStart(position.Line + 1, position.Column + 1);
+}
+
 bool IsParameterMode(std::uint8_t mode)
 {
     return mode == VariableMode::ValueParameter || mode == VariableMode::VarParameter ||
@@ -196,8 +217,8 @@ void QbSyntaxe::ExecuteCall(int kind, std::uint16_t routine)
     Data->ClearMarksSince(savedTop);
     Data->AllocateFrame((table.Code(called) & RoutineFlag::FarFrame) != 0 ? 6 : 4);
     Data->CreateLocals(called);
-    LexicalPosition position;
-    Lexer->SavePosition(position);
+    ReadingPosition position;
+    SaveReading(*Lexer, position);
     const std::uint16_t caller = CurrentRoutine;
     Data->EnterRoutine(called);
     if (TraceViews) {
@@ -218,7 +239,7 @@ void QbSyntaxe::ExecuteCall(int kind, std::uint16_t routine)
     }
     Data->ReleaseFrame();
     CurrentRoutine = caller;
-    Lexer->RestorePosition(position);
+    RestoreReading(*Lexer, position);
 }
 
 // The handler stored in the routine's entry by its module reads the arguments and, executing,

@@ -11,6 +11,27 @@
 #include <string>
 
 namespace {
+// A reading position and the start of the token read there, so that an error raised on that
+// token when it is read again points at it.
+struct ReadingPosition
+{
+    LexicalPosition Lexical;
+    int Line = 0;
+    int Column = 0;
+};
+
+void SaveReading(const QbLexical& lexer, ReadingPosition& position)
+{
+    lexer.SavePosition(position.Lexical);
+    lexer.TokenStart(position.Line, position.Column);
+}
+
+void RestoreReading(QbLexical& lexer, const ReadingPosition& position)
+{
+    lexer.RestorePosition(position.Lexical);
+    lexer.MarkTokenStart(position.Line + 1, position.Column + 1);
+}
+
 // Gives a counter back its value when a statement ends, also when a GOTO, EXIT or error unwinds
 // through it.
 class RestoreOnExit
@@ -291,10 +312,10 @@ void QbPascalSyntaxe::ParseIf()
 void QbPascalSyntaxe::ParseWhile()
 {
     const bool executing = Execute;
-    LexicalPosition condition;
+    ReadingPosition condition;
     int passes = Options.MaxPasses;
     if (executing) {
-        Lexer->SavePosition(condition);
+        SaveReading(*Lexer, condition);
     }
     for (;;) {
         ParseCondition();
@@ -314,7 +335,7 @@ void QbPascalSyntaxe::ParseWhile()
             return;
         }
         PassLoop(passes);
-        Lexer->RestorePosition(condition);
+        RestoreReading(*Lexer, condition);
     }
 }
 
@@ -324,10 +345,10 @@ void QbPascalSyntaxe::ParseRepeat()
     RestoreOnExit depth(RepeatDepth);
     ++RepeatDepth;
     const bool executing = Execute;
-    LexicalPosition body;
+    ReadingPosition body;
     int passes = Options.MaxPasses;
     if (executing) {
-        Lexer->SavePosition(body);
+        SaveReading(*Lexer, body);
     }
     for (;;) {
         for (;;) {
@@ -348,7 +369,7 @@ void QbPascalSyntaxe::ParseRepeat()
         if (Data->Acc.Integer != 0) {
             return;
         }
-        Lexer->RestorePosition(body);
+        RestoreReading(*Lexer, body);
         PassLoop(passes);
     }
 }
@@ -448,10 +469,10 @@ void QbPascalSyntaxe::ParseFor()
         store(limitAddress);
     }
     Lexer->ExpectWord(PascalWord::ForDo);
-    LexicalPosition body;
+    ReadingPosition body;
     int passes = Options.MaxPasses;
     if (executing) {
-        Lexer->SavePosition(body);
+        SaveReading(*Lexer, body);
     }
     // -1 the variable has not reached the limit, 0 it equals it, 1 it is beyond it.
     const auto compare = [&]() {
@@ -472,7 +493,7 @@ void QbPascalSyntaxe::ParseFor()
         if (!executing || cmp == 1) {
             return;
         }
-        Lexer->RestorePosition(body);
+        RestoreReading(*Lexer, body);
         cmp = compare();
         if (cmp == 0) {
             cmp = 1;

@@ -102,7 +102,7 @@ TEST_F(StatementTest, StatementErrorsPointAtTheirPlace)
         {"program t;\nvar x: real;\nbegin\n  for x := 1 to 2 do\nend.", 31, false, 4, 7},
         {"program t;\nbegin\n  for k := 1 to 2 do\nend.", 32, false, 3, 7},
         {"program t;\nvar i: integer;\nbegin\n  with i do\nend.", 25, false, 4, 10},
-        {"program t;\nbegin\n  goto 10\nend.", 90, false, 3, 8},
+        {"program t;\nbegin\n  goto 10\nend.", 90, false, 3, 3},
         {"program t;\nvar i: integer;\nbegin\n  i := 'a'\nend.", 28, false, 5, 1},
         {"program t;\nbegin\n  writeln('a');\n  inline(1 | 2 | 3)\nend.", 240, true, 4, 9},
         {"program t;\nvar d: 1..5;\n    i: integer;\nbegin\n  i := 6;\n  d := i\nend.", 224, true,
