@@ -12,6 +12,7 @@
 #include <cstring>
 #include <span>
 #include <utility>
+#include <vector>
 
 namespace {
 bool IsDigit(char ch)
@@ -315,7 +316,67 @@ bool QbPascalSyntaxe::Compatible(std::uint16_t targetType, std::uint16_t sourceT
         const std::uint16_t b = SetElement({source, sourceSub});
         return a == AnyElement || b == AnyElement || a == b;
     }
+    case TypeCode::ProcedureType:
+    case TypeCode::FunctionType: {
+        // A procedural value names its routine in its subtype; a procedural variable has its
+        // type. Either side unknown is taken on trust.
+        const EntryNumber a = IsTypeEntry(target) ? target : targetSub;
+        const EntryNumber b = IsTypeEntry(source) ? source : sourceSub;
+        return a == 0 || b == 0 || a == b || ParametersMatch(a, b);
+    }
     default:
         return true;
     }
+}
+
+// Two parameter lists (of routines or procedural types) of the same length, mode by mode, with
+// compatible types; and, for functions, compatible results.
+bool QbPascalSyntaxe::ParametersMatch(EntryNumber a, EntryNumber b)
+{
+    const auto formals = [this](EntryNumber owner) {
+        std::vector<EntryNumber> list;
+        for (EntryNumber entry = owner + 1; Table->IsEntry(entry); ++entry) {
+            if (Table->Kind(entry) != EntryKind::Variable || Table->Owner(entry) != owner) {
+                break;
+            }
+            const std::uint8_t mode = Table->Code(entry);
+            if (entry == owner + 1 && Table->Kind(owner) == EntryKind::Function) {
+                continue; // the result variable
+            }
+            if (mode != VariableMode::ValueParameter && mode != VariableMode::VarParameter &&
+                mode != VariableMode::ConstParameter && mode != VariableMode::OutParameter) {
+                break;
+            }
+            list.push_back(entry);
+        }
+        return list;
+    };
+    const auto result = [this](EntryNumber owner) -> EntryNumber {
+        if (Table->Kind(owner) == EntryKind::Function) {
+            return Table->Link1(static_cast<EntryNumber>(owner + 1));
+        }
+        return Table->Code(Table->BaseType(owner)) == TypeCode::FunctionType
+                   ? Table->Link1(Table->BaseType(owner))
+                   : 0;
+    };
+    const EntryNumber first = Table->Kind(a) == EntryKind::Type ? Table->BaseType(a) : a;
+    const EntryNumber second = Table->Kind(b) == EntryKind::Type ? Table->BaseType(b) : b;
+    const std::vector<EntryNumber> left = formals(first);
+    const std::vector<EntryNumber> right = formals(second);
+    if (left.size() != right.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < left.size(); ++i) {
+        if (Table->Code(left[i]) != Table->Code(right[i]) ||
+            !Compatible(NormalType(Table->Link1(left[i])), NormalType(Table->Link1(right[i])), 0, 0,
+                        0, 0)) {
+            return false;
+        }
+    }
+    const EntryNumber leftResult = result(first);
+    const EntryNumber rightResult = result(second);
+    if (leftResult == 0 || rightResult == 0) {
+        return leftResult == rightResult;
+    }
+    return Compatible(NormalType(leftResult), NormalType(rightResult), 0, 0, 0, 0);
 }

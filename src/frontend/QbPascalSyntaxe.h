@@ -207,6 +207,8 @@ public:
     bool FitsType(std::uint16_t type, std::int32_t value) const;
     // The same type for a VAR argument: the same declared type, or the same predefined code.
     bool SameType(std::uint16_t a, std::uint16_t b) const;
+    // Routines or procedural types with matching parameter lists (and function results).
+    bool ParametersMatch(EntryNumber a, EntryNumber b);
     TypePair ParseNumber(bool caseLabel);
     TypePair ParseSetConstant();
     TypePair ParseNamedConstant(EntryNumber entry);

@@ -127,6 +127,22 @@ TEST_F(ExpressionProgramTest, RoutinesAsProceduralValues)
     EXPECT_EQ(outcome.Output, "3\r\n10\r\n9\r\n10\r\n");
 }
 
+TEST_F(ExpressionProgramTest, ProceduralValuesMustMatchTheirType)
+{
+    const std::string declarations =
+        "PROGRAM T;\n"
+        "TYPE Action = PROCEDURE (n: INTEGER); Calc = FUNCTION (n: INTEGER): INTEGER;\n"
+        "VAR act: Action; f: Calc;\n"
+        "PROCEDURE Two(a, b: INTEGER); BEGIN END;\n"
+        "PROCEDURE ByRef(VAR a: INTEGER); BEGIN END;\n"
+        "PROCEDURE One(a: INTEGER); BEGIN END;\n"
+        "FUNCTION Half(n: INTEGER): REAL; BEGIN Half := n / 2 END;\n";
+    EXPECT_EQ(Run(declarations + "BEGIN act := One END.").CheckError, 0);
+    EXPECT_EQ(Run(declarations + "BEGIN act := Two END.").CheckError, 28);
+    EXPECT_EQ(Run(declarations + "BEGIN act := ByRef END.").CheckError, 28);
+    EXPECT_EQ(Run(declarations + "BEGIN f := Half END.").CheckError, 28);
+}
+
 TEST_F(ExpressionProgramTest, AccessOptionsAreCheckedWhereTheVariableIsRead)
 {
     driver->SetOptionA(OptionA::ForbidGlobal, true);
