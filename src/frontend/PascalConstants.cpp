@@ -195,7 +195,7 @@ TypePair QbPascalSyntaxe::ParseSetConstant()
         if (code >= TypeCode::Subrange || (IsIntegerCode(code) && code != TypeCode::Byte)) {
             Errors->Raise(ErrorNumber::TypeNotAllowedSet);
         }
-        if (element != AnyElement && kind != element) {
+        if (!ElementsMatch(element, kind)) {
             Errors->Raise(ErrorNumber::TypeNotCompatible);
         }
         element = kind;
@@ -309,12 +309,12 @@ bool QbPascalSyntaxe::Compatible(std::uint16_t targetType, std::uint16_t sourceT
         // (a bare type code) is taken on trust.
         const std::uint16_t a = IsTypeEntry(target) ? ElementKind(target) : targetSub;
         const std::uint16_t b = IsTypeEntry(source) ? ElementKind(source) : sourceSub;
-        return a == 0 || b == 0 || a == TypeCode::Enumerated || b == TypeCode::Enumerated || a == b;
+        return a == 0 || b == 0 || ElementsMatch(a, b);
     }
     case TypeCode::Set: {
         const std::uint16_t a = SetElement({target, targetSub});
         const std::uint16_t b = SetElement({source, sourceSub});
-        return a == AnyElement || b == AnyElement || a == b;
+        return ElementsMatch(a, b);
     }
     case TypeCode::ProcedureType:
     case TypeCode::FunctionType: {

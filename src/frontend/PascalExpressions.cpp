@@ -134,6 +134,19 @@ std::uint16_t QbPascalSyntaxe::ElementKind(std::uint16_t type) const
     return base != 0 ? base : TypeCode::Enumerated;
 }
 
+bool QbPascalSyntaxe::ElementsMatch(std::uint16_t a, std::uint16_t b) const
+{
+    if (a == b || a == AnyElement || b == AnyElement) {
+        return true;
+    }
+    // A subrange of an enumeration does not name its enumeration: it goes with every one.
+    const auto enumeration = [this](std::uint16_t kind) {
+        return kind == TypeCode::Enumerated || IsTypeEntry(kind);
+    };
+    return (a == TypeCode::Enumerated && enumeration(b)) ||
+           (b == TypeCode::Enumerated && enumeration(a));
+}
+
 std::uint16_t QbPascalSyntaxe::SetElement(TypePair type) const
 {
     if (!IsTypeEntry(type.Type)) {
@@ -261,7 +274,7 @@ TypePair QbPascalSyntaxe::ParseRelation()
             Errors->Raise(ErrorNumber::SetExpressionExpected);
         }
         const std::uint16_t element = SetElement(right);
-        if (element != AnyElement && element != ElementKind(left.Type)) {
+        if (!ElementsMatch(element, ElementKind(left.Type))) {
             Errors->Raise(ErrorNumber::ElementNotCompatibleSet);
         }
         ApplyOperator(static_cast<int>(Operator::In), PascalOpcode::In, left, left,
@@ -299,7 +312,7 @@ TypePair QbPascalSyntaxe::ParseRelation()
     } else if (leftCode == TypeCode::Set) {
         const std::uint16_t a = SetElement(left);
         const std::uint16_t b = SetElement(right);
-        if (a != AnyElement && b != AnyElement && a != b) {
+        if (!ElementsMatch(a, b)) {
             Errors->Raise(ErrorNumber::ComparisonImpossibleElementsAreNotSame);
         }
         // Sets are equal, different, or included in one another; they have no order.
@@ -315,7 +328,7 @@ TypePair QbPascalSyntaxe::ParseRelation()
             Errors->Raise(ErrorNumber::OperatorApplyTypeOperands6);
         }
     } else if (leftCode == TypeCode::Enumerated) {
-        if (ElementKind(left.Type) != ElementKind(right.Type)) {
+        if (!ElementsMatch(ElementKind(left.Type), ElementKind(right.Type))) {
             Errors->Raise(ErrorNumber::OperatorApplyTypeOperands6);
         }
     } else if (leftCode != TypeCode::Boolean && leftCode != TypeCode::ProcedureType &&
@@ -433,8 +446,7 @@ TypePair QbPascalSyntaxe::ParseSimpleExpression()
         const bool sets = leftCode == TypeCode::Set && rightCode == TypeCode::Set;
         const std::uint16_t leftElement = sets ? SetElement(left) : 0;
         const std::uint16_t rightElement = sets ? SetElement(right) : 0;
-        const bool sameElements = sets && (leftElement == rightElement ||
-                                           leftElement == AnyElement || rightElement == AnyElement);
+        const bool sameElements = sets && ElementsMatch(leftElement, rightElement);
         const std::uint16_t element = leftElement == AnyElement ? rightElement : leftElement;
         const std::uint16_t larger = std::max(leftCode, rightCode);
 
@@ -558,7 +570,7 @@ TypePair QbPascalSyntaxe::ParseTerm()
             } else if (leftCode == TypeCode::Set && rightCode == TypeCode::Set) {
                 const std::uint16_t a = SetElement(left);
                 const std::uint16_t b = SetElement(right);
-                if (a != b && a != AnyElement && b != AnyElement) {
+                if (!ElementsMatch(a, b)) {
                     Errors->Raise(ErrorNumber::OperatorApplyTypeOperands);
                 }
                 ApplyOperator(code, PascalOpcode::MultiplySet, left, right, TypeCode::Set);
@@ -869,7 +881,7 @@ TypePair QbPascalSyntaxe::ParseSetConstructor()
                 // INTEGER, WORD and LONGINT hold more values than a set can.
                 Errors->Raise(ErrorNumber::TypeNotAllowedSet);
             }
-            if (element != AnyElement && kind != element) {
+            if (!ElementsMatch(element, kind)) {
                 Errors->Raise(ErrorNumber::TypeNotCompatible);
             }
             element = kind;
@@ -878,7 +890,7 @@ TypePair QbPascalSyntaxe::ParseSetConstructor()
                 Lexer->NextToken();
                 Lexer->NextToken();
                 const TypePair high = ParseOrdinalExpression();
-                if (ElementKind(high.Type) != element) {
+                if (!ElementsMatch(ElementKind(high.Type), element)) {
                     Errors->Raise(ErrorNumber::TypeNotCompatible);
                 }
                 range = true;

@@ -289,7 +289,7 @@ TypePair QbPascalSyntaxe::ParseIndexes(TypePair type)
                 const TypePair index = ParseRelation();
                 const std::uint16_t wanted = ElementKind(NormalType(indexType));
                 const std::uint16_t given = ElementKind(index.Type);
-                if (given != wanted) {
+                if (!ElementsMatch(given, wanted)) {
                     Errors->Raise(wanted == TypeCode::Byte
                                       ? ErrorNumber::IndexMustBeIntegerInReference
                                       : ErrorNumber::IndexTypeNotAllowed);

@@ -201,6 +201,8 @@ public:
     // What decides whether two set elements go together: the enumeration, or the ordinal family
     // (BOOLEAN, CHAR, or BYTE for every integer type); 0xFFFE for a type that is not ordinal.
     std::uint16_t ElementKind(std::uint16_t type) const;
+    // Two element kinds go together (AnyElement goes with every kind).
+    bool ElementsMatch(std::uint16_t a, std::uint16_t b) const;
     // The set subtype of a set type or set value.
     std::uint16_t SetElement(TypePair type) const;
     // A value fits a type's range (any value fits a type without one).

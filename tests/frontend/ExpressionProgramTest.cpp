@@ -55,6 +55,11 @@ TEST_F(ExpressionProgramTest, ProgramsComputeAndStopAsExpected)
         {"sets", "BEGIN z := [1, 3..5]; WRITELN(4 IN z, ' ', 2 IN z, ' ', z * [5..9] = [5]) END.",
          "TRUE FALSE TRUE\r\n", 0, 0},
         {"set elements", "BEGIN z := ['a'] END.", "", 28, 0},
+        {"enumeration subranges",
+         "VAR e: ARRAY [Red..Green] OF INTEGER; m: SET OF Red..Green;\n"
+         "BEGIN e[Green] := 2; m := [Red]; col := Green; m := m + [col];\n"
+         "  WRITELN(e[Green], ' ', Green IN m, ' ', Blue IN m) END.",
+         "2 TRUE FALSE\r\n", 0, 0},
         {"short circuit", "BEGIN k := 0; WRITELN((k <> 0) AND_THEN (10 DIV k > 1)) END.",
          "FALSE\r\n", 0, 0},
         {"division by zero", "BEGIN k := 0; WRITELN((k <> 0) AND (10 DIV k > 1)) END.", "", 0, 200},
