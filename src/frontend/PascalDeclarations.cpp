@@ -383,6 +383,10 @@ void QbPascalSyntaxe::ParseLabelSection()
 void QbPascalSyntaxe::ParseConstSection()
 {
     const EntryNumber block = CurrentRoutine;
+    // A section declares at least one name.
+    if (AtSectionEnd()) {
+        Errors->Raise(ErrorNumber::IdentifierExpected);
+    }
     while (!AtSectionEnd()) {
         const std::string name = CurrentName();
         const EntryNumber parent = CheckNewName(name, EntryKind::Constant, block);
@@ -480,6 +484,10 @@ TypePair QbPascalSyntaxe::ReadBound()
 void QbPascalSyntaxe::ParseTypeSection()
 {
     const EntryNumber block = CurrentRoutine;
+    // A section declares at least one name.
+    if (AtSectionEnd()) {
+        Errors->Raise(ErrorNumber::IdentifierExpected);
+    }
     while (!AtSectionEnd()) {
         const std::string name = CurrentName();
         if (OptionA(OptionA::ForbidReservedAsIdentifier) && Dictionary->IsVocabularyWord(name)) {
@@ -528,6 +536,10 @@ void QbPascalSyntaxe::ParseVarSection(bool fields, EntryNumber owner)
         EntryNumber last = 0;
         Table->SetValue(owner, static_cast<std::uint16_t>(ParseFieldList(owner, 0, last)));
         return;
+    }
+    // A section declares at least one name.
+    if (AtSectionEnd()) {
+        Errors->Raise(ErrorNumber::IdentifierExpected);
     }
     while (!AtSectionEnd()) {
         std::vector<EntryNumber> variables;

@@ -48,6 +48,8 @@ TEST_F(DeclarationTest, DeclarationErrorsStopTheCheckWhereTheyAre)
         {"program p;\nprocedure q; forward;\nbegin end.", 53, 3, 1},
         {"program p;\nlabel 10;\nbegin end.", 90, 2, 1},
         {"program p;\nx: integer;\nbegin end.", 76, 2, 1},
+        {"program p;\nvar\nbegin end.", 2, 3, 1},
+        {"program p;\nconst = 3;\nbegin end.", 2, 2, 7},
         {"program p;\nvar s: string[256];\nbegin end.", 7, 2, 18},
         {"program p;\nvar s: set of integer;\nbegin end.", 16, 2, 22},
         {"program p;\nvar s: packed set of char;\nbegin end.", 15, 2, 15},
