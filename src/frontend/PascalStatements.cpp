@@ -190,7 +190,12 @@ void QbPascalSyntaxe::ParseStatement()
         ParseGoto();
     } else if (Lexer->AcceptWord(PascalWord::With)) {
         ParseWith();
-    } else if (Lexer->AcceptWord(PascalWord::Inline)) {
+    } else if (Lexer->IsWord(PascalWord::Inline)) {
+        // Machine code cannot be interpreted: the error points at INLINE.
+        if (Execute) {
+            Errors->Raise(ErrorNumber::NotImplemented);
+        }
+        Lexer->NextToken();
         ParseInline();
     } else {
         const std::string name = Lexer->TokenText();

@@ -104,7 +104,7 @@ TEST_F(StatementTest, StatementErrorsPointAtTheirPlace)
         {"program t;\nvar i: integer;\nbegin\n  with i do\nend.", 25, false, 4, 10},
         {"program t;\nbegin\n  goto 10\nend.", 90, false, 3, 3},
         {"program t;\nvar i: integer;\nbegin\n  i := 'a'\nend.", 28, false, 5, 1},
-        {"program t;\nbegin\n  writeln('a');\n  inline(1 | 2 | 3)\nend.", 240, true, 4, 9},
+        {"program t;\nbegin\n  writeln('a');\n  inline(1 | 2 | 3)\nend.", 240, true, 4, 3},
         {"program t;\nvar d: 1..5;\n    i: integer;\nbegin\n  i := 6;\n  d := i\nend.", 224, true,
          7, 1},
         {"program t;\nfunction f: integer;\nbegin\nend;\nbegin\n  writeln(f)\nend.", 232, true, 4,

@@ -8,4 +8,4 @@ begin
     n := n + 1;
   writeln(n)
 end.
-{ expect run-time error 239 }
+{ expect run-time error 239 at 8:5 }

@@ -6,4 +6,4 @@ begin
   writeln('after')
 end.
 { expect: before }
-{ expect run-time error 240 }
+{ expect run-time error 240 at 5:3 }

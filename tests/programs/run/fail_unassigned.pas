@@ -9,4 +9,4 @@ begin
   writeln(a)
 end.
 { expect: 1 }
-{ expect run-time error 202 }
+{ expect run-time error 202 at 8:10 }

@@ -8,4 +8,4 @@ begin
     i := i + 1;
   writeln(i)
 end.
-{ expect run-time error 239 }
+{ expect run-time error 239 at 8:15 }
