@@ -116,6 +116,26 @@ TEST_F(ExpressionProgramTest, FunctionsAndParameters)
     }
 }
 
+TEST_F(ExpressionProgramTest, ConstantsOfEveryKindAndTypedConstants)
+{
+    const RunOutcome outcome =
+        Run("PROGRAM T;\n"
+            "CONST T: ARRAY [1..3] OF INTEGER = (10, 20, 30);\n"
+            "      Origin: RECORD X, Y: INTEGER END = (X: 1; Y: 2);\n"
+            "      Count: INTEGER = 5; Greeting = 'hi'; Neg = -5; Big = 40000 * 2;\n"
+            "      Half = 1 / 2; Letters = ['a'..'c']; Letter = 'q'; Yes = NOT FALSE;\n"
+            "VAR c: CHAR;\n"
+            "BEGIN\n"
+            "  WRITELN(T[2] + T[3], ' ', Origin.Y, ' ', Count);\n"
+            "  Count := Count + 1; T[1] := 7;\n"
+            "  WRITELN(Count, ' ', T[1], ' ', Greeting, ' ', Neg, ' ', Big, ' ', Half:0:2);\n"
+            "  c := 'b'; WRITELN(c IN Letters, ' ', 'z' IN Letters, ' ', Letter, ' ', Yes)\n"
+            "END.");
+    EXPECT_EQ(outcome.CheckError, 0);
+    EXPECT_EQ(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Output, "50 2 5\r\n6 7 hi -5 80000 0.50\r\nTRUE FALSE q TRUE\r\n");
+}
+
 TEST_F(ExpressionProgramTest, RoutinesAsProceduralValues)
 {
     const RunOutcome outcome =
