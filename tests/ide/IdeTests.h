@@ -76,6 +76,11 @@ class SteppingTest : public QObject
     void EscapeEndsTheRunWithoutReport();
     void ClosingTheWindowEndsTheRun();
     void BreakpointStopsAQuickRun();
+    void ReadlnTakesTheLineTypedOnTheTextScreen();
+    void EscapeDuringReadlnEndsTheRun();
+    void EscapeStopsAnEndlessQuickRun();
+    void F7ShowsTheCalledRoutinesFrame();
+    void EditingARunningProgramAsksToQuit();
 
   private:
     class QTemporaryDir* folder = nullptr;

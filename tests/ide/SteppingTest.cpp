@@ -3,7 +3,11 @@
 
 #include "ide/ExecutionViews.h"
 #include "ide/TMainForm.h"
+#include "ide/Tecrantext.h"
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -53,12 +57,12 @@ class Stepper
     int handled = 0;
 };
 
-TEditForm* StartEditor(TMainForm& window)
+TEditForm* StartEditor(TMainForm& window, const char* program = Counting)
 {
     window.resize(1000, 700);
     window.show();
     TEditForm* editor = window.NewEditor(Language::Pascal);
-    editor->Text().setPlainText(Counting);
+    editor->Text().setPlainText(program);
     editor->Text().document()->setModified(false);
     return editor;
 }
@@ -163,4 +167,128 @@ void SteppingTest::BreakpointStopsAQuickRun()
     SKIP_UNTIL_STATEMENTS_RUN(result);
     QCOMPARE(result, 0);
     QCOMPARE(stepper.Lines, std::vector<int>{4});
+}
+
+void SteppingTest::ReadlnTakesTheLineTypedOnTheTextScreen()
+{
+    TMainForm window(folder->path());
+    StartEditor(window, "program Greet;\n"
+                        "var name: string;\n"
+                        "begin\n"
+                        "  write('Name? ');\n"
+                        "  readln(name);\n"
+                        "  writeln('Hi ', name);\n"
+                        "end.\n");
+    // The keys are typed on the editor: while the program runs they go to the text screen.
+    QTimer::singleShot(200, &window, [&] {
+        QTest::keyClicks(Target(window), "Al");
+        QTest::keyClick(Target(window), Qt::Key_Backspace);
+        QTest::keyClicks(Target(window), "nn");
+        QTest::keyClick(Target(window), Qt::Key_Return);
+    });
+    const int result = window.RunProgram(false);
+    SKIP_UNTIL_STATEMENTS_RUN(result);
+    QCOMPARE(result, 0);
+    const TextScreenGrid& grid = window.TextScreen().Grid();
+    QVERIFY(grid.RowText(1).starts_with("Name? Ann "));
+    QCOMPARE(grid.Cell(1, 7), std::uint16_t('A' | TextScreenGrid::EchoBit));
+    QVERIFY(grid.RowText(2).starts_with("Hi Ann "));
+    QCOMPARE(grid.Cell(2, 1), std::uint16_t('H'));
+}
+
+void SteppingTest::EscapeDuringReadlnEndsTheRun()
+{
+    TMainForm window(folder->path());
+    TEditForm* editor = StartEditor(window, "program Wait;\n"
+                                            "var name: string;\n"
+                                            "begin\n"
+                                            "  readln(name);\n"
+                                            "  writeln('never');\n"
+                                            "end.\n");
+    QTimer::singleShot(200, &window, [&] { QTest::keyClick(Target(window), Qt::Key_Escape); });
+    const int result = window.RunProgram(false);
+    SKIP_UNTIL_STATEMENTS_RUN(result);
+    QCOMPARE(result, 0);
+    QVERIFY(window.Host().Cancelled() || !window.Host().Running());
+    QVERIFY(window.TextScreen().Grid().RowText(1).find("never") == std::string::npos);
+    QVERIFY(editor->ReportText().isEmpty());
+}
+
+void SteppingTest::EscapeStopsAnEndlessQuickRun()
+{
+    TMainForm window(folder->path());
+    TEditForm* editor = StartEditor(window, "program Forever;\n"
+                                            "var i: integer;\n"
+                                            "begin\n"
+                                            "  i := 0;\n"
+                                            "  while true do\n"
+                                            "    i := (i + 1) mod 100;\n"
+                                            "end.\n");
+    editor->Driver().SetOptionB(OptionB::UnlimitedPasses, true);
+    QTimer::singleShot(300, &window, [&] { QTest::keyClick(Target(window), Qt::Key_Escape); });
+    const int result = window.RunProgram(false);
+    SKIP_UNTIL_STATEMENTS_RUN(result);
+    QCOMPARE(result, 0);
+    QVERIFY(!editor->IsRunning());
+    QVERIFY(editor->ReportText().isEmpty());
+}
+
+void SteppingTest::F7ShowsTheCalledRoutinesFrame()
+{
+    TMainForm window(folder->path());
+    StartEditor(window, "program Calls;\n"
+                        "var total: integer;\n"
+                        "procedure Add(n: integer);\n"
+                        "var twice: integer;\n"
+                        "begin\n"
+                        "  twice := 2 * n;\n"
+                        "  total := total + twice;\n"
+                        "end;\n"
+                        "begin\n"
+                        "  total := 0;\n"
+                        "  Add(5);\n"
+                        "end.\n");
+    QStringList rowsInside;
+    Stepper stepper(window, [&](int) {
+        Texecpile& stack = window.ExecutionStack();
+        if (stack.rowCount() > 0 && rowsInside.isEmpty()) {
+            for (int r = 0; r < stack.rowCount(); ++r) {
+                rowsInside << stack.item(r, 0)->text() + "=" + stack.item(r, 1)->text();
+            }
+        }
+        QTest::keyClick(Target(window), Qt::Key_F7);
+    });
+    const int result = window.RunProgram(true);
+    SKIP_UNTIL_STATEMENTS_RUN(result);
+    QCOMPARE(result, 0);
+    // The first stop inside the procedure shows its parameter (marked) and its local.
+    QVERIFY2(rowsInside.size() == 2, qPrintable(rowsInside.join(" ")));
+    QVERIFY2(rowsInside.join(" ").contains("ADD.N=5"), qPrintable(rowsInside.join(" ")));
+    QVERIFY2(rowsInside.join(" ").contains("ADD.TWICE="), qPrintable(rowsInside.join(" ")));
+    QVERIFY(std::find(stepper.Lines.begin(), stepper.Lines.end(), 5) != stepper.Lines.end());
+}
+
+void SteppingTest::EditingARunningProgramAsksToQuit()
+{
+    TMainForm window(folder->path());
+    TEditForm* editor = StartEditor(window);
+    bool asked = false;
+    Stepper stepper(window, [&](int) {
+        // Answer the question with Yes as soon as it shows.
+        QTimer::singleShot(50, &window, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box != nullptr) {
+                asked = box->text() == "Do you want to quit execution mode ?";
+                box->button(QMessageBox::Yes)->click();
+            }
+        });
+        QTest::keyClick(&editor->Text(), Qt::Key_X);
+    });
+    const int result = window.RunProgram(true);
+    SKIP_UNTIL_STATEMENTS_RUN(result);
+    QCOMPARE(result, 0);
+    QVERIFY(asked);
+    QCOMPARE(stepper.Lines.size(), std::size_t{1});
+    QVERIFY(window.Host().Cancelled() || !editor->IsRunning());
+    QVERIFY(!editor->Text().toPlainText().contains('x'));
 }
