@@ -107,6 +107,9 @@ std::string BaseName(const std::string& path)
 
 void QbSyntaxe::ExecuteProgram()
 {
+    if (OptionB(OptionB::SameRandomSeries)) {
+        RandomState = RandomSeed;
+    }
     if (!Data->Open(std::max(GlobalsSize, Table->GlobalSize()))) {
         Errors->Raise(ErrorNumber::ExecutionStackFull);
     }

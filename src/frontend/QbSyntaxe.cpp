@@ -15,6 +15,7 @@ QbSyntaxe::QbSyntaxe(const DriverEnvironment& env, Language lang)
     : environment(env), language(lang)
 {
     RandomSeed = std::random_device{}();
+    RandomState = RandomSeed;
     Table = std::make_unique<QbTable>(*this);
     Data = std::make_unique<QbGesdata>(*this);
     Errors = std::make_unique<QbGeserreurs>();

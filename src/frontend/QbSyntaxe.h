@@ -196,6 +196,9 @@ public:
     std::uint16_t CurrentRoutine = 1;
     std::uint8_t UnitKind = 2; // 1 unit, 2 program, 3 models text
     std::uint32_t RandomSeed = 0;
+    // The state of RANDOM's generator (seed = seed * 134775813 + 1); restarted from RandomSeed at
+    // each execution when option B 8192 is on.
+    std::uint32_t RandomState = 0;
     std::string OutputText;
     // How the last run ended by a signal: the program's HALT (with its code) or the user's
     // cancel.
