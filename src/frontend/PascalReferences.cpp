@@ -55,6 +55,17 @@ bool IndexBounds(const QbTable& table, EntryNumber indexType, std::int32_t& low,
 }
 } // namespace
 
+// Adds the offset just computed to the reference's address. The first addition of a reference
+// is ADD (-1, -1), which tells the code block where the base instruction may absorb a constant
+// offset; later ones are ADD (0, 0).
+void QbPascalSyntaxe::EmitOffsetAddition()
+{
+    if (Generate) {
+        Emit(PascalOpcode::Add, OffsetAdded ? 0 : -1, OffsetAdded ? 0 : -1);
+        OffsetAdded = true;
+    }
+}
+
 EntryNumber QbPascalSyntaxe::ReadScopePrefix()
 {
     const std::string name = Lexer->TokenText();
@@ -95,6 +106,9 @@ TypePair QbPascalSyntaxe::ParseReferenceFrom(EntryNumber entry, EntryNumber scop
                                              ReferenceContext context)
 {
     (void)scope;
+    // Index expressions may hold references of their own, each with its first addition.
+    const bool outerOffsetAdded = OffsetAdded;
+    OffsetAdded = false;
     TypePair type;
     const EntryKind kind = Table->Kind(entry);
     if (kind == EntryKind::Type) {
@@ -203,6 +217,7 @@ TypePair QbPascalSyntaxe::ParseReferenceFrom(EntryNumber entry, EntryNumber scop
     } else if (context == ReferenceContext::Target && Generate) {
         Emit(PascalOpcode::Store, 0, code);
     }
+    OffsetAdded = outerOffsetAdded;
     return type;
 }
 
@@ -239,9 +254,7 @@ TypePair QbPascalSyntaxe::ParseIndexes(TypePair type)
             if (!IsIntegerCode(BaseCode(index.Type))) {
                 Errors->Raise(ErrorNumber::IndexTypeNotAllowed);
             }
-            if (Generate) {
-                Emit(PascalOpcode::Add, 0, 0);
-            }
+            EmitOffsetAddition();
             if (Execute) {
                 Data->Pop();
                 const std::int32_t value = Data->Acc.Integer;
@@ -301,7 +314,9 @@ TypePair QbPascalSyntaxe::ParseIndexes(TypePair type)
                     Emit(PascalOpcode::Immediate, static_cast<std::int32_t>(stride),
                          TypeCode::Integer);
                     Emit(PascalOpcode::Multiply, 0, 0);
-                    Emit(PascalOpcode::Add, d == 0 ? -1 : 0, d == 0 ? -1 : 0);
+                    if (d > 0) {
+                        Emit(PascalOpcode::Add, 0, 0);
+                    }
                 }
                 if (Execute) {
                     Data->Pop();
@@ -313,6 +328,7 @@ TypePair QbPascalSyntaxe::ParseIndexes(TypePair type)
                     offset += static_cast<std::uint32_t>(value - lows[i]) * stride;
                 }
             }
+            EmitOffsetAddition();
             if (Execute) {
                 Data->SetCurrentAddress(base + offset);
             }
@@ -363,8 +379,8 @@ TypePair QbPascalSyntaxe::ParseField(TypePair type)
     }
     if (Generate) {
         Emit(PascalOpcode::Immediate, Table->Value(field), TypeCode::Integer);
-        Emit(PascalOpcode::Add, 0, 0);
     }
+    EmitOffsetAddition();
     if (Execute) {
         Data->SetCurrentAddress(Data->CurrentAddress() + Table->Value(field));
     }

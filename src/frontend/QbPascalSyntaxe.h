@@ -247,6 +247,9 @@ public:
     TypePair ParseIndexes(TypePair type);
     TypePair ParseField(TypePair type);
     TypePair ParseDereference(TypePair type);
+    void EmitOffsetAddition();
+    // The reference being read has emitted its first address addition.
+    bool OffsetAdded = false;
 
     // Per-parse state, reset by PrepareRun.
     std::uint32_t InterfaceNesting = 0;
