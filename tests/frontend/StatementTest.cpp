@@ -234,3 +234,29 @@ TEST(ConsoleFormat, FieldsAreExactlyAsWideAsAskedWhenTheTextFits)
     EXPECT_EQ(ScientificReal(3.14159, 10), " 3.142E+00");
     EXPECT_EQ(ScientificReal(3.14159, 2), " 3.1E+00");
 }
+
+TEST_F(StatementTest, WithOpensRecordsForItsStatementOnly)
+{
+    // A routine called inside WITH does not see the caller's records; sixteen records at once at
+    // most.
+    EXPECT_EQ(Output("program t;\ntype r = record a, b: integer end;\nvar x: r; a: integer;\n"
+                     "procedure p;\nbegin write(a) end;\nbegin\n  a := 5; x.a := 1; x.b := 2;\n"
+                     "  with x do begin write(b); p end;\n  write(a)\nend.\n"),
+              "255");
+    std::string records = "x";
+    for (int i = 1; i < 16; ++i) {
+        records += ", x";
+    }
+    const std::string declarations = "type r = record a: integer end;\nvar x: r;";
+    EXPECT_EQ(Output(Program(declarations, "x.a := 2; with " + records + " do write(a)")), "2");
+    const RunOutcome outcome =
+        Run(Program(declarations, "x.a := 2; with " + records + ", x do write(a)"));
+    EXPECT_EQ(outcome.CheckError, 54);
+}
+
+TEST_F(StatementTest, EmptyStatementsAreAcceptedBeforeEndAndUntil)
+{
+    EXPECT_EQ(Output(Program("var i: integer;", "i := 0; repeat i := i + 1; until i = 2; "
+                                                "begin ; end; if i = 2 then ; write(i);")),
+              "2");
+}
