@@ -827,6 +827,22 @@ TypePair QbPascalSyntaxe::ParseConversion(EntryNumber typeEntry)
     Lexer->ExpectSymbol(")");
     const std::uint8_t targetCode = BaseCode(target);
     const std::uint8_t sourceCode = BaseCode(source.Type);
+    // Scalars convert into one another (a real into an ordinal by truncation); a structure is
+    // only re-read as another type of its size; sets, files and the rest keep their type.
+    const auto scalar = [](std::uint8_t code) {
+        return code <= TypeCode::Pointer && code != TypeCode::Unused9;
+    };
+    const auto structured = [](std::uint8_t code) {
+        return code == TypeCode::Array || code == TypeCode::Record;
+    };
+    const bool reinterpret = structured(targetCode) || structured(sourceCode);
+    if (reinterpret) {
+        if (Data->Resolve(target).Size != Data->Resolve(source.Type).Size) {
+            Errors->Raise(ErrorNumber::IncorrectSizeElement);
+        }
+    } else if (!(scalar(targetCode) && scalar(sourceCode)) && targetCode != sourceCode) {
+        Errors->Raise(ErrorNumber::TypeNotCompatible);
+    }
     if (Generate) {
         // TTYP (0, type); a user type is also noted for the SIZE table of the program.
         Emit(PascalOpcode::ConvertType, 0, targetCode);
@@ -834,7 +850,9 @@ TypePair QbPascalSyntaxe::ParseConversion(EntryNumber typeEntry)
     if (Execute) {
         Data->Pop();
         Accumulator& acc = Data->Acc;
-        if (targetCode == TypeCode::Real && sourceCode != TypeCode::Real) {
+        if (reinterpret) {
+            Data->Reinterpret(target, source.Type);
+        } else if (targetCode == TypeCode::Real && sourceCode != TypeCode::Real) {
             acc.SetReal(acc.Integer);
         } else if (targetCode < TypeCode::Real && sourceCode == TypeCode::Real) {
             if (!std::isfinite(acc.Real) || std::fabs(acc.Real) > 2147483647.0) {

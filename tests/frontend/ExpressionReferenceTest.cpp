@@ -160,6 +160,10 @@ TEST_F(ReferenceTest, ConversionsOfValues)
     EXPECT_DOUBLE_EQ(result.Real, 1.5);
     result = Run("INTEGER('A') + 1");
     EXPECT_EQ(result.Integer, 66);
+    result = Run("INTEGER(2.7) + LONGINT(-2.7)");
+    EXPECT_EQ(result.Integer, 0);
+    EXPECT_EQ(Check("INTEGER([1])").Error, 40);
+    EXPECT_EQ(Check("NUMBERS(5)").Error, 44); // a structure is cast from a variable only
 }
 
 TEST_F(ReferenceTest, WithFieldsTakeTheirRecordAddress)
