@@ -176,6 +176,10 @@ void WriteHandler(QbSyntaxe& driver, bool newLine)
     QbLexical& lexer = *driver.Lexer;
     bool console = true;
     std::string text;
+    if (driver.Execute) {
+        CheckPrefix(driver, OptionB::LimitScreen, driver.GetOptions().ScreenPrefix,
+                    ErrorNumber::ScreenWritingRestricted);
+    }
     if (lexer.AcceptSymbol("(")) {
         bool first = true;
         do {
@@ -198,8 +202,6 @@ void WriteHandler(QbSyntaxe& driver, bool newLine)
         // Files of interpreted programs are not written by this build.
         driver.Data->Fail(ErrorNumber::NotImplemented);
     }
-    CheckPrefix(driver, OptionB::LimitScreen, driver.GetOptions().ScreenPrefix,
-                ErrorNumber::ScreenWritingRestricted);
     if (newLine) {
         text += "\r\n";
     }
