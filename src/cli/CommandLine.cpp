@@ -213,27 +213,28 @@ std::string UsageText()
         "                             (default: $MOVILA_CONFIG_DIR, else ~/.config/movila)\n"
         "\n"
         "Program options (check and run; the defaults are those of a new installation):\n";
+    // Each option on one line, its help in a column of its own.
+    const auto option = [&text](const std::string& name, const std::string& help) {
+        std::string line = "  " + name;
+        line.resize(std::max<std::size_t>(line.size() + 1, 34), ' ');
+        text += line + help + "\n";
+    };
     for (const OptionFlag& flag : ProgramOptionFlags()) {
-        std::string name = "  ";
-        name += flag.Name;
-        name.resize(std::max<std::size_t>(name.size() + 1, 32), ' ');
-        text += name + flag.Help + "\n";
+        option(flag.Name, flag.Help);
     }
-    text +=
-        "  --keyboard-prefix PREFIX    only routines named PREFIX... may read the keyboard (234)\n"
-        "  --screen-prefix PREFIX      only routines named PREFIX... may write (235)\n"
-        "  --max-nesting N             nesting of routine declarations, 1-9 (default 5; 214)\n"
-        "  --max-stack N               routines in the execution stack (default 10; 215)\n"
-        "  --max-passes N              passes through one loop, 100-30000 by 100 (default\n"
-        "                              100; 239)\n"
-        "  --real-digits N             digits compared between reals, 5-14 (default 8)\n"
-        "\n"
-        "Errors are printed as FILE:LINE:COLUMN: error N: MESSAGE on standard error, those\n"
-        "found while a program runs too.\n"
-        "Exit status: 0 no error, 1 an error in the program found by the check, 2 a run-time\n"
-        "error, 64 a wrong command line, 66 an input file that cannot be read, 73 an output\n"
-        "file that cannot be written, 130 a run interrupted by Ctrl-C. A program ended by\n"
-        "HALT(N) exits with N when N is 0 or 4 to 63; any other code exits with 3 and is\n"
-        "printed on standard error.\n";
+    option("--keyboard-prefix PREFIX", "only routines named PREFIX... may read the keyboard (234)");
+    option("--screen-prefix PREFIX", "only routines named PREFIX... may write (235)");
+    option("--max-nesting N", "nesting of routine declarations, 1-9 (default 5; 214)");
+    option("--max-stack N", "routines in the execution stack (default 10; 215)");
+    option("--max-passes N", "passes through a loop, 100-30000 by 100 (default 100; 239)");
+    option("--real-digits N", "digits compared between reals, 5-14 (default 8)");
+    text += "\n"
+            "Errors are printed as FILE:LINE:COLUMN: error N: MESSAGE on standard error, those\n"
+            "found while a program runs too.\n"
+            "Exit status: 0 no error, 1 an error in the program found by the check, 2 a run-time\n"
+            "error, 64 a wrong command line, 66 an input file that cannot be read, 73 an output\n"
+            "file that cannot be written, 130 a run interrupted by Ctrl-C. A program ended by\n"
+            "HALT(N) exits with N when N is 0 or 4 to 63; any other code exits with 3 and is\n"
+            "printed on standard error.\n";
     return text;
 }
