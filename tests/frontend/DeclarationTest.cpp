@@ -514,3 +514,21 @@ TEST_F(DeclarationTest, AFullSymbolTableIsAnError)
     text += ": integer;\nbegin end.";
     EXPECT_EQ(Check(text).Error, 254);
 }
+
+TEST_F(DeclarationTest, EveryCutOfADeclarationTextEndsInANumberedError)
+{
+    const std::string text =
+        "program p;\n"
+        "const n = 3; s: string[4] = 'ab';\n"
+        "type e = (a, b); r = record x: integer; case t: e of a: (y: real) end;\n"
+        "     l = ^r; m = array[1..n, e] of set of char;\n"
+        "var v: r; w: m;\n"
+        "function f(var q: integer; c: char): real; forward;\n"
+        "function f(var q: integer; c: char): real; begin end;\n"
+        "begin end.";
+    CheckClean(text);
+    for (std::size_t cut = 0; cut + 1 < text.size(); ++cut) {
+        const Outcome outcome = Check(text.substr(0, cut));
+        EXPECT_NE(outcome.Error, 0) << text.substr(0, cut);
+    }
+}
