@@ -79,7 +79,8 @@ QbSyntaxe& QbSource::Driver() const
 void QbSource::CheckLineLength(const std::string& text, int line) const
 {
     if (text.size() > MaxLineLength) {
-        Lexer().MarkTokenStart(line, static_cast<int>(MaxLineLength) + 1);
+        // Shown at the first character beyond the limit.
+        Lexer().MarkTokenStart(line, static_cast<int>(MaxLineLength) + 2);
         Driver().Errors->Raise(ErrorNumber::LineTooLong);
     }
 }
@@ -199,7 +200,7 @@ void QbSource::ReadCommentLine()
 bool QbSource::CheckPascalComment(char& ch)
 {
     if (ch == '{') {
-        CommentText = "{";
+        BeginComment("{");
         SkipPascalComment('}');
         return true;
     }
@@ -209,7 +210,7 @@ bool QbSource::CheckPascalComment(char& ch)
     }
     if (ch == '(' && next == '*') {
         ++Column;
-        CommentText = "(*";
+        BeginComment("(*");
         SkipPascalComment('*');
         return true;
     }
@@ -239,7 +240,7 @@ bool QbSource::CheckCComment(char& ch)
     }
     if (next == '*') {
         ++Column;
-        CommentText = "/*";
+        BeginComment("/*");
         SkipCComment('*');
         return true;
     }
@@ -247,6 +248,19 @@ bool QbSource::CheckCComment(char& ch)
 }
 
 // "//" up to the end of the line; the first "/" is consumed already, the column is on the second.
+void QbSource::BeginComment(const char* opener)
+{
+    CommentText = opener;
+    commentLine = LineNumber;
+    commentColumn = Column - static_cast<int>(CommentText.size());
+}
+
+void QbSource::RaiseInComment(ErrorNumber number) const
+{
+    Lexer().MarkTokenStart(commentLine, commentColumn + 1);
+    Driver().Errors->Raise(number);
+}
+
 void QbSource::LineComment()
 {
     CommentText = "/";
@@ -280,7 +294,7 @@ void QbSource::SkipComment(char closer, char after)
                 return;
             }
             if (AtEnd()) {
-                Driver().Errors->Raise(ErrorNumber::CommentNotFinished);
+                RaiseInComment(ErrorNumber::CommentNotFinished);
             }
             ReadCommentLine();
             continue;
@@ -321,7 +335,7 @@ void QbSource::ProcessDirective()
     switch (UpperAscii(letter)) {
     case 'F':
         if (!PeekChar(sign) || (sign != '+' && sign != '-')) {
-            driver.Errors->Raise(ErrorNumber::FarOptionInvalid);
+            RaiseInComment(ErrorNumber::FarOptionInvalid);
         }
         ++Column;
         AppendComment(sign);
@@ -358,7 +372,7 @@ void QbSource::SkipDirectiveBlanks()
 void QbSource::IncludeDirective()
 {
     if (Driver().OptionA(OptionA::ForbidInclude)) {
-        Driver().Errors->Raise(ErrorNumber::IncludeNotAllowed);
+        RaiseInComment(ErrorNumber::IncludeNotAllowed);
     }
     SkipDirectiveBlanks();
     std::string fileName;
@@ -392,7 +406,7 @@ void QbSource::VDirective()
     SkipDirectiveBlanks();
     char ch = 0;
     if (!PeekChar(ch) || ch != ':') {
-        Driver().Errors->Raise(ErrorNumber::ColonExpected);
+        RaiseInComment(ErrorNumber::ColonExpected);
     }
     ++Column;
     AppendComment(ch);

@@ -1,6 +1,8 @@
 // The source readers: program text delivered line by line and character by character to the lexer.
 #pragma once
 
+#include "diagnostics/ErrorNumber.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -106,6 +108,11 @@ class QbSource
     void ReportComment();
     void ReadCommentLine();
     void LineComment();
+    // Starts a comment whose opening delimiter was just consumed; remembers where it began.
+    void BeginComment(const char* opener);
+    // A mistake inside a comment or directive is shown at the comment's opening delimiter,
+    // where the pupil can see it, not at the token before it.
+    [[noreturn]] void RaiseInComment(ErrorNumber number) const;
     void SkipComment(char closer, char after);
     void ProcessDirective();
     void IncludeDirective();
@@ -114,6 +121,8 @@ class QbSource
     void SkipDirectiveBlanks();
 
     QbLexical* owner = nullptr;
+    int commentLine = 0;   // 1-based line of the opening delimiter
+    int commentColumn = 0; // its 1-based column
     std::uint16_t directiveA = 0;
     std::uint16_t directiveB = 0;
 };

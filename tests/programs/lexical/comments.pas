@@ -4,7 +4,8 @@ program Comments;
 (* a parenthesis-star comment with a * inside *)
 // a line comment with an unclosed { brace
 var x: integer;
+    a: array[1..2] of integer;
 begin
-  x := 1; { comment between tokens }x := (.1.);
+  x := 1; { comment between tokens }a(.1.) := x;
   writeln('it''s {not} a comment');
 end.
