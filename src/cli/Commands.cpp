@@ -220,11 +220,12 @@ int RunProgram(const CommandRequest& request, std::istream& in, std::ostream& ou
     if (!SelectSourceVocabulary(*driver, request, path, err)) {
         return ExitStatus::Usage;
     }
+    // Ctrl-C from here on ends the program cleanly, also when it comes during the check.
+    const InterruptGuard interrupts;
     if (driver->Run("+" + path, RunMode::Check) != 0) {
         PrintError(*driver, path, err);
         return ExitStatus::ProgramError;
     }
-    const InterruptGuard interrupts;
     const int number = driver->Run("+" + path, RunMode::Execute);
     out.flush();
     if (number != 0) {
