@@ -69,7 +69,9 @@ int TMainForm::RunProgram(bool stepByStep)
     const bool cancelled = host->Cancelled();
     host->EndRun();
     LeaveExecutionMode(*editor);
-    if (number == 0 && !cancelled) {
+    // The line of an error, or the end of the program, replaces the last line stepped on; a
+    // cancelled run keeps showing where it stopped.
+    if (number != 0 || !cancelled) {
         editor->ShowStepLine(-1);
     }
     if (closeAfterRun) {
@@ -109,6 +111,8 @@ void TMainForm::EnterExecutionMode(TEditForm& editor)
     textScreen->parentWidget()->showNormal();
     execStack->Reset();
     globals->Reset();
+    // The data manager keeps the evaluation stack's rows only while the view shows them.
+    editor.Driver().Data->SetEvaluationViewOpen(SeeEvaluationStack());
     for (TEditForm* other : Editors()) {
         other->Breakpoints().ResetPasses();
     }

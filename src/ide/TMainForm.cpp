@@ -431,7 +431,8 @@ TEditForm* TMainForm::NewEditor(Language language)
     if (place.Stored) {
         window->setGeometry(place.Left, place.Top, place.Width, place.Height);
     } else {
-        window->resize(std::max(400, area->width() * 3 / 5), std::max(300, area->height() - 40));
+        window->setGeometry(0, 0, std::max(400, area->width() * 11 / 20),
+                            std::max(300, area->height() - 30));
     }
     area->setActiveSubWindow(window);
     UpdateMenus();
@@ -690,9 +691,11 @@ void TMainForm::DefaultPlacements()
     const int editorWidth = width * 11 / 20;
     const int rest = width - editorWidth;
     const int third = height / 3;
-    // Edition: the editor takes most of the area, the views wait minimized.
-    placements[0][1] = {0, 0, width * 3 / 5, height - 30, 0, true};
-    for (int kind : {2, 3, 4, 9}) {
+    // Edition: the editor takes most of the area and the text screen keeps the last program's
+    // output in sight; the views wait minimized.
+    placements[0][1] = {0, 0, editorWidth, height - 30, 0, true};
+    placements[0][4] = {0, editorWidth, rest, third, 0, true};
+    for (int kind : {2, 3, 9}) {
         placements[0][kind] = {0, editorWidth, rest, third, 1, true};
     }
     // Execution: the editor on the left, the text screen and the views on the right.
@@ -763,6 +766,7 @@ void TMainForm::Start(const QStringList& arguments)
     ReadPasswordFile();
     const StartupArguments startup = ParseStartupArguments(arguments);
     SetNewFileLanguage(startup.NewFileLanguage);
+    ApplyPlacements(0);
     if (!startup.FileName.isEmpty()) {
         OpenByKind(startup.FileName);
     }
