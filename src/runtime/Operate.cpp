@@ -230,12 +230,14 @@ void QbGesdata::OperateNumbers(Operator op, std::uint8_t leftCode, std::uint8_t 
                 order = left > rightReal ? 1 : -1;
             }
         } else {
+            // Pointers compare as unsigned addresses, everything else as signed numbers; each
+            // branch is widened on its own so that the signed side never turns unsigned.
             const std::int64_t a = leftCode == TypeCode::Pointer
-                                       ? static_cast<std::uint32_t>(Acc.Integer)
-                                       : Acc.Integer;
+                                       ? std::int64_t{static_cast<std::uint32_t>(Acc.Integer)}
+                                       : std::int64_t{Acc.Integer};
             const std::int64_t b = rightCode == TypeCode::Pointer
-                                       ? static_cast<std::uint32_t>(rightInteger)
-                                       : rightInteger;
+                                       ? std::int64_t{static_cast<std::uint32_t>(rightInteger)}
+                                       : std::int64_t{rightInteger};
             order = a < b ? -1 : a > b ? 1 : 0;
         }
         SetResult(Compares(op, order));

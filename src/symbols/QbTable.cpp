@@ -395,6 +395,14 @@ bool QbTable::Lookup(std::string_view name, EntryKind kind, EntryNumber& entry, 
         }
     }
 
+    // Inside WITH, the fields of the opened records hide every variable of the same name.
+    EntryNumber field = 0;
+    if (kind == EntryKind::Variable && withScope != nullptr &&
+        withScope->FindWithField(key, block, field)) {
+        entry = field;
+        return true;
+    }
+
     EntryNumber node = 0;
     if (FindInBlock(key, kind, block, node)) {
         entry = node;
@@ -412,11 +420,6 @@ bool QbTable::Lookup(std::string_view name, EntryKind kind, EntryNumber& entry, 
                 driver.Errors->RaiseWith(ErrorNumber::TryingAccessHiddenField, key);
             }
             entry = member;
-            return true;
-        }
-        EntryNumber field = 0;
-        if (withScope != nullptr && withScope->FindWithField(key, block, field)) {
-            entry = field;
             return true;
         }
     }
