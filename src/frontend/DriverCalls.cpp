@@ -249,6 +249,8 @@ void QbSyntaxe::ExecuteCall(int kind, std::uint16_t routine)
 // performs the routine.
 void QbSyntaxe::CallPredefined(std::uint16_t routine)
 {
+    // The routine's name, just read, is re-worded by its word code when translating.
+    Lexer->Notify('P', Table->GetName(routine), Table->Value(routine));
     const QbTable::RoutineHandler handler = Table->Handler(routine);
     if (!handler) {
         Errors->Raise(ErrorNumber::NotImplemented);
