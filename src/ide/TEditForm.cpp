@@ -1,6 +1,8 @@
 // The editor window: file reading and writing, the driver's pages, reports and breakpoints.
 #include "ide/TEditForm.h"
 
+#include "ide/BreakpointDialog.h"
+
 #include "frontend/QbCSyntaxe.h"
 #include "frontend/QbPascalSyntaxe.h"
 #include "lexical/QbDico.h"
@@ -229,6 +231,12 @@ void TEditForm::closeEvent(QCloseEvent* event)
 {
     // The driver is on the call stack while its program runs: the window waits for the run to
     // end (the pupil is asked to leave execution mode first).
+    if (dialog != nullptr) {
+        QMessageBox::warning(this, "Closing file",
+                             "Unable to close a file when breakpoint window is opened");
+        event->ignore();
+        return;
+    }
     if (running) {
         if (QMessageBox::question(this, "Execution of program",
                                   "Do you want to quit execution mode ?") == QMessageBox::Yes) {
@@ -241,9 +249,67 @@ void TEditForm::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+BreakpointDialog* TEditForm::OpenBreakpointParameters(int line)
+{
+    const Qbbkpoint* point = breakpoints.Find(line);
+    if (point == nullptr) {
+        return nullptr;
+    }
+    if (dialog != nullptr) {
+        dialog->accept();
+        dialog->close();
+    }
+    dialog = new BreakpointDialog(
+        *point,
+        [this](const std::string& name) -> Qbbkpoint* {
+            for (const auto& each : breakpoints.Points()) {
+                if (each->Name == name) {
+                    return each.get();
+                }
+            }
+            return nullptr;
+        },
+        this);
+    dialog->setWindowFlag(Qt::Window);
+    connect(dialog, &BreakpointDialog::Stored, text, &CodeEditor::RedrawGutter);
+    connect(dialog, &BreakpointDialog::RemoveRequested, this, [this](const std::string& name) {
+        for (const auto& each : breakpoints.Points()) {
+            if (each->Name == name) {
+                each->IsDying = true;
+            }
+        }
+        breakpoints.Purge(false);
+        text->RedrawGutter();
+    });
+    dialog->show();
+    return dialog;
+}
+
+void TEditForm::OnGutterClickWithDialog(int line, Qt::MouseButton button, bool doubleClick,
+                                        bool easy)
+{
+    const Qbbkpoint* point = breakpoints.Find(line);
+    if (point == nullptr) {
+        return;
+    }
+    if (doubleClick) {
+        if (!easy) {
+            dialog->Forget(point->Name);
+        }
+    } else if (button == Qt::LeftButton) {
+        dialog->AddToActivate(point->Name);
+    } else if (button == Qt::RightButton && !easy) {
+        dialog->AddToDeactivate(point->Name);
+    }
+}
+
 void TEditForm::OnGutterClick(int line, Qt::MouseButton button, bool doubleClick)
 {
     const bool easy = (usageFlags & 512) != 0;
+    if (dialog != nullptr) {
+        OnGutterClickWithDialog(line, button, doubleClick, easy);
+        return;
+    }
     const std::string name = EngineName();
     if (easy) {
         if (button != Qt::LeftButton || doubleClick) {
@@ -262,6 +328,8 @@ void TEditForm::OnGutterClick(int line, Qt::MouseButton button, bool doubleClick
         if (const Qbbkpoint* point = breakpoints.Find(line)) {
             QToolTip::showText(QCursor::pos(), QString::fromStdString(point->Hint()), text);
         }
+    } else if (button == Qt::RightButton) {
+        OpenBreakpointParameters(line);
     }
     text->RedrawGutter();
 }

@@ -2,11 +2,13 @@
 #pragma once
 
 #include "frontend/QbSyntaxe.h"
+#include "ide/BreakpointDialog.h"
 #include "ide/CodeEditor.h"
 #include "ide/Qbbkpoint.h"
 #include "lexical/SourceText.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -55,6 +57,7 @@ class TEditForm : public QWidget, public SourceText
     QbSyntaxe& Driver() { return *driver; }
     Qbbklist& Breakpoints() { return breakpoints; }
     Language GetLanguage() const { return language; }
+    void SetUsageFlags(int flags) { usageFlags = flags; }
 
     // Runs the driver once; the vocabulary follows the file's extension.
     int RunDriver(int mode);
@@ -67,6 +70,10 @@ class TEditForm : public QWidget, public SourceText
     void SetRunning(bool on);
     bool IsRunning() const { return running; }
     QString ReportText() const { return report->text(); }
+    // Opens the parameters dialog of the breakpoint on `line` (a dialog already open is first
+    // validated and closed); null when there is no breakpoint there.
+    BreakpointDialog* OpenBreakpointParameters(int line);
+    BreakpointDialog* OpenDialog() const { return dialog; }
 
     // SourceText: the engine reads this window's text as Windows-1252.
     bool PageText(const std::string& name, std::string& pageText) override;
@@ -82,6 +89,7 @@ class TEditForm : public QWidget, public SourceText
 
   private:
     void OnGutterClick(int line, Qt::MouseButton button, bool doubleClick);
+    void OnGutterClickWithDialog(int line, Qt::MouseButton button, bool doubleClick, bool easy);
     void OnContentsChange(int position, int removed, int added);
 
     Language language;
@@ -92,6 +100,7 @@ class TEditForm : public QWidget, public SourceText
     QLabel* report;
     std::unique_ptr<QbSyntaxe> driver;
     Qbbklist breakpoints;
+    QPointer<BreakpointDialog> dialog; // at most one; owned by this window
     int lineCount = 1;
     bool checked = false;
     bool running = false;

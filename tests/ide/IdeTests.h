@@ -59,6 +59,7 @@ class MainFormTest : public QObject
     void OpenByKindIgnoresScenariosAndOpensSources();
     void CommandLineOpensTheNamedFile();
     void GutterClickTogglesBreakpoint();
+    void ParametersDialogEditsTheSwitchLists();
 
   private:
     class QTemporaryDir* folder = nullptr;

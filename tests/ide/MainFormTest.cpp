@@ -1,12 +1,15 @@
 // The main window: checks and their reports, menus, password, placements, opening files.
 #include "IdeTests.h"
 
+#include "ide/BreakpointDialog.h"
 #include "ide/IdeSupport.h"
 #include "ide/TMainForm.h"
 
 #include <QAction>
 #include <QFile>
+#include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -193,4 +196,46 @@ void MainFormTest::GutterClickTogglesBreakpoint()
     // Easy breakpoint management (on by default): a second click removes it.
     QTest::mouseClick(gutter, Qt::LeftButton, {}, where);
     QVERIFY(editor->Breakpoints().Find(2) == nullptr);
+}
+
+void MainFormTest::ParametersDialogEditsTheSwitchLists()
+{
+    TMainForm window(folder->path());
+    TEditForm* editor =
+        EditorWith(window, "program A;\nbegin\n  writeln(1);\n  writeln(2);\nend.\n");
+    editor->SetUsageFlags(TMainForm::DefaultUsageFlags & ~512);
+    CodeEditor& text = editor->Text();
+    emit text.GutterClicked(2, Qt::LeftButton, false);
+    emit text.GutterClicked(3, Qt::LeftButton, false);
+    QVERIFY(editor->Breakpoints().Find(2) != nullptr && editor->Breakpoints().Find(3) != nullptr);
+    emit text.GutterClicked(2, Qt::RightButton, false);
+    BreakpointDialog* dialog = editor->OpenDialog();
+    QVERIFY(dialog != nullptr);
+    QCOMPARE(dialog->windowTitle(), QString("Breakpoint administration NEWFILE_1.pas_3"));
+    // While the dialog is open, clicks fill its lists instead of toggling.
+    emit text.GutterClicked(3, Qt::LeftButton, false);
+    QCOMPARE(dialog->ActivateNames(), QStringList{"NEWFILE_1.pas_4"});
+    emit text.GutterClicked(3, Qt::RightButton, false);
+    QCOMPARE(dialog->ActivateNames(), QStringList{});
+    QCOMPARE(dialog->DeactivateNames(), QStringList{"NEWFILE_1.pas_4"});
+    QCOMPARE(editor->Breakpoints().Find(3)->GetStatus(), int(Qbbkpoint::Active));
+    // A pass count that is no number is stored as 0.
+    for (QLineEdit* field : dialog->findChildren<QLineEdit*>()) {
+        if (field->text() == "0") {
+            field->setText("many");
+        }
+    }
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        if (button->text() == "OK") {
+            button->click();
+        }
+    }
+    QTRY_VERIFY(editor->OpenDialog() == nullptr);
+    const Qbbkpoint* point = editor->Breakpoints().Find(2);
+    QCOMPARE(point->ToDeactivate, std::vector<std::string>{"NEWFILE_1.pas_4"});
+    QCOMPARE(point->Passes, 0);
+    // Reaching it now switches the other one off.
+    QVERIFY(editor->Breakpoints().Triggered(
+        2, {}, [&](const std::string& name) { return window.FindBreakpoint(name); }));
+    QCOMPARE(editor->Breakpoints().Find(3)->GetStatus(), int(Qbbkpoint::Inactive));
 }
