@@ -30,6 +30,34 @@ bool IsReferenceMode(std::uint8_t mode)
 {
     return mode == VariableMode::VarParameter || mode == VariableMode::OutParameter;
 }
+
+// The rows of one variable: a record gives one row per field (name "." field), anything else
+// one row with the value text of the data manager.
+void AddValueRows(std::vector<ViewRow>& rows, const std::string& name, std::uint32_t address,
+                  std::uint16_t type, bool assigned, QbGesdata& manager, QbTable& table)
+{
+    const QbGesdata::TypeInfo info = manager.Resolve(type);
+    if (info.Code == TypeCode::Record && info.Entry != 0) {
+        const EntryNumber record = table.BaseType(info.Entry);
+        EntryNumber field = table.Link2(record);
+        for (int steps = 0; steps <= QbTable::MaxEntries && table.IsEntry(field);
+             ++steps, field = table.Link2(field)) {
+            ViewRow row;
+            row.Name = name + "." + table.GetName(field);
+            row.Assigned = assigned;
+            row.Value = assigned ? manager.FormatValue(address + table.Value(field),
+                                                       manager.TypeArgument(table.Link1(field)))
+                                 : std::string();
+            rows.push_back(row);
+        }
+        return;
+    }
+    ViewRow row;
+    row.Name = name;
+    row.Assigned = assigned;
+    row.Value = assigned ? manager.FormatValue(address, type) : std::string();
+    rows.push_back(row);
+}
 } // namespace
 
 ValueGrid::ValueGrid(const QStringList& headers, QWidget* parent) : QTableWidget(parent)
@@ -151,9 +179,8 @@ void Texecpile::Refresh(QbSyntaxe& driver)
         const std::string caption = manager.RoutineCaption(manager.DescriptorSymbol(i), i);
         for (const std::uint16_t index : pending) {
             const std::uint16_t variable = manager.DescriptorSymbol(index);
-            ViewRow row;
-            row.Name = (manager.IsDescriptorMarked(index) ? "_" : "") + caption + "." +
-                       table.GetName(variable);
+            const std::string name = (manager.IsDescriptorMarked(index) ? "_" : "") + caption +
+                                     "." + table.GetName(variable);
             std::uint32_t address = DataAddress::Stack(manager.DescriptorLink(index));
             if (IsReferenceMode(table.Code(variable))) {
                 const std::uint8_t* bytes = manager.Bytes(address, 4);
@@ -161,10 +188,8 @@ void Texecpile::Refresh(QbSyntaxe& driver)
                                            : (bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
                                               (static_cast<std::uint32_t>(bytes[3]) << 24));
             }
-            row.Assigned = manager.IsAssigned(index);
-            row.Value =
-                row.Assigned ? manager.FormatValue(address, manager.TypeOfVariable(variable)) : "";
-            rows.push_back(row);
+            AddValueRows(rows, name, address, manager.TypeOfVariable(variable),
+                         manager.IsAssigned(index), manager, table);
             if (static_cast<int>(rows.size()) >= MaxRows) {
                 driver.Errors->Raise(252);
             }
@@ -231,13 +256,11 @@ void TGlobales::Refresh(QbSyntaxe& driver, int usageFlags)
             if (table.IsMarked(variable)) {
                 name = "(" + name + ")";
             }
-            ViewRow row;
-            row.Name = prefixed ? table.GetName(module) + "." + name : name;
-            row.Value = manager.IsOpen()
-                            ? manager.FormatValue(DataAddress::Global(table.Value(variable)),
-                                                  manager.TypeOfVariable(variable))
-                            : std::string();
-            rows.push_back(row);
+            if (manager.IsOpen()) {
+                AddValueRows(rows, prefixed ? table.GetName(module) + "." + name : name,
+                             DataAddress::Global(table.Value(variable)),
+                             manager.TypeOfVariable(variable), true, manager, table);
+            }
         }
     };
     addModule(1, false);
