@@ -10,6 +10,7 @@
 
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -244,6 +245,30 @@ void TEditForm::closeEvent(QCloseEvent* event)
         }
         event->ignore();
         return;
+    }
+    // The pupil's text is never dropped without asking.
+    if (text->document()->isModified()) {
+        const auto answer = QMessageBox::question(
+            this, "Closing file",
+            "Save the changes to " + QString::fromStdString(EngineName()) + " ?",
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        if (answer == QMessageBox::Cancel) {
+            event->ignore();
+            return;
+        }
+        if (answer == QMessageBox::Yes) {
+            QString path = filePath;
+            if (path.isEmpty()) {
+                path = QFileDialog::getSaveFileName(this, "En&registrer sous...", QString(),
+                                                    language == Language::C
+                                                        ? "C program (*.c *.h)"
+                                                        : "Pascal program (*.pas *.pp)");
+            }
+            if (path.isEmpty() || !SaveFile(path)) {
+                event->ignore();
+                return;
+            }
+        }
     }
     breakpoints.Purge(true);
     event->accept();

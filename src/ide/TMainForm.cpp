@@ -10,11 +10,14 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -73,13 +76,14 @@ TMainForm::TMainForm(const QString& configDirectory, QWidget* parent)
     LoadSettings();
     statusBar()->showMessage("Movila 0.411");
     connect(area, &QMdiArea::subWindowActivated, this, [this] { UpdateMenus(); });
+    setAcceptDrops(true);
     UpdateMenus();
 }
 
 TMainForm::~TMainForm()
 {
-    // Editors go first: their drivers borrow the run host.
-    area->closeAllSubWindows();
+    // Editors go first: their drivers borrow the run host and the console. They are deleted,
+    // not closed: nothing is asked of the user once the window is gone.
     for (QMdiSubWindow* window : area->subWindowList()) {
         delete window;
     }
@@ -826,6 +830,22 @@ void TMainForm::AskNewPassword()
     }
 }
 
+void TMainForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TMainForm::dropEvent(QDropEvent* event)
+{
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            OpenByKind(url.toLocalFile());
+        }
+    }
+}
+
 void TMainForm::closeEvent(QCloseEvent* event)
 {
     // A program on the call stack is ended first; the window closes once its run has unwound.
@@ -837,11 +857,10 @@ void TMainForm::closeEvent(QCloseEvent* event)
     }
     SaveSettings();
     area->closeAllSubWindows();
-    for (TEditForm* editor : Editors()) {
-        if (editor->IsRunning()) {
-            event->ignore();
-            return;
-        }
+    // An editor that refused to close (its text not saved, a dialog open) keeps the window.
+    if (!Editors().isEmpty()) {
+        event->ignore();
+        return;
     }
     event->accept();
 }

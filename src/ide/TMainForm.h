@@ -104,6 +104,8 @@ class TMainForm : public QMainWindow
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void CreateActions();
