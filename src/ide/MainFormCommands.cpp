@@ -117,6 +117,11 @@ void TMainForm::EnterExecutionMode(TEditForm& editor)
         other->Breakpoints().ResetPasses();
     }
     ApplyPlacements(1);
+    // A program without global variables has nothing to show in their view.
+    globals->Refresh(editor.Driver(), usageFlags);
+    if (globals->RowsShown() == 0) {
+        globals->parentWidget()->showMinimized();
+    }
     UpdateMenus();
 }
 
