@@ -23,6 +23,7 @@ int TMainForm::CheckProgram()
     const int number = editor->RunDriver(RunMode::Check);
     editor->SetChecked(true);
     if (number == 0) {
+        MarkForbiddenBreakpoints(*editor);
         const QString success = QString::fromStdString(
             TextEncoding::Windows1252ToUtf8(editor->Driver().Errors->MessageText(0)));
         editor->ShowReport(0, success, -1, -1);
@@ -43,6 +44,7 @@ int TMainForm::RunProgram(bool stepByStep)
     if (number != 0) {
         return number;
     }
+    MarkForbiddenBreakpoints(*editor);
     QbSyntaxe& driver = editor->Driver();
     if (driver.UnitKind != 2) {
         QMessageBox::information(this, "Execution of program", "No program available");
@@ -99,6 +101,25 @@ int TMainForm::CompileProgram()
     number = editor->RunDriver(RunMode::Generate);
     editor->SetRunning(false);
     return number;
+}
+
+// After a successful check, a breakpoint on a line outside every statement part of its program
+// (a declaration, a comment between routines) can never be reached: it becomes forbidden.
+void TMainForm::MarkForbiddenBreakpoints(TEditForm& editor)
+{
+    const QbTable& table = *editor.Driver().Table;
+    if (!table.IsEntry(1)) {
+        return;
+    }
+    const std::string module = table.GetName(1);
+    for (const auto& point : editor.Breakpoints().Points()) {
+        const int status = point->GetStatus();
+        if ((status == Qbbkpoint::Active || status == Qbbkpoint::Inactive) &&
+            !table.LineInUnit(module, point->Line + 1)) {
+            point->SetStatus(Qbbkpoint::Forbidden);
+        }
+    }
+    editor.Text().RedrawGutter();
 }
 
 void TMainForm::EnterExecutionMode(TEditForm& editor)

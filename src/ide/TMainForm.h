@@ -116,6 +116,7 @@ class TMainForm : public QMainWindow
     void LoadSettings();
     void SaveSettings();
     void ReadPasswordFile();
+    void MarkForbiddenBreakpoints(TEditForm& editor);
     void EnterExecutionMode(TEditForm& editor);
     void LeaveExecutionMode(TEditForm& editor);
     void DefaultPlacements();

@@ -60,6 +60,7 @@ class MainFormTest : public QObject
     void CommandLineOpensTheNamedFile();
     void GutterClickTogglesBreakpoint();
     void ParametersDialogEditsTheSwitchLists();
+    void CheckForbidsBreakpointsOutsideStatements();
 
   private:
     class QTemporaryDir* folder = nullptr;

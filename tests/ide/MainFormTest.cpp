@@ -239,3 +239,32 @@ void MainFormTest::ParametersDialogEditsTheSwitchLists()
         2, {}, [&](const std::string& name) { return window.FindBreakpoint(name); }));
     QCOMPARE(editor->Breakpoints().Find(3)->GetStatus(), int(Qbbkpoint::Inactive));
 }
+
+void MainFormTest::CheckForbidsBreakpointsOutsideStatements()
+{
+    TMainForm window(folder->path());
+    TEditForm* editor = EditorWith(window, "program Calls;\n"
+                                           "var total: integer;\n"
+                                           "procedure Add(n: integer);\n"
+                                           "var twice: integer;\n"
+                                           "begin\n"
+                                           "  twice := 2 * n;\n"
+                                           "  total := total + twice;\n"
+                                           "end;\n"
+                                           "{ the main part }\n"
+                                           "begin\n"
+                                           "  total := 0;\n"
+                                           "  Add(5);\n"
+                                           "end.\n");
+    Qbbklist& points = editor->Breakpoints();
+    for (int line : {1, 3, 5, 8, 10}) {
+        points.Add(editor->EngineName(), line);
+    }
+    points.Find(10)->SetStatus(Qbbkpoint::Inactive);
+    QCOMPARE(window.CheckProgram(), 0);
+    QCOMPARE(points.Find(1)->GetStatus(), int(Qbbkpoint::Forbidden)); // a declaration
+    QCOMPARE(points.Find(8)->GetStatus(), int(Qbbkpoint::Forbidden)); // a comment between parts
+    QCOMPARE(points.Find(5)->GetStatus(), int(Qbbkpoint::Active));    // in the procedure
+    QCOMPARE(points.Find(10)->GetStatus(), int(Qbbkpoint::Inactive)); // in the main part
+    QVERIFY(!points.Triggered(1, {}, {}));
+}
