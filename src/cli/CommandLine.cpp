@@ -1,6 +1,8 @@
 // Parsing of the `movila` command line.
 #include "cli/CommandLine.h"
 
+#include "runtime/TextScreen.h"
+
 #include <algorithm>
 #include <map>
 
@@ -44,6 +46,25 @@ const OptionFlag* FindFlag(const std::string& name)
         }
     }
     return nullptr;
+}
+
+bool ParseNumber(const std::string& text, int& value);
+
+// COLUMNSxROWS, each within the text screen's limits.
+bool ParseScreenSize(const std::string& text, CommandRequest& request)
+{
+    const auto cross = text.find_first_of("xX");
+    int columns = 0;
+    int rows = 0;
+    if (cross == std::string::npos || !ParseNumber(text.substr(0, cross), columns) ||
+        !ParseNumber(text.substr(cross + 1), rows) || columns < TextScreen::MinColumns ||
+        columns > TextScreen::MaxColumns || rows < TextScreen::MinRows ||
+        rows > TextScreen::MaxRows) {
+        return false;
+    }
+    request.ScreenColumns = columns;
+    request.ScreenRows = rows;
+    return true;
 }
 
 bool ParseNumber(const std::string& text, int& value)
@@ -137,12 +158,17 @@ std::optional<CommandRequest> ParseCommandLine(const std::vector<std::string>& a
                 word = word.substr(0, equals);
                 hasInlineValue = true;
             }
+            if (word == "--screen" && !hasInlineValue) {
+                request.Screen = true;
+                continue;
+            }
             if (const OptionFlag* flag = FindFlag(word); flag != nullptr && !hasInlineValue) {
                 request.Settings.push_back({flag->Word, flag->Bit, flag->On});
                 continue;
             }
             const auto limit = LimitOptions().find(word);
-            const bool prefix = word == "--keyboard-prefix" || word == "--screen-prefix";
+            const bool prefix =
+                word == "--keyboard-prefix" || word == "--screen-prefix" || word == "--screen-size";
             const auto option = ValueOptions().find(word);
             if (option == ValueOptions().end() && limit == LimitOptions().end() && !prefix) {
                 error = "unknown option '" + word + "'";
@@ -164,6 +190,12 @@ std::optional<CommandRequest> ParseCommandLine(const std::vector<std::string>& a
                 request.KeyboardPrefix = value;
             } else if (word == "--screen-prefix") {
                 request.ScreenPrefix = value;
+            } else if (word == "--screen-size") {
+                if (!ParseScreenSize(value, request)) {
+                    error = "option '--screen-size' needs COLUMNSxROWS within 15x6 to 80x24";
+                    return std::nullopt;
+                }
+                request.Screen = true;
             } else {
                 request.*(option->second) = value;
             }
@@ -201,6 +233,9 @@ std::string UsageText()
         "  run FILE                   check a Pascal program, then run it: its output on\n"
         "                             standard output, its keyboard input (one line per\n"
         "                             variable read) from standard input\n"
+        "      [--screen]             run it on an emulated text screen (40 x 24) and print\n"
+        "                             the screen's final content instead\n"
+        "      [--screen-size CxR]    the same on a screen of C columns and R rows\n"
         "  translate FILE --to NAME   print the program re-worded into vocabulary NAME\n"
         "            [--from NAME]    (the source's vocabulary comes from its extension)\n"
         "  catalogue --write FILE     write the built-in message catalogue (.mve)\n"

@@ -45,6 +45,11 @@ struct CommandRequest
     int RealDigits = -1;
     std::optional<std::string> KeyboardPrefix;
     std::optional<std::string> ScreenPrefix;
+    // run --screen: the program's output on an emulated text screen of this size, whose final
+    // content is printed.
+    bool Screen = false;
+    int ScreenColumns = 40;
+    int ScreenRows = 24;
 };
 
 // Parses argv; on a malformed line returns nothing and sets `error` to what was wrong.

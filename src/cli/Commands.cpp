@@ -215,6 +215,9 @@ int RunProgram(const CommandRequest& request, std::istream& in, std::ostream& ou
         return ExitStatus::Usage;
     }
     TerminalConsole console(in, out);
+    if (request.Screen) {
+        console.ShowScreen(request.ScreenRows, request.ScreenColumns);
+    }
     TerminalRunHost host;
     auto driver = MakeDriver(request, path, &host, &console);
     if (!SelectSourceVocabulary(*driver, request, path, err)) {
@@ -227,6 +230,7 @@ int RunProgram(const CommandRequest& request, std::istream& in, std::ostream& ou
         return ExitStatus::ProgramError;
     }
     const int number = driver->Run("+" + path, RunMode::Execute);
+    console.PrintScreen();
     out.flush();
     if (number != 0) {
         PrintError(*driver, path, err);

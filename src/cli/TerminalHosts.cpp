@@ -3,9 +3,12 @@
 
 #include "lexical/TextEncoding.h"
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <signal.h>
 #include <string>
+#include <thread>
 
 namespace {
 // The one piece of state a signal handler may touch.
@@ -18,8 +21,26 @@ extern "C" void OnInterrupt(int)
 }
 } // namespace
 
+void TerminalConsole::ShowScreen(int rows, int columns)
+{
+    screenShown = true;
+    screen.SetSize(rows, columns);
+}
+
+void TerminalConsole::PrintScreen()
+{
+    if (screenShown) {
+        out << TextEncoding::Windows1252ToUtf8(screen.Text());
+        out.flush();
+    }
+}
+
 void TerminalConsole::Write(const std::string& text)
 {
+    screen.PutString(text);
+    if (screenShown) {
+        return;
+    }
     std::string plain;
     plain.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -33,18 +54,14 @@ void TerminalConsole::Write(const std::string& text)
     out << TextEncoding::Windows1252ToUtf8(plain);
 }
 
-bool TerminalConsole::ReadLine(std::string& text)
+void TerminalConsole::Echo(const std::string& text)
+{
+    screen.PutString(text, true);
+}
+
+bool TerminalConsole::ReadInputLine(std::string& text)
 {
     out.flush();
-    if (pendingLine) {
-        text = pendingKeys;
-        if (!text.empty() && text.back() == '\r') {
-            text.pop_back();
-        }
-        pendingKeys.clear();
-        pendingLine = false;
-        return true;
-    }
     std::string line;
     if (!std::getline(in, line)) {
         return false;
@@ -56,20 +73,69 @@ bool TerminalConsole::ReadLine(std::string& text)
     return true;
 }
 
-int TerminalConsole::ReadKey()
+bool TerminalConsole::ReadLine(std::string& text)
+{
+    std::string line;
+    if (pendingLine) {
+        line = pendingKeys;
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        pendingKeys.clear();
+        pendingLine = false;
+    } else if (!ReadInputLine(line)) {
+        return false;
+    }
+    if (!screenShown) {
+        // The typed characters were seen on the terminal; the screen keeps them too, so that
+        // the CRT unit's cursor follows.
+        screen.PutString(line, true);
+        text = line;
+        return true;
+    }
+    // Each character of the line is a key typed on the screen.
+    text.clear();
+    for (const char ch : line) {
+        screen.TypeKey(text, static_cast<unsigned char>(ch));
+    }
+    return true;
+}
+
+bool TerminalConsole::WaitForKey()
 {
     if (!pendingLine) {
         std::string line;
-        if (!ReadLine(line)) {
-            return -1;
+        if (!ReadInputLine(line)) {
+            return false;
         }
         pendingKeys = line + "\r";
         pendingLine = true;
+    }
+    return true;
+}
+
+int TerminalConsole::ReadKey()
+{
+    if (!WaitForKey()) {
+        return -1;
     }
     const int key = static_cast<unsigned char>(pendingKeys.front());
     pendingKeys.erase(0, 1);
     pendingLine = !pendingKeys.empty();
     return key;
+}
+
+void TerminalConsole::Delay(int milliseconds)
+{
+    if (screenShown) {
+        return;
+    }
+    out.flush();
+    constexpr int Slice = 10;
+    for (int waited = 0; waited < milliseconds && !InterruptGuard::Interrupted(); waited += Slice) {
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(std::min(Slice, milliseconds - waited)));
+    }
 }
 
 bool TerminalRunHost::EscapePending()

@@ -4,28 +4,46 @@
 
 #include "frontend/RunHost.h"
 #include "runtime/ConsoleHost.h"
+#include "runtime/TextScreen.h"
 
 #include <istream>
 #include <ostream>
 
-// Program output goes to `out` converted to UTF-8 with plain line feeds; each input line is read
-// from `in` (UTF-8 or Windows-1252, a final carriage return dropped). Nothing is echoed: the
-// terminal already shows what the user types. Borrowed streams; lives for one command.
+// Each input line is read from `in` (UTF-8 or Windows-1252, a final carriage return dropped).
+// Every output also goes to a text screen, which the CRT unit works on. As a stream, output goes
+// to `out` converted to UTF-8 with plain line feeds and nothing is echoed: the terminal already
+// shows what the user types. With the screen shown instead (`run --screen`), typed lines go
+// through the screen's keyboard rules and are echoed there, DELAY does not wait, and the
+// screen's text is printed by PrintScreen at the end. Borrowed streams; lives for one command.
 class TerminalConsole : public ConsoleHost
 {
   public:
     TerminalConsole(std::istream& input, std::ostream& output) : in(input), out(output) {}
 
+    // The emulated screen replaces the output stream; its size is brought into the limits.
+    void ShowScreen(int rows, int columns);
+    // Writes the screen's rows, trailing blanks removed, when the screen is shown.
+    void PrintScreen();
+
     void Write(const std::string& text) override;
-    void Echo(const std::string&) override {}
+    void Echo(const std::string& text) override;
     bool ReadLine(std::string& text) override;
     int ReadKey() override;
-    bool KeyPressed() override { return false; }
+    bool KeyPressed() override { return pendingLine; }
+    // Waits for a line of input.
+    bool WaitForKey() override;
+    TextScreen* Screen() override { return &screen; }
+    // Sleeps, in short slices so that Ctrl-C is not delayed; no pause on the shown screen.
+    void Delay(int milliseconds) override;
 
   private:
+    bool ReadInputLine(std::string& text);
+
     std::istream& in;
     std::ostream& out;
-    std::string pendingKeys; // the rest of a line read by ReadKey
+    TextScreen screen;
+    bool screenShown = false;
+    std::string pendingKeys; // the rest of a line read by ReadKey or WaitForKey
     bool pendingLine = false;
 };
 

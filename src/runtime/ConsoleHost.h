@@ -3,6 +3,8 @@
 
 #include <string>
 
+class TextScreen;
+
 // The host of the programs' input and output: the IDE's text screen or the terminal. The driver
 // borrows it (DriverEnvironment::Console) and never owns it; every call comes from the driver's
 // own thread while a program runs. Text is the engine's Windows-1252.
@@ -21,4 +23,12 @@ class ConsoleHost
     virtual int ReadKey() = 0;
     // A key is waiting to be read.
     virtual bool KeyPressed() = 0;
+    // Waits until a key is waiting to be read (KEYPRESSED); false when none will come. A host
+    // that cannot wait answers at once.
+    virtual bool WaitForKey() { return KeyPressed(); }
+    // The text screen the output is shown on, for the CRT unit's cursor, attribute and window;
+    // null when the output is a plain stream. Owned by the host.
+    virtual TextScreen* Screen() { return nullptr; }
+    // DELAY: the program pauses `milliseconds`; a host may skip the pause (tests do).
+    virtual void Delay(int /*milliseconds*/) {}
 };
