@@ -5,6 +5,8 @@
 #include "lexical/QbDico.h"
 #include "lexical/QbLexical.h"
 #include "runtime/QbGesdata.h"
+#include "runtime/QbHeap.h"
+#include "runtime/SystemMemory.h"
 #include "symbols/QbModule.h"
 #include "symbols/QbTable.h"
 
@@ -113,6 +115,15 @@ void QbSyntaxe::ExecuteProgram()
     if (!Data->Open(std::max(GlobalsSize, Table->GlobalSize()))) {
         Errors->Raise(ErrorNumber::ExecutionStackFull);
     }
+    // A fresh heap for every run (GETMEM needs one even in a program without typed pointers);
+    // the last run's cells stay for the heap view until then. HeapActive tells the views that
+    // the program has typed pointers.
+    if (!Heap) {
+        Heap = std::make_unique<QbHeap>(MakeHeapHooks(*this));
+    }
+    Heap->Close();
+    Heap->Open(64);
+    Data->SetHeap(Heap.get());
     QbModule* system = Dictionary->ModuleByName(ModuleSlots[0].Name);
     const int vocabulary = Dictionary->CurrentVocabulary();
     if (system != nullptr) {

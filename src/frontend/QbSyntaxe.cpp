@@ -5,6 +5,7 @@
 #include "lexical/QbDico.h"
 #include "lexical/QbLexical.h"
 #include "runtime/QbGesdata.h"
+#include "runtime/QbHeap.h"
 #include "symbols/QbModule.h"
 #include "symbols/QbTable.h"
 

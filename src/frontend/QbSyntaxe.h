@@ -16,6 +16,7 @@ class QbDico;
 class QbModule;
 class QbTable;
 class QbGesdata;
+class QbHeap;
 class ConsoleHost;
 
 // What a parsing routine returns for an expression or a reference: the type (a type code for
@@ -169,6 +170,8 @@ public:
     std::unique_ptr<QbGeserreurs> Errors;
     std::unique_ptr<QbDico> Dictionary;
     std::unique_ptr<QbTable> Table;
+    // Declared before Data: the data manager borrows the heap and may still call it on closing.
+    std::unique_ptr<QbHeap> Heap;
     std::unique_ptr<QbGesdata> Data;
 
     ProgramOptions Options;

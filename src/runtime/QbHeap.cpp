@@ -1,0 +1,435 @@
+// The heap of an interpreted Pascal program: blocks, cells, anchors and reference counts.
+#include "runtime/QbHeap.h"
+
+#include "runtime/DataAddress.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <utility>
+
+namespace {
+constexpr std::uint32_t Alignment = 8;
+
+std::uint32_t Aligned(std::uint32_t size)
+{
+    return (std::max<std::uint32_t>(size, 1) + Alignment - 1) & ~(Alignment - 1);
+}
+
+// Holders outside the heap are listed in anchors; the accumulator (nil) and heap places are not.
+bool IsOutsideHolder(std::uint32_t address)
+{
+    const DataAddress::Area area = DataAddress::AreaOf(address);
+    return area != DataAddress::Area::None && area != DataAddress::Area::Heap;
+}
+
+} // namespace
+
+QbHeap::QbHeap(HeapHooks newHooks) : hooks(std::move(newHooks)) {}
+
+bool QbHeap::Open(std::size_t kilobytes, std::size_t newLimit)
+{
+    if (open) {
+        return false;
+    }
+    open = true;
+    hasMemory = kilobytes > 0;
+    limit = newLimit;
+    liveBytes = 0;
+    nextBlock = DataAddress::HeapBase;
+    nextOrder = 0;
+    cells.clear();
+    anchors.clear();
+    changed.clear();
+    nextStructure = 1;
+    nextRow = 0;
+    return true;
+}
+
+void QbHeap::Close()
+{
+    cells.clear();
+    anchors.clear();
+    changed.clear();
+    liveBytes = 0;
+    open = false;
+    hasMemory = false;
+    ++repaints;
+}
+
+// The address range of a new block: after the last one while the heap's numbers last, then
+// the first gap between the cells still drawn.
+std::uint32_t QbHeap::PlaceBlock(std::uint32_t size)
+{
+    const std::uint32_t room = Aligned(size);
+    if (DataAddress::HeapLimit - nextBlock >= room) {
+        const std::uint32_t block = nextBlock;
+        nextBlock += room;
+        return block;
+    }
+    std::uint32_t free = DataAddress::HeapBase;
+    for (const auto& [block, cell] : cells) {
+        if (block - free >= room) {
+            return free;
+        }
+        free = block + Aligned(cell.Size);
+    }
+    return DataAddress::HeapLimit - free >= room ? free : DataAddress::Nil;
+}
+
+std::uint32_t QbHeap::Allocate(std::uint16_t type, std::uint32_t bytes, std::uint32_t referencing)
+{
+    if (!open || !hasMemory) {
+        return DataAddress::Nil;
+    }
+    const std::uint32_t size = std::max<std::uint32_t>(bytes, 1);
+    if (size > limit || liveBytes > limit - size) {
+        return DataAddress::Nil;
+    }
+    const std::uint32_t block = PlaceBlock(size);
+    if (block == DataAddress::Nil) {
+        return DataAddress::Nil;
+    }
+    Cell cell;
+    cell.Block = block;
+    cell.Size = size;
+    cell.Type = type;
+    cell.Generation = generation;
+    cell.Order = nextOrder++;
+    if (type != 0 && hooks.ShapeOf) {
+        cell.Shape = hooks.ShapeOf(type);
+    }
+    cell.Bytes.assign(size, 0);
+    int index = 0;
+    Cell* parent = FindHolderCell(referencing, index);
+    if (parent != nullptr && index > 0) {
+        cell.Structure = parent->Structure;
+        cell.X = parent->X + parent->Width() + Gap;
+        cell.Y = parent->Y;
+        if (index <= DrawnTargets) {
+            parent->Targets[static_cast<std::size_t>(index - 1)] = block;
+        }
+    } else {
+        parent = nullptr;
+        cell.Structure = nextStructure++;
+        nextRow += RowStep;
+        cell.X = LeftMargin;
+        cell.Y = nextRow;
+    }
+    liveBytes += size;
+    cells.emplace(block, std::move(cell));
+    changed.insert(block);
+    if (parent != nullptr) {
+        Layout(RootOf(parent->Block));
+    }
+    ++repaints;
+    return block;
+}
+
+int QbHeap::Dispose(std::uint32_t block, std::uint32_t referencing, bool refuseIfReferenced)
+{
+    Cell* cell = Find(block);
+    if (cell == nullptr || cell->Disposed) {
+        return -1;
+    }
+    int index = 0;
+    Cell* holder = FindHolderCell(referencing, index);
+    const bool counted =
+        referencing == DataAddress::Nil ||
+        (IsOutsideHolder(referencing) &&
+         std::count(anchors[block].begin(), anchors[block].end(), referencing) > 0) ||
+        (holder != nullptr && index > 0);
+    const int left = cell->References - (counted ? 1 : 0);
+    if (left > 0 && refuseIfReferenced) {
+        return left;
+    }
+    const int remaining = counted ? DropReference(block, referencing, true) : left;
+    cell = Find(block);
+    if (cell != nullptr) {
+        // Still referenced: drawn without storage until its last holder lets go.
+        cell->Disposed = true;
+        FreeStorage(*cell);
+    }
+    ++repaints;
+    return std::max(remaining, 0);
+}
+
+std::uint16_t QbHeap::Mark()
+{
+    if (generation < 0xFFFF) {
+        ++generation;
+    }
+    return generation;
+}
+
+void QbHeap::Release(std::uint16_t from)
+{
+    std::vector<std::uint32_t> released;
+    for (const auto& [block, cell] : cells) {
+        if (cell.Generation >= from) {
+            released.push_back(block);
+        }
+    }
+    const std::set<std::uint32_t> gone(released.begin(), released.end());
+    // Older cells lose the references the released ones held, then are unhooked from them.
+    std::vector<std::uint32_t> orphans;
+    for (const std::uint32_t block : released) {
+        for (const std::uint32_t target : HeldTargets(cells.at(block))) {
+            Cell* held = gone.count(target) != 0 ? nullptr : Find(target);
+            if (held != nullptr && --held->References <= 0) {
+                held->References = 0;
+                orphans.push_back(target);
+            }
+        }
+    }
+    for (const std::uint32_t block : released) {
+        FreeStorage(cells.at(block));
+        cells.erase(block);
+        anchors.erase(block);
+        changed.erase(block);
+    }
+    for (auto& [block, cell] : cells) {
+        for (std::uint32_t& target : cell.Targets) {
+            if (gone.count(target) != 0) {
+                target = DataAddress::Nil;
+            }
+        }
+    }
+    EraseCells(std::move(orphans));
+    generation = from > 0 ? static_cast<std::uint16_t>(from - 1) : 0;
+    ++repaints;
+}
+
+const QbHeap::Cell* QbHeap::FindCell(std::uint32_t address) const
+{
+    const auto it = cells.find(address);
+    return it != cells.end() ? &it->second : nullptr;
+}
+
+QbHeap::Cell* QbHeap::Find(std::uint32_t block)
+{
+    const auto it = cells.find(block);
+    return it != cells.end() ? &it->second : nullptr;
+}
+
+const QbHeap::Cell* QbHeap::FindPointerField(std::uint32_t address, int& index) const
+{
+    return const_cast<QbHeap*>(this)->FindHolderCell(address, index);
+}
+
+// The cell whose storage holds `address`; `index` is the pointer field starting there (from 1),
+// 0 when the address starts no pointer field.
+QbHeap::Cell* QbHeap::FindHolderCell(std::uint32_t address, int& index)
+{
+    index = 0;
+    if (DataAddress::AreaOf(address) != DataAddress::Area::Heap) {
+        return nullptr;
+    }
+    auto it = cells.upper_bound(address);
+    if (it == cells.begin()) {
+        return nullptr;
+    }
+    --it;
+    Cell& cell = it->second;
+    if (address - cell.Block >= cell.Size) {
+        return nullptr;
+    }
+    const std::vector<std::uint32_t>& offsets = cell.Shape.PointerOffsets;
+    const auto field = std::find(offsets.begin(), offsets.end(), address - cell.Block);
+    if (field != offsets.end()) {
+        index = static_cast<int>(field - offsets.begin()) + 1;
+    }
+    return &cell;
+}
+
+std::vector<const QbHeap::Cell*> QbHeap::Cells() const
+{
+    std::vector<const Cell*> list;
+    list.reserve(cells.size());
+    for (const auto& [block, cell] : cells) {
+        list.push_back(&cell);
+    }
+    std::sort(list.begin(), list.end(),
+              [](const Cell* a, const Cell* b) { return a->Order < b->Order; });
+    return list;
+}
+
+std::vector<std::uint32_t> QbHeap::AnchorHolders(std::uint32_t block) const
+{
+    const auto it = anchors.find(block);
+    return it != anchors.end() ? it->second : std::vector<std::uint32_t>{};
+}
+
+void QbHeap::FreeStorage(Cell& cell)
+{
+    if (cell.Bytes.empty()) {
+        return;
+    }
+    // The pointers it held are kept for the erasing of a disposed cell still drawn.
+    cell.Held = HeldTargets(cell);
+    liveBytes -= std::min<std::size_t>(liveBytes, cell.Size);
+    std::vector<std::uint8_t>().swap(cell.Bytes);
+}
+
+std::vector<std::uint32_t> QbHeap::HeldTargets(const Cell& cell)
+{
+    if (cell.Bytes.empty()) {
+        return cell.Held;
+    }
+    std::vector<std::uint32_t> held;
+    for (const std::uint32_t offset : cell.Shape.PointerOffsets) {
+        if (cell.Bytes.size() >= offset + 4) {
+            held.push_back(DataAddress::Read(cell.Bytes.data() + offset));
+        }
+    }
+    return held;
+}
+
+// Erases cells nothing holds any more, and those only they held, without recursion so that a
+// long chain cannot exhaust the host stack.
+void QbHeap::EraseCells(std::vector<std::uint32_t> blocks)
+{
+    while (!blocks.empty()) {
+        const std::uint32_t block = blocks.back();
+        blocks.pop_back();
+        Cell* cell = Find(block);
+        if (cell == nullptr) {
+            continue;
+        }
+        const std::vector<std::uint32_t> held = HeldTargets(*cell);
+        FreeStorage(*cell);
+        cells.erase(block);
+        anchors.erase(block);
+        changed.erase(block);
+        for (const std::uint32_t target : held) {
+            Cell* next = target != block ? Find(target) : nullptr;
+            if (next != nullptr && --next->References <= 0) {
+                next->References = 0;
+                blocks.push_back(target);
+            }
+        }
+    }
+    ++repaints;
+}
+
+std::uint8_t* QbHeap::Bytes(std::uint32_t address, std::size_t size)
+{
+    int index = 0;
+    Cell* cell = FindHolderCell(address, index);
+    if (cell == nullptr || cell->Bytes.empty()) {
+        return nullptr;
+    }
+    const std::size_t offset = address - cell->Block;
+    return offset + size <= cell->Bytes.size() ? cell->Bytes.data() + offset : nullptr;
+}
+
+void QbHeap::AddReference(std::uint32_t block, std::uint32_t from)
+{
+    Cell* cell = Find(block);
+    if (cell == nullptr) {
+        return;
+    }
+    ++cell->References;
+    if (IsOutsideHolder(from)) {
+        anchors[block].push_back(from);
+    }
+    changed.insert(block);
+}
+
+int QbHeap::DropReference(std::uint32_t block, std::uint32_t from, bool mayOrphan)
+{
+    Cell* cell = Find(block);
+    if (cell == nullptr) {
+        return -1;
+    }
+    if (IsOutsideHolder(from)) {
+        auto anchor = anchors.find(block);
+        if (anchor == anchors.end()) {
+            return cell->References; // not a holder: a stale number, not counted
+        }
+        auto holder = std::find(anchor->second.begin(), anchor->second.end(), from);
+        if (holder == anchor->second.end()) {
+            return cell->References;
+        }
+        anchor->second.erase(holder);
+        if (anchor->second.empty()) {
+            anchors.erase(anchor);
+        }
+    } else {
+        int index = 0;
+        Cell* parent = FindHolderCell(from, index);
+        if (parent != nullptr && index >= 1 && index <= DrawnTargets &&
+            parent->Targets[static_cast<std::size_t>(index - 1)] == block) {
+            parent->Targets[static_cast<std::size_t>(index - 1)] = DataAddress::Nil;
+        }
+    }
+    if (--cell->References > 0) {
+        changed.insert(block);
+        return cell->References;
+    }
+    cell->References = 0;
+    if (cell->Disposed) {
+        // Its storage went with DISPOSE: losing the last holder of a freed cell is no orphan.
+        EraseCells({block});
+        return -1;
+    }
+    if (mayOrphan) {
+        EraseCells({block});
+    }
+    return 0;
+}
+
+void QbHeap::LinkReference(std::uint32_t block, std::uint32_t from)
+{
+    int index = 0;
+    Cell* parent = FindHolderCell(from, index);
+    if (parent == nullptr || index < 1 || Find(block) == nullptr) {
+        return;
+    }
+    if (index <= DrawnTargets) {
+        parent->Targets[static_cast<std::size_t>(index - 1)] = block;
+    }
+    Renumber(block, parent->Structure);
+    changed.insert(parent->Block);
+}
+
+void QbHeap::Renumber(std::uint32_t block, int structure)
+{
+    std::vector<std::uint32_t> pending{block};
+    std::set<std::uint32_t> seen;
+    while (!pending.empty()) {
+        const std::uint32_t next = pending.back();
+        pending.pop_back();
+        Cell* cell = Find(next);
+        if (cell == nullptr || !seen.insert(next).second) {
+            continue;
+        }
+        cell->Structure = structure;
+        for (const std::uint32_t target : cell->Targets) {
+            if (target != DataAddress::Nil) {
+                pending.push_back(target);
+            }
+        }
+    }
+}
+
+// The cell nothing in the heap points to above `block`, or the first cell met twice.
+std::uint32_t QbHeap::RootOf(std::uint32_t block)
+{
+    std::map<std::uint32_t, std::uint32_t> parents;
+    for (const auto& [address, cell] : cells) {
+        for (const std::uint32_t target : cell.Targets) {
+            if (target != DataAddress::Nil && target != address) {
+                parents.emplace(target, address);
+            }
+        }
+    }
+    std::set<std::uint32_t> seen{block};
+    for (auto it = parents.find(block); it != parents.end(); it = parents.find(block)) {
+        if (!seen.insert(it->second).second) {
+            break;
+        }
+        block = it->second;
+    }
+    return block;
+}
