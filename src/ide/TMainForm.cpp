@@ -77,6 +77,7 @@ TMainForm::TMainForm(const QString& configDirectory, QWidget* parent)
     statusBar()->showMessage("Movila 0.411");
     connect(area, &QMdiArea::subWindowActivated, this, [this] { UpdateMenus(); });
     setAcceptDrops(true);
+    SetNewFileLanguage(newFileLanguage);
     UpdateMenus();
 }
 
