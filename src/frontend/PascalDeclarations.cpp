@@ -6,6 +6,7 @@
 #include "lexical/QbLexical.h"
 #include "runtime/DataAddress.h"
 #include "runtime/QbGesdata.h"
+#include "symbols/QbModule.h"
 
 #include <cstring>
 
@@ -107,6 +108,7 @@ void QbPascalSyntaxe::ParseHeading(std::string& name)
 // models text.
 void QbPascalSyntaxe::ParseMainBlock()
 {
+    UseAutomaticModules();
     if (UnitKind == 1 || UnitKind == 3) {
         ParseUnitParts(CurrentRoutine);
         ParseUnitEnd(CurrentRoutine);
@@ -342,11 +344,16 @@ void QbPascalSyntaxe::ParseUnitInProgram()
     CurrentRoutine = savedRoutine;
 }
 
-// A unit sees the automatic modules (SYSTEM) as a program does.
+// A unit sees the automatic modules (SYSTEM) as a program does; CRT and GRAPH are used
+// without USES while their program option (A 128, A 256) is on.
 void QbPascalSyntaxe::UseAutomaticModules()
 {
     for (int slot = 0; slot < SlotCount && !ModuleSlots[slot].Name.empty(); ++slot) {
-        if ((ModuleSlots[slot].Flags & 4) != 0) {
+        const int moduleClass = ModuleSlots[slot].ModuleClass;
+        const bool optional =
+            (moduleClass == static_cast<int>(ModuleClass::Crt) && OptionA(OptionA::AutoCrt)) ||
+            (moduleClass == static_cast<int>(ModuleClass::Graph) && OptionA(OptionA::AutoGraph));
+        if ((ModuleSlots[slot].Flags & 4) != 0 || optional) {
             ActivateModule(slot);
         }
     }
