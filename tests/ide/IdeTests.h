@@ -61,6 +61,7 @@ class MainFormTest : public QObject
     void GutterClickTogglesBreakpoint();
     void ParametersDialogEditsTheSwitchLists();
     void CheckForbidsBreakpointsOutsideStatements();
+    void CompileLeavesTheEditorWritable();
 
   private:
     class QTemporaryDir* folder = nullptr;

@@ -268,3 +268,17 @@ void MainFormTest::CheckForbidsBreakpointsOutsideStatements()
     QCOMPARE(points.Find(10)->GetStatus(), int(Qbbkpoint::Inactive)); // in the main part
     QVERIFY(!points.Triggered(1, {}, {}));
 }
+
+void MainFormTest::CompileLeavesTheEditorWritable()
+{
+    TMainForm window(folder->path());
+    TEditForm* editor = EditorWith(window, "program A;\nbegin\n  writeln(1);\nend.\n");
+    window.CompileProgram();
+    QVERIFY(!editor->Text().isReadOnly());
+    // A program that does not check is not compiled.
+    editor->Text().setPlainText("program A;\nbegin\n  writeln('x);\nend.\n");
+    QCOMPARE(window.CompileProgram(), 79);
+    QVERIFY(!editor->Text().isReadOnly());
+    QCOMPARE(editor->Text().ErrorLine(), 2);
+    editor->Text().document()->setModified(false);
+}
