@@ -5,6 +5,8 @@
 #include "symbols/QbModule.h"
 #include "symbols/QbTable.h"
 
+#include <algorithm>
+
 namespace {
 // A use entry named `name` in `block`, linked into its tree of uses and pushed on its list.
 EntryNumber NewUse(QbTable& table, const std::string& name, EntryNumber block)
@@ -69,6 +71,8 @@ void QbSyntaxe::ActivateModule(int slot)
         if (object != nullptr) {
             object->Register(*Table, unit);
         }
+        // The module's variables (CRT's TEXTATTR...) belong to the global area as well.
+        GlobalsSize = std::max(GlobalsSize, Table->GlobalSize());
         module.Flags |= 1;
     }
     Table->SetValue(use, unit);

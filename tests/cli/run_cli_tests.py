@@ -11,6 +11,7 @@ Programs under TESTS_DIR/programs carry their expectations as comments:
   { expect exit 5 }                the run ends with that exit status
   { input: TEXT }                  one line of standard input for the run
   { options: --allow-labels }      program options for both the check and the run
+                                   (--screen: the expected lines are the emulated screen's rows)
 A file is named fail_* exactly when it expects an error; the others must check cleanly. A Pascal
 program with output, run-time or exit expectations is also run.
 """
@@ -145,7 +146,9 @@ def command_cases():
     for flag in ("--unlimited-passes", "--allow-labels", "--forbid-recursion", "--no-range-checks",
                  "--max-nesting", "--max-stack", "--max-passes", "--real-digits"):
         check(f"help lists {flag}", flag in out, "")
-    for args in (["run"], ["run", "a.pas", "b.pas"], ["run", "--max-passes", "many", "a.pas"]):
+    check("help lists --screen", "--screen" in out, "")
+    for args in (["run"], ["run", "a.pas", "b.pas"], ["run", "--max-passes", "many", "a.pas"],
+                 ["run", "--screen-size", "100x3", "a.pas"], ["run", "--screen-size", "40", "a.pas"]):
         code, out, err = run(args)
         check(f"usage {args}", code == 64 and "movila help" in err, f"{code} {err}")
 

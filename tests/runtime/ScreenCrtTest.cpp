@@ -207,3 +207,12 @@ TEST_F(ScreenCrtTest, NamesNeedTheUnitOrTheAutomaticOption)
     EXPECT_EQ(driver->Run("+TEST.PAS", RunMode::Execute), 0);
     EXPECT_EQ(ScreenText(), "\n 2\n");
 }
+
+TEST_F(ScreenCrtTest, TheUnitsVariablesLieInTheGlobalAreaOfAProgramWithoutVariables)
+{
+    page.Text = "program t;\nuses crt;\nbegin\n  textattr := 7; windmax := 999;\n"
+                "  write(textattr, ' ', windmax)\nend.\n";
+    ASSERT_EQ(driver->Run("+TEST.PAS", RunMode::Check), 0);
+    ASSERT_EQ(driver->Run("+TEST.PAS", RunMode::Execute), 0) << driver->Errors->Message();
+    EXPECT_EQ(ScreenText(), "7 999\n");
+}
