@@ -5,6 +5,8 @@
 #include "ide/Tecrantext.h"
 
 #include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
 
 void IdeConsole::ShowScreen()
 {
@@ -40,17 +42,17 @@ bool IdeConsole::ReadLine(std::string& text)
         const int key = screen.TakeKey();
         if (key == 0) {
             screen.TakeKey(); // an arrow or function key has no place in a line
-        } else if (key == 13) {
+            continue;
+        }
+        switch (screen.Grid().TypeKey(text, key)) {
+        case TextScreen::LineKey::Finished:
             return true;
-        } else if (key == 8) {
-            if (!text.empty()) {
-                text.pop_back();
-                screen.Grid().PutChar(8, true);
-                screen.Refresh();
-            }
-        } else if (key >= 32 && text.size() < 255) {
-            text += static_cast<char>(key);
-            screen.Echo(static_cast<char>(key));
+        case TextScreen::LineKey::Cancelled:
+            host.RequestCancel();
+            return false;
+        default:
+            screen.Refresh();
+            break;
         }
     }
 }
@@ -68,4 +70,24 @@ bool IdeConsole::KeyPressed()
 {
     QApplication::processEvents();
     return screen.HasKey();
+}
+
+bool IdeConsole::WaitForKey()
+{
+    return host.WaitForKey(screen);
+}
+
+TextScreen* IdeConsole::Screen()
+{
+    return &screen.Grid();
+}
+
+void IdeConsole::Delay(int milliseconds)
+{
+    if (milliseconds <= 0 || host.Cancelled()) {
+        return;
+    }
+    QEventLoop pause;
+    QTimer::singleShot(milliseconds, &pause, &QEventLoop::quit);
+    pause.exec();
 }

@@ -21,6 +21,10 @@ class IdeConsole : public ConsoleHost
     bool ReadLine(std::string& text) override;
     int ReadKey() override;
     bool KeyPressed() override;
+    bool WaitForKey() override;
+    TextScreen* Screen() override;
+    // The pause ends early when the run is cancelled.
+    void Delay(int milliseconds) override;
 
   private:
     void ShowScreen();

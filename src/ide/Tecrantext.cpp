@@ -11,116 +11,7 @@
 
 #include <algorithm>
 
-TextScreenGrid::TextScreenGrid(int rowCount, int columnCount)
-    : rows(std::clamp(rowCount, 1, 255)), columns(std::clamp(columnCount, 1, 255)),
-      cells(static_cast<std::size_t>(rows * columns), ' ')
-{
-}
-
-std::uint16_t TextScreenGrid::Cell(int row, int column) const
-{
-    if (row < 1 || row > rows || column < 1 || column > columns) {
-        return ' ';
-    }
-    return cells[static_cast<std::size_t>((row - 1) * columns + column - 1)];
-}
-
-std::string TextScreenGrid::RowText(int row) const
-{
-    std::string text;
-    for (int column = 1; column <= columns; ++column) {
-        text += static_cast<char>(Cell(row, column) & 0xFF);
-    }
-    return text;
-}
-
-void TextScreenGrid::PutChar(unsigned char ch, bool echo)
-{
-    if (ch == 10) {
-        ++cursorRow;
-    } else if (ch == 13) {
-        ClearToEndOfLine();
-        cursorColumn = 1;
-    } else if (ch == 8) {
-        if (cursorColumn > 1) {
-            --cursorColumn;
-            cells[static_cast<std::size_t>((cursorRow - 1) * columns + cursorColumn - 1)] = ' ';
-        }
-    } else if (ch >= 32) {
-        cells[static_cast<std::size_t>((cursorRow - 1) * columns + cursorColumn - 1)] =
-            static_cast<std::uint16_t>(ch | (echo ? EchoBit : 0));
-        ++cursorColumn;
-    }
-    if (cursorColumn > columns) {
-        PutChar(13, false);
-        PutChar(10, false);
-    }
-    if (cursorRow > rows) {
-        Scroll();
-    }
-}
-
-void TextScreenGrid::Scroll()
-{
-    std::copy(cells.begin() + columns, cells.end(), cells.begin());
-    std::fill(cells.end() - columns, cells.end(), static_cast<std::uint16_t>(' '));
-    cursorRow = rows;
-    fullRepaint = true;
-}
-
-void TextScreenGrid::PutString(const std::string& text, bool echo)
-{
-    for (char ch : text) {
-        PutChar(static_cast<unsigned char>(ch), echo);
-    }
-}
-
-void TextScreenGrid::Clear()
-{
-    std::fill(cells.begin(), cells.end(), static_cast<std::uint16_t>(' '));
-    cursorRow = 1;
-    cursorColumn = 1;
-    fullRepaint = true;
-}
-
-void TextScreenGrid::ClearToEndOfLine()
-{
-    for (int column = cursorColumn; column <= columns; ++column) {
-        cells[static_cast<std::size_t>((cursorRow - 1) * columns + column - 1)] = ' ';
-    }
-}
-
-void TextScreenGrid::GotoXY(int x, int y)
-{
-    if (y >= 1 && y <= rows) {
-        cursorRow = y;
-    }
-    if (x >= 1 && x <= columns) {
-        cursorColumn = x;
-    }
-}
-
-void TextScreenGrid::SetSize(int rowCount, int columnCount)
-{
-    rowCount = std::clamp(rowCount, 6, 24);
-    columnCount = std::clamp(columnCount, 15, 80);
-    if (rowCount == rows && columnCount == columns) {
-        return;
-    }
-    rows = rowCount;
-    columns = columnCount;
-    cells.assign(static_cast<std::size_t>(rows * columns), ' ');
-    Clear();
-}
-
-bool TextScreenGrid::TakeFullRepaint()
-{
-    const bool was = fullRepaint;
-    fullRepaint = false;
-    return was;
-}
-
-Tecrantext::Tecrantext(QWidget* parent) : QWidget(parent), grid(24, 40)
+Tecrantext::Tecrantext(QWidget* parent) : QWidget(parent)
 {
     setWindowTitle("Text screen");
     setFocusPolicy(Qt::StrongFocus);
@@ -136,6 +27,13 @@ Tecrantext::Tecrantext(QWidget* parent) : QWidget(parent), grid(24, 40)
         update();
     });
     cursorTimer.start();
+    changeTimer.setInterval(100);
+    connect(&changeTimer, &QTimer::timeout, this, [this] {
+        if (grid.ChangeCount() != paintedChanges) {
+            Refresh();
+        }
+    });
+    changeTimer.start();
 }
 
 void Tecrantext::UpdateMetrics()
@@ -154,7 +52,7 @@ QSize Tecrantext::sizeHint() const
 
 void Tecrantext::Write(const std::string& text)
 {
-    grid.PutString(text, false);
+    grid.PutString(text);
     Refresh();
 }
 
@@ -169,6 +67,7 @@ void Tecrantext::Refresh()
     // Painting reads the whole grid each time: the partial-repaint flag only matters to a
     // bitmap that keeps old rows, which this window does not.
     grid.TakeFullRepaint();
+    paintedChanges = grid.ChangeCount();
     cursorShown = true;
     cursorTimer.start();
     update();
@@ -220,12 +119,12 @@ void Tecrantext::paintEvent(QPaintEvent*)
     const QFontMetrics metrics(font);
     for (int row = 1; row <= grid.Rows(); ++row) {
         for (int column = 1; column <= grid.Columns(); ++column) {
-            const std::uint16_t cell = grid.Cell(row, column);
-            const char ch = static_cast<char>(cell & 0xFF);
+            const TextScreen::Cell cell = grid.CellAt(column, row);
+            const char ch = static_cast<char>(cell.Character);
             if (ch == ' ') {
                 continue;
             }
-            painter.setPen((cell & TextScreenGrid::EchoBit) != 0 ? echoColour : textColour);
+            painter.setPen(cell.Echo ? echoColour : textColour);
             const QString shown =
                 QString::fromUtf8(TextEncoding::Windows1252ToUtf8(std::string(1, ch)));
             painter.drawText(1 + (column - 1) * cellWidth,
@@ -233,8 +132,8 @@ void Tecrantext::paintEvent(QPaintEvent*)
         }
     }
     if (cursorShown) {
-        const int column = std::min(grid.CursorColumn(), grid.Columns());
-        painter.fillRect((column - 1) * cellWidth, grid.CursorRow() * lineHeight - 3, cellWidth, 3,
+        const int column = std::min(grid.WhereX(), grid.Columns());
+        painter.fillRect((column - 1) * cellWidth, grid.WhereY() * lineHeight - 3, cellWidth, 3,
                          textColour);
     }
 }

@@ -6,55 +6,17 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "runtime/TextScreen.h"
+
 #include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
 
-// The characters and cursor of the text screen, without any drawing: what WRITE, the CRT unit
-// and keyboard echo change. Rows and columns are 1-based as the programs see them.
-class TextScreenGrid
-{
-  public:
-    static constexpr std::uint16_t EchoBit = 0x100;
-
-    TextScreenGrid(int rows, int columns);
-
-    // Writes one character at the cursor: line feed, carriage return (clears to the end of the
-    // line), backspace, printable characters; wraps at the last column and scrolls at the last
-    // row.
-    void PutChar(unsigned char ch, bool echo);
-    void PutString(const std::string& text, bool echo);
-    void Clear();
-    void ClearToEndOfLine();
-    // Each coordinate is taken only when it lies on the screen.
-    void GotoXY(int x, int y);
-    void SetSize(int rows, int columns);
-
-    int Rows() const { return rows; }
-    int Columns() const { return columns; }
-    int CursorRow() const { return cursorRow; }
-    int CursorColumn() const { return cursorColumn; }
-    std::uint16_t Cell(int row, int column) const; // blank outside the screen
-    std::string RowText(int row) const;            // the characters of one row, blanks included
-    bool TakeFullRepaint();
-
-    int TextAttribute = 15;
-    int WindowX1 = 1, WindowY1 = 1, WindowX2 = 40, WindowY2 = 24;
-
-  private:
-    void Scroll();
-
-    int rows;
-    int columns;
-    int cursorRow = 1;
-    int cursorColumn = 1;
-    bool fullRepaint = true;
-    std::vector<std::uint16_t> cells;
-};
-
-// The window that paints the grid: a child of the main window's area, created once. It also
-// collects the keys typed for the program's keyboard reads while a run is in progress.
+// The window that paints the text screen's model (which it owns): a child of the main window's
+// area, created once. It also collects the keys typed for the program's keyboard reads while a
+// run is in progress. It repaints whenever the model changed, also when the CRT unit changed it
+// directly.
 class Tecrantext : public QWidget
 {
     Q_OBJECT
@@ -62,7 +24,7 @@ class Tecrantext : public QWidget
   public:
     explicit Tecrantext(QWidget* parent = nullptr);
 
-    TextScreenGrid& Grid() { return grid; }
+    TextScreen& Grid() { return grid; }
     // Program output (Windows-1252 text); shown at once.
     void Write(const std::string& text);
     void Echo(char ch);
@@ -91,7 +53,9 @@ class Tecrantext : public QWidget
   private:
     void UpdateMetrics();
 
-    TextScreenGrid grid;
+    TextScreen grid;
+    std::uint64_t paintedChanges = 0;
+    QTimer changeTimer;
     QFont font;
     int cellWidth = 8;
     int lineHeight = 16;

@@ -35,12 +35,9 @@ class TextScreenTest : public QObject
     Q_OBJECT
 
   private slots:
-    void LongLineWrapsToNextRow();
-    void WritingPastLastRowScrolls();
-    void BackspaceAtFirstColumnDoesNothing();
-    void CarriageReturnClearsRestOfLine();
-    void GotoXYTakesOnlyCoordinatesOnScreen();
-    void EchoedCharactersAreMarked();
+    void OutputAndEchoKeepTheirColours();
+    void TypedKeysQueueForThePrograms();
+    void WindowFollowsTheModelSize();
 };
 
 class MainFormTest : public QObject
