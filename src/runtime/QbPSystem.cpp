@@ -2,6 +2,8 @@
 #include "runtime/QbPSystem.h"
 
 #include "runtime/SystemConsole.h"
+#include "runtime/SystemMemory.h"
+#include "runtime/SystemRoutines.h"
 #include "symbols/QbTable.h"
 
 #include <array>
@@ -169,6 +171,11 @@ void QbPSystem::RegisterNames(QbTable& table, std::uint16_t unit)
     table.DeclareVar(unit, CodeOf(98), TypeCode::Text);
     table.DeclareVar(unit, CodeOf(99), TypeCode::Text);
     RegisterConsoleRoutines(table, unit);
+    RegisterMathRoutines(table, unit);
+    RegisterOrdinalRoutines(table, unit);
+    RegisterStringRoutines(table, unit);
+    RegisterMiscRoutines(table, unit);
+    RegisterMemoryRoutines(table, unit);
 }
 
 std::uint8_t QbPSystem::ModuleNumber(std::uint8_t& /*counter*/)

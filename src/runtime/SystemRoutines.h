@@ -1,0 +1,56 @@
+// The System unit's predefined routines other than the console and memory ones, in four groups,
+// and the small helpers their handlers share.
+#pragma once
+
+#include "frontend/QbSyntaxe.h"
+#include "symbols/QbTable.h"
+
+#include <cstdint>
+#include <string>
+
+// Each group declares its routines in `unit` (the SYSTEM unit's entry) with their handlers. A
+// routine's word code is its routine number and its system-call number.
+void RegisterMathRoutines(QbTable& table, EntryNumber unit);    // ABS ... PI
+void RegisterOrdinalRoutines(QbTable& table, EntryNumber unit); // ORD ... INC, DEC
+void RegisterStringRoutines(QbTable& table, EntryNumber unit);  // LENGTH ... VAL
+void RegisterMiscRoutines(QbTable& table, EntryNumber unit);    // RANDOM, files, COMPLEXITY...
+
+namespace SystemRoutine {
+// Parameter counts as stored: an exact count below 256, 0xFFFF any number, else the low byte
+// is the minimum and the high byte the maximum.
+constexpr std::uint16_t AnyCount = 0xFFFF;
+constexpr std::uint16_t Range(int minimum, int maximum)
+{
+    return static_cast<std::uint16_t>(maximum * 256 + minimum);
+}
+
+// The result given to Declare for a procedure.
+constexpr std::uint8_t NoResult = 0xFF;
+
+// Declares a predefined procedure (result NoResult) or function; an entry already declared keeps
+// its place and receives the handler.
+void Declare(QbTable& table, EntryNumber unit, std::uint16_t word, std::uint8_t result,
+             std::uint16_t count, const QbTable::RoutineHandler& handler);
+
+// The code deciding a value's representation (a subrange is its host).
+std::uint8_t CodeOf(QbSyntaxe& driver, std::uint16_t type);
+bool IsIntegerCode(std::uint8_t code); // BYTE to LONGINT
+bool IsOrdinalCode(std::uint8_t code); // BOOLEAN to LONGINT
+bool IsTextCode(std::uint8_t code);    // CHAR or STRING
+
+// One expression argument; executing, its value is popped into the accumulator.
+TypePair ReadValue(QbSyntaxe& driver);
+// "(" expression ")" as ReadValue.
+TypePair ReadOnlyArgument(QbSyntaxe& driver);
+
+// The type the function call being read leaves (for results that follow their argument).
+void SetResultType(QbSyntaxe& driver, TypePair type);
+// Executing: pushes a function's value of `type`.
+void PushInteger(QbSyntaxe& driver, std::int32_t value, std::uint16_t type);
+void PushReal(QbSyntaxe& driver, double value);
+void PushText(QbSyntaxe& driver, const std::string& text);
+
+// A value fits the range of a variable's type (its subrange bounds when it has some; LONGINT
+// is the 32-bit range).
+bool FitsType(QbSyntaxe& driver, std::uint16_t type, std::int64_t value);
+} // namespace SystemRoutine
