@@ -42,10 +42,7 @@ void QbHeap::Layout(std::uint32_t block)
         LayoutTree(*cell);
         return;
     }
-    int forward = pointsBack(*cell, 1) && !pointsBack(*cell, 0) ? 1 : 0;
-    if (pointsBack(*cell, 0) && pointsBack(*cell, 1)) {
-        forward = 0; // a middle cell: walk back along field 2 to the head
-    }
+    const int forward = 0; // the first pointer field leads forward, the second back
     Cell* head = cell;
     std::set<std::uint32_t> seen{head->Block};
     for (Cell* previous = Find(head->Targets[static_cast<std::size_t>(1 - forward)]);

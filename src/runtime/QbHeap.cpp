@@ -118,10 +118,9 @@ std::uint32_t QbHeap::Allocate(std::uint16_t type, std::uint32_t bytes, std::uin
     }
     liveBytes += size;
     cells.emplace(block, std::move(cell));
+    // A cell hanging from a parent is placed beside it; its structure is laid out again by the
+    // next Reorganize (re-laying it out here would make building a long list quadratic).
     changed.insert(block);
-    if (parent != nullptr) {
-        Layout(RootOf(parent->Block));
-    }
     ++repaints;
     return block;
 }
@@ -134,11 +133,13 @@ int QbHeap::Dispose(std::uint32_t block, std::uint32_t referencing, bool refuseI
     }
     int index = 0;
     Cell* holder = FindHolderCell(referencing, index);
-    const bool counted =
-        referencing == DataAddress::Nil ||
-        (IsOutsideHolder(referencing) &&
-         std::count(anchors[block].begin(), anchors[block].end(), referencing) > 0) ||
-        (holder != nullptr && index > 0);
+    const auto anchor = anchors.find(block);
+    const bool anchored = anchor != anchors.end() &&
+                          std::find(anchor->second.begin(), anchor->second.end(), referencing) !=
+                              anchor->second.end();
+    const bool counted = referencing == DataAddress::Nil ||
+                         (IsOutsideHolder(referencing) && anchored) ||
+                         (holder != nullptr && index > 0);
     const int left = cell->References - (counted ? 1 : 0);
     if (left > 0 && refuseIfReferenced) {
         return left;
@@ -401,7 +402,8 @@ void QbHeap::Renumber(std::uint32_t block, int structure)
         const std::uint32_t next = pending.back();
         pending.pop_back();
         Cell* cell = Find(next);
-        if (cell == nullptr || !seen.insert(next).second) {
+        if (cell == nullptr || !seen.insert(next).second ||
+            (cell->Structure == structure && next != block)) {
             continue;
         }
         cell->Structure = structure;

@@ -1,0 +1,7 @@
+program NewInteger;
+var
+  I: integer;
+begin
+  New(I);
+end.
+{ expect error 45 at 5:9 }

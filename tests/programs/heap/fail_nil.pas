@@ -1,0 +1,10 @@
+program NilPointer;
+type
+  PInt = ^integer;
+var
+  P: PInt;
+begin
+  P := nil;
+  WriteLn(P^);
+end.
+{ expect run-time error 207 }

@@ -1,0 +1,5 @@
+program Segments;
+begin
+  WriteLn(CSeg);
+end.
+{ expect error 81 at 3:15 }

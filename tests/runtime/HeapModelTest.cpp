@@ -1,0 +1,228 @@
+// The heap model on its own: blocks, counts, anchors, layout, MARK/RELEASE and the bound.
+#include "runtime/DataAddress.h"
+#include "runtime/QbHeap.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+constexpr std::uint16_t ListType = 1;   // VALUE: INTEGER at 0, NEXT at 4
+constexpr std::uint16_t TreeType = 2;   // LEFT at 4, RIGHT at 8
+constexpr std::uint16_t DoubleType = 3; // NEXT at 4, PREV at 8
+constexpr std::uint32_t VariableP = DataAddress::Global(0);
+constexpr std::uint32_t VariableQ = DataAddress::Global(4);
+
+class HeapModelTest : public ::testing::Test
+{
+  protected:
+    HeapModelTest()
+    {
+        HeapHooks hooks;
+        hooks.ShapeOf = [](std::uint16_t type) {
+            HeapShape shape;
+            if (type == ListType) {
+                shape = {{4}, {"NEXT"}};
+            } else if (type == TreeType) {
+                shape = {{4, 8}, {"LEFT", "RIGHT"}};
+            } else if (type == DoubleType) {
+                shape = {{4, 8}, {"NEXT", "PREV"}};
+            }
+            return shape;
+        };
+        hooks.NameOf = [](std::uint32_t address) {
+            return address == VariableP   ? std::string("P")
+                   : address == VariableQ ? std::string("Q")
+                                          : std::string();
+        };
+        heap = std::make_unique<QbHeap>(hooks);
+        heap->Open(64);
+    }
+
+    // NEW into `holder` as the data manager does it: the block is stored there and counted.
+    std::uint32_t New(std::uint16_t type, std::uint32_t holder)
+    {
+        const std::uint32_t block = heap->Allocate(type, 12, holder);
+        EXPECT_NE(block, DataAddress::Nil);
+        Store(holder, block);
+        return block;
+    }
+    // A pointer store at `holder` (a variable or a pointer field of a cell).
+    void Store(std::uint32_t holder, std::uint32_t block)
+    {
+        std::uint8_t* bytes = heap->Bytes(holder, 4);
+        const std::uint32_t old = bytes != nullptr ? DataAddress::Read(bytes) : variables[holder];
+        if (bytes != nullptr) {
+            DataAddress::Write(bytes, block);
+        } else {
+            variables[holder] = block;
+        }
+        heap->AddReference(block, holder);
+        heap->LinkReference(block, holder);
+        if (old != DataAddress::Nil) {
+            heap->DropReference(old, holder, false);
+        }
+    }
+    const QbHeap::Cell& CellAt(std::uint32_t block) const
+    {
+        const QbHeap::Cell* cell = heap->FindCell(block);
+        EXPECT_NE(cell, nullptr);
+        static const QbHeap::Cell none;
+        return cell != nullptr ? *cell : none;
+    }
+
+    std::unique_ptr<QbHeap> heap;
+    std::map<std::uint32_t, std::uint32_t> variables;
+};
+
+TEST_F(HeapModelTest, ListHangingFromFieldsIsDrawnOnOneRowFortyPixelsApart)
+{
+    std::uint32_t cell = New(ListType, VariableP);
+    std::vector<std::uint32_t> chain{cell};
+    for (int i = 0; i < 3; ++i) {
+        cell = New(ListType, cell + 4);
+        chain.push_back(cell);
+    }
+    heap->Reorganize();
+    for (std::size_t i = 0; i < chain.size(); ++i) {
+        EXPECT_EQ(CellAt(chain[i]).X, 40 + static_cast<int>(i) * (80 + 40));
+        EXPECT_EQ(CellAt(chain[i]).Y, 50);
+        EXPECT_EQ(CellAt(chain[i]).Structure, 1);
+    }
+    EXPECT_EQ(heap->DescribeReference(chain[2]), "P^.NEXT^.NEXT");
+    EXPECT_EQ(heap->AnchorHolders(chain[0]), std::vector<std::uint32_t>{VariableP});
+    // A second structure goes on its own row.
+    const std::uint32_t other = New(ListType, VariableQ);
+    EXPECT_EQ(CellAt(other).Y, 100);
+    EXPECT_EQ(CellAt(other).Structure, 2);
+}
+
+TEST_F(HeapModelTest, TreeOfDepthThreePutsItsRootAt470AndHalvesTheSpacing)
+{
+    const std::uint32_t root = New(TreeType, VariableP);
+    const std::uint32_t left = New(TreeType, root + 4);
+    const std::uint32_t right = New(TreeType, root + 8);
+    const std::uint32_t leftRight = New(TreeType, left + 8);
+    const std::uint32_t deepest = New(TreeType, leftRight + 4);
+    heap->FromRoot = false;
+    heap->Layout(root);
+    EXPECT_EQ(CellAt(root).X, 470);
+    EXPECT_EQ(CellAt(left).X, 470 - 120);
+    EXPECT_EQ(CellAt(right).X, 470 + 120);
+    EXPECT_EQ(CellAt(leftRight).X, 350 + 60);
+    EXPECT_EQ(CellAt(deepest).X, 410 - 30);
+    EXPECT_EQ(CellAt(deepest).Y, CellAt(root).Y + 150);
+    // The depth is capped below the maximal depth of exact drawing.
+    heap->MaximalDepth = 3;
+    heap->Layout(root);
+    EXPECT_EQ(CellAt(root).X, 2 * 120 - 10);
+}
+
+TEST_F(HeapModelTest, DoublyLinkedListIsDrawnAsAListFromItsHead)
+{
+    const std::uint32_t first = New(DoubleType, VariableP);
+    const std::uint32_t second = New(DoubleType, first + 4);
+    Store(second + 8, first);
+    const std::uint32_t third = New(DoubleType, second + 4);
+    Store(third + 8, second);
+    heap->FromRoot = false;
+    heap->Layout(third);
+    EXPECT_EQ(CellAt(second).X, CellAt(first).X + 100 + 40);
+    EXPECT_EQ(CellAt(third).X, CellAt(second).X + 100 + 40);
+    EXPECT_EQ(CellAt(third).Y, CellAt(first).Y);
+}
+
+TEST_F(HeapModelTest, CountsFollowHoldersAndAnchors)
+{
+    const std::uint32_t block = New(ListType, VariableP);
+    Store(VariableQ, block);
+    EXPECT_EQ(CellAt(block).References, 2);
+    EXPECT_EQ(heap->AnchorHolders(block).size(), 2u);
+    // A holder that never held the block is not counted down.
+    EXPECT_EQ(heap->DropReference(block, DataAddress::Global(40), false), 2);
+    EXPECT_EQ(heap->DropReference(block, VariableQ, false), 1);
+    // The last holder gone without orphans allowed: kept for the caller's 219.
+    EXPECT_EQ(heap->DropReference(block, VariableP, false), 0);
+    EXPECT_NE(heap->FindCell(block), nullptr);
+    EXPECT_EQ(heap->DropReference(DataAddress::HeapBase + 0x10000, VariableP, true), -1);
+}
+
+TEST_F(HeapModelTest, AnOrphanedChainIsFreedWithoutRecursion)
+{
+    std::uint32_t cell = New(ListType, VariableP);
+    const std::uint32_t head = cell;
+    for (int i = 0; i < 50000; ++i) {
+        cell = New(ListType, cell + 4);
+    }
+    EXPECT_EQ(heap->Cells().size(), 50001u);
+    EXPECT_EQ(heap->DropReference(head, VariableP, true), 0);
+    EXPECT_TRUE(heap->Cells().empty());
+    EXPECT_EQ(heap->LiveBytes(), 0u);
+}
+
+TEST_F(HeapModelTest, DisposeOfASharedBlockIsRefusedOrLeavesADrawnCellWithoutStorage)
+{
+    const std::uint32_t block = New(ListType, VariableP);
+    Store(VariableQ, block);
+    EXPECT_EQ(heap->Dispose(block, VariableP, true), 1);
+    EXPECT_NE(heap->Bytes(block, 4), nullptr); // refused: nothing changed
+    EXPECT_EQ(CellAt(block).References, 2);
+
+    EXPECT_EQ(heap->Dispose(block, VariableP, false), 1);
+    ASSERT_NE(heap->FindCell(block), nullptr);
+    EXPECT_TRUE(CellAt(block).Disposed);
+    EXPECT_EQ(heap->Bytes(block, 4), nullptr); // a dereference through Q is error 208
+    EXPECT_EQ(heap->LiveBytes(), 0u);
+    // A second DISPOSE through Q is no block any more.
+    EXPECT_EQ(heap->Dispose(block, VariableQ, false), -1);
+    // Q letting go erases the drawn cell without reporting an orphan.
+    EXPECT_EQ(heap->DropReference(block, VariableQ, false), -1);
+    EXPECT_EQ(heap->FindCell(block), nullptr);
+}
+
+TEST_F(HeapModelTest, ReleaseRemovesEveryLaterCellAndFreesTheirStorage)
+{
+    const std::uint32_t before = New(ListType, VariableP);
+    EXPECT_EQ(heap->Mark(), 1);
+    const std::uint32_t first = New(ListType, before + 4);
+    const std::uint32_t second = New(ListType, first + 4);
+    const std::uint32_t third = New(ListType, VariableQ);
+    heap->Release(1);
+    EXPECT_EQ(heap->Generation(), 0);
+    for (const std::uint32_t gone : {first, second, third}) {
+        EXPECT_EQ(heap->FindCell(gone), nullptr);
+        EXPECT_EQ(heap->Bytes(gone, 1), nullptr);
+    }
+    EXPECT_EQ(CellAt(before).Targets[0], DataAddress::Nil);
+    EXPECT_EQ(heap->Mark(), 1);
+}
+
+TEST_F(HeapModelTest, AllocationStopsAtTheBoundAndInsideBlocksOnly)
+{
+    heap->Close();
+    heap->Open(64, 1000);
+    const std::uint32_t block = heap->Allocate(0, 600, DataAddress::Global(0));
+    EXPECT_NE(block, DataAddress::Nil);
+    EXPECT_EQ(heap->Allocate(0, 600, DataAddress::Global(0)), DataAddress::Nil);
+    EXPECT_EQ(heap->Available(), 400u);
+    EXPECT_NE(heap->Bytes(block + 596, 4), nullptr);
+    EXPECT_EQ(heap->Bytes(block + 597, 4), nullptr);
+    EXPECT_EQ(heap->Bytes(block - 1, 1), nullptr);
+    // A heap opened without memory gives nothing; a heap is opened once.
+    EXPECT_FALSE(heap->Open(64));
+    heap->Close();
+    heap->Open(0);
+    EXPECT_EQ(heap->Allocate(0, 4, DataAddress::Global(0)), DataAddress::Nil);
+}
+
+TEST_F(HeapModelTest, DumpListsCellsAndNamedAnchors)
+{
+    const std::uint32_t block = New(ListType, VariableP);
+    Store(VariableQ, block);
+    EXPECT_EQ(heap->Dump(), "cell 1 $00100000 size 12 structure 1 gen 0 at 40,50 refs 2 -> nil\n"
+                            "anchor $00100000: P Q\n");
+}
+} // namespace
