@@ -13,5 +13,5 @@ begin
   if name = '' then
     writeln('You did not say your name.')
   else
-    writeln('See you soon, ', name, '.');
+    writeln('Your name has ', length(name), ' letters. See you soon, ', upcase(name[1]), '.');
 end.
