@@ -133,12 +133,24 @@ std::string QbDico::WordText(std::uint16_t code) const
 std::string QbDico::WordText(std::uint16_t code, int vocabulary) const
 {
     for (const auto& module : modules) {
-        std::string text = module->WordText(code, vocabulary);
+        const std::string& text = module->WordTextRef(code, vocabulary);
         if (!text.empty()) {
             return text;
         }
     }
     return {};
+}
+
+const std::string& QbDico::WordTextRef(std::uint16_t code) const
+{
+    static const std::string none;
+    for (const auto& module : modules) {
+        const std::string& text = module->WordTextRef(code, currentVocabulary, &tokenCount);
+        if (!text.empty()) {
+            return text;
+        }
+    }
+    return none;
 }
 
 std::uint16_t QbDico::FindWord(const std::string& text) const

@@ -39,6 +39,14 @@ class QbDico
     // module has one. Accents are mapped and, with case-insensitive reading, upper-cased.
     std::string WordText(std::uint16_t code) const;
     std::string WordText(std::uint16_t code, int vocabulary) const;
+    // The wording of `code` in the current vocabulary, kept by its module: valid until a word or
+    // the module list changes. For comparisons on every token.
+    const std::string& WordTextRef(std::uint16_t code) const;
+    // Counts the tokens the lexer reads. Within one token the special letters and their
+    // replacements cannot change, so WordTextRef compares them with those its module's wordings
+    // were mapped under once per token instead of on every call (the option bits are compared on
+    // every call: a directive may change them).
+    void NewToken() { ++tokenCount; }
     // The code of a wording in the current vocabulary (or in `vocabulary`); 0 when none.
     std::uint16_t FindWord(const std::string& text) const;
     std::uint16_t FindWord(const std::string& text, int vocabulary) const;
@@ -94,5 +102,6 @@ class QbDico
     int currentVocabulary = 0;
     std::uint16_t countCounter = 0;
     std::uint8_t moduleCounter = 136;
+    std::uint32_t tokenCount = 1;
     std::vector<std::unique_ptr<QbModule>> modules;
 };

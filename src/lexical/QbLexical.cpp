@@ -124,6 +124,9 @@ void QbLexical::ScanToken(bool& identifier)
 
 void QbLexical::NextToken()
 {
+    if (driver.Dictionary) {
+        driver.Dictionary->NewToken();
+    }
     bool identifier = false;
     for (;;) {
         QbSource& source = Current();

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QbSyntaxe;
@@ -53,8 +54,8 @@ class QbLexical : public TokenLocator
     bool IsWord(std::uint16_t code);
     bool AcceptWord(std::uint16_t code);
     void ExpectWord(std::uint16_t code);
-    bool AcceptSymbol(const std::string& text);
-    void ExpectSymbol(const std::string& text);
+    bool AcceptSymbol(std::string_view text);
+    void ExpectSymbol(std::string_view text);
     void ExpectCompound(std::uint16_t code);
     std::string ExpectIdentifier();
     int WhichSimpleType();

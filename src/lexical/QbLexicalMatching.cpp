@@ -41,9 +41,17 @@ long double ToReal(const std::string& text, bool negativeExponent)
     return error == std::errc() ? value : 0.0L;
 }
 
-std::string WordOf(const QbSyntaxe& driver, std::uint16_t code)
+// Byte equality with the cheap tests first: most comparisons of a token with a word or symbol
+// fail on the length or the first character.
+bool SameText(std::string_view a, std::string_view b)
 {
-    return driver.Dictionary ? driver.Dictionary->WordText(code) : std::string();
+    return a.size() == b.size() && (a.empty() || (a[0] == b[0] && a == b));
+}
+
+const std::string& WordOf(const QbSyntaxe& driver, std::uint16_t code)
+{
+    static const std::string none;
+    return driver.Dictionary ? driver.Dictionary->WordTextRef(code) : none;
 }
 } // namespace
 
@@ -52,7 +60,7 @@ std::string WordOf(const QbSyntaxe& driver, std::uint16_t code)
 
 bool QbLexical::IsWord(std::uint16_t code)
 {
-    const bool match = TokenText() == WordOf(driver, code);
+    const bool match = SameText(TokenText(), WordOf(driver, code));
     if (match) {
         Notify('C', TokenText(), code);
     }
@@ -61,8 +69,12 @@ bool QbLexical::IsWord(std::uint16_t code)
 
 bool QbLexical::AcceptWord(std::uint16_t code)
 {
-    if (TokenText() != WordOf(driver, code)) {
+    if (!SameText(TokenText(), WordOf(driver, code))) {
         return false;
+    }
+    if (!translating) {
+        NextToken();
+        return true;
     }
     const std::string token = TokenText();
     NextToken();
@@ -83,19 +95,20 @@ void QbLexical::ExpectWord(std::uint16_t code)
     NextToken();
 }
 
-bool QbLexical::AcceptSymbol(const std::string& text)
+bool QbLexical::AcceptSymbol(std::string_view text)
 {
-    if (TokenText() != text.substr(0, QbSource::MaxTokenLength)) {
+    // A token holds at most MaxTokenLength characters: a longer symbol matches by its prefix.
+    if (!SameText(TokenText(), text.substr(0, QbSource::MaxTokenLength))) {
         return false;
     }
     NextToken();
     return true;
 }
 
-void QbLexical::ExpectSymbol(const std::string& text)
+void QbLexical::ExpectSymbol(std::string_view text)
 {
     if (!AcceptSymbol(text)) {
-        driver.Errors->RaiseWith(ErrorNumber::ReservedWordExpected, text);
+        driver.Errors->RaiseWith(ErrorNumber::ReservedWordExpected, std::string(text));
     }
 }
 
@@ -139,7 +152,7 @@ int QbLexical::WhichSimpleType()
     // place in the parsers' tables.
     static constexpr std::array<std::uint16_t, 8> Codes = {67, 68, 67, 63, 64, 65, 66, 69};
     for (std::size_t i = 0; i < Codes.size(); ++i) {
-        if (TokenText() == WordOf(driver, Codes[i])) {
+        if (SameText(TokenText(), WordOf(driver, Codes[i]))) {
             Notify('Y', TokenText(), Codes[i]);
             return static_cast<int>(i);
         }

@@ -131,6 +131,7 @@ void QbModule::PrepareVocabulary(int vocabulary)
     }
     if (!LoadVocabulary(vocabulary)) {
         tables[static_cast<std::size_t>(vocabulary)].Words = tables[0].Words;
+        ForgetMapped(vocabulary);
     }
     BuildChains(vocabulary);
     prepared[static_cast<std::size_t>(vocabulary)] = true;
@@ -157,6 +158,7 @@ void QbModule::SetWord(int vocabulary, int index, const std::string& word)
     }
     tables[static_cast<std::size_t>(vocabulary)].Words[static_cast<std::size_t>(index)] =
         word.substr(0, VocabularyFile::WordLimit);
+    ForgetMapped(vocabulary);
 }
 
 std::uint16_t QbModule::FillDefaults(const std::string& moduleName, const char* const* words,
@@ -174,18 +176,55 @@ std::uint16_t QbModule::FillDefaults(const std::string& moduleName, const char* 
 
 std::string QbModule::WordText(std::uint16_t code, int vocabulary) const
 {
+    return WordTextRef(code, vocabulary);
+}
+
+const std::string& QbModule::WordTextRef(std::uint16_t code, int vocabulary,
+                                         const std::uint32_t* token) const
+{
     if ((code >> 8) != ((moduleNumber - 128) & 0xFF)) {
-        return {};
+        return EmptyWord;
     }
     const int index = code & 0xFF;
-    if (index > WordCount()) {
-        return {};
+    if (index > WordCount() || index < 1 || vocabulary < 0 || vocabulary >= VocabularyCount) {
+        return EmptyWord;
     }
-    std::string text = dictionary.MapAccents(RawWord(vocabulary, index));
-    if (dictionary.Driver().OptionA(OptionA::CaseInsensitive)) {
-        text = UpperAscii(text);
+    const QbSyntaxe& driver = dictionary.Driver();
+    const bool accents = driver.OptionA(OptionA::ReplaceAccents);
+    const bool upper = driver.OptionA(OptionA::CaseInsensitive);
+    const bool compareLetters = accents && (token == nullptr || *token != mappedToken);
+    if (token != nullptr) {
+        mappedToken = *token;
     }
-    return text;
+    if (accents != mappedAccents || upper != mappedUpper ||
+        (compareLetters && (driver.Options.SpecialLetters != mappedSpecial ||
+                            driver.Options.ReplaceBy != mappedReplacement))) {
+        for (int v = 0; v < VocabularyCount; ++v) {
+            ForgetMapped(v);
+        }
+        mappedAccents = accents;
+        mappedUpper = upper;
+        mappedSpecial = driver.Options.SpecialLetters;
+        mappedReplacement = driver.Options.ReplaceBy;
+    }
+    MappedWords& words = mapped[static_cast<std::size_t>(vocabulary)];
+    const auto at = static_cast<std::size_t>(index);
+    if (!words.Known[at]) {
+        std::string text = dictionary.MapAccents(RawWord(vocabulary, index));
+        if (upper) {
+            text = UpperAscii(text);
+        }
+        words.Texts[at] = std::move(text);
+        words.Known[at] = true;
+    }
+    return words.Texts[at];
+}
+
+void QbModule::ForgetMapped(int vocabulary) const
+{
+    if (vocabulary >= 0 && vocabulary < VocabularyCount) {
+        mapped[static_cast<std::size_t>(vocabulary)].Known.fill(false);
+    }
 }
 
 bool QbModule::HasWord(std::uint16_t code, int vocabulary) const

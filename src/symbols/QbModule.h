@@ -79,6 +79,12 @@ class QbModule
     // Empty unless `code` belongs to this module; accents mapped, upper-cased under
     // case-insensitive reading.
     std::string WordText(std::uint16_t code, int vocabulary) const;
+    // The same text, kept by the module: valid until the next call that changes a word or until
+    // the module is destroyed. Parsers compare every token against it.
+    // With `token`, the special letters are compared only when *token changed since the last
+    // such call (the dictionary counts the lexer's tokens).
+    const std::string& WordTextRef(std::uint16_t code, int vocabulary,
+                                   const std::uint32_t* token = nullptr) const;
     bool HasWord(std::uint16_t code, int vocabulary) const;
     // The code of a wording (compared after accent mapping, case-insensitively); 0 when none.
     std::uint16_t FindWord(const std::string& text, int vocabulary) const;
@@ -134,4 +140,21 @@ class QbModule
     std::string vocabularyFile;
     std::array<WordTable, VocabularyCount> tables;
     std::array<bool, VocabularyCount> prepared{true, false, false, false};
+
+    // Mapped wordings, computed on first use. A wording depends on the raw word (SetWord and
+    // PrepareVocabulary forget the vocabulary's entries) and on the reading options (accent
+    // replacement, case-insensitive reading, the special letters and their replacements), which
+    // are compared with those the entries were made under before every use.
+    struct MappedWords
+    {
+        std::array<std::string, MaxWords + 1> Texts;
+        std::array<bool, MaxWords + 1> Known{};
+    };
+    void ForgetMapped(int vocabulary) const;
+    mutable std::array<MappedWords, VocabularyCount> mapped;
+    mutable bool mappedAccents = false;
+    mutable bool mappedUpper = false;
+    mutable std::string mappedSpecial;
+    mutable std::string mappedReplacement;
+    mutable std::uint32_t mappedToken = 0;
 };
