@@ -162,19 +162,7 @@ bool QbPascalSyntaxe::FitsType(std::uint16_t type, std::int32_t value) const
     if (IsTypeEntry(type)) {
         return Table->InRange(type, value);
     }
-    switch (type) {
-    case TypeCode::Boolean:
-        return value >= 0 && value <= 1;
-    case TypeCode::Char:
-    case TypeCode::Byte:
-        return value >= 0 && value <= 255;
-    case TypeCode::Integer:
-        return value >= -32768 && value <= 32767;
-    case TypeCode::Word:
-        return value >= 0 && value <= 65535;
-    default:
-        return true;
-    }
+    return QbTable::CodeHolds(static_cast<std::uint8_t>(type), value);
 }
 
 bool QbPascalSyntaxe::SameType(std::uint16_t a, std::uint16_t b) const

@@ -84,19 +84,7 @@ bool QbPascalSyntaxe::InTypeRange(std::uint16_t type, std::int32_t value) const
         const EntryNumber base = Table->BaseType(info.Entry);
         return Table->InRange(base, value);
     }
-    switch (info.Code) {
-    case TypeCode::Boolean:
-        return value == 0 || value == 1;
-    case TypeCode::Char:
-    case TypeCode::Byte:
-        return value >= 0 && value <= 255;
-    case TypeCode::Integer:
-        return value >= -32768 && value <= 32767;
-    case TypeCode::Word:
-        return value >= 0 && value <= 65535;
-    default:
-        return true;
-    }
+    return QbTable::CodeHolds(info.Code, value);
 }
 
 // A pass through a loop body; the MaxPasses-th one is error 239 unless passes are unlimited.

@@ -77,19 +77,7 @@ bool InTypeRange(QbSyntaxe& driver, std::uint16_t type, std::int32_t value)
     if (info.Entry != 0) {
         return driver.Table->InRange(driver.Table->BaseType(info.Entry), value);
     }
-    switch (info.Code) {
-    case TypeCode::Boolean:
-        return value == 0 || value == 1;
-    case TypeCode::Char:
-    case TypeCode::Byte:
-        return value >= 0 && value <= 255;
-    case TypeCode::Integer:
-        return value >= -32768 && value <= 32767;
-    case TypeCode::Word:
-        return value >= 0 && value <= 65535;
-    default:
-        return true;
-    }
+    return QbTable::CodeHolds(info.Code, value);
 }
 
 bool IsIntegerCode(std::uint8_t code)

@@ -93,19 +93,7 @@ bool FitsType(QbSyntaxe& driver, std::uint16_t type, std::int64_t value)
                                                   static_cast<std::int32_t>(value))) {
         return false;
     }
-    switch (info.Code) {
-    case TypeCode::Boolean:
-        return value == 0 || value == 1;
-    case TypeCode::Char:
-    case TypeCode::Byte:
-        return value >= 0 && value <= 255;
-    case TypeCode::Integer:
-        return value >= -32768 && value <= 32767;
-    case TypeCode::Word:
-        return value >= 0 && value <= 65535;
-    default:
-        return true;
-    }
+    return QbTable::CodeHolds(info.Code, static_cast<std::int32_t>(value));
 }
 } // namespace SystemRoutine
 

@@ -282,6 +282,8 @@ class QbTable
     // Follows named copies (code 16) to the type they name.
     EntryNumber BaseType(EntryNumber type) const;
     bool InRange(EntryNumber type, std::int32_t value) const;
+    // Whether a predefined scalar type code can hold `value` (codes without bounds always can).
+    static bool CodeHolds(std::uint8_t code, std::int32_t value);
     bool IsStructured(EntryNumber type) const;
     int PointerFieldCount(EntryNumber record) const;
     // The name of the n-th field (from 1) whose type has Code `codeFilter` (127: any field);
