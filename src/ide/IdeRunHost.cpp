@@ -129,8 +129,12 @@ bool IdeRunHost::eventFilter(QObject* watched, QEvent* event)
     }
     // Running: the program owns the keyboard (letters typed with Shift included).
     const bool command = (modifiers & (Qt::ControlModifier | Qt::AltModifier)) != 0;
-    if (!command && keyboardSink != nullptr && watched != keyboardSink) {
+    // The forwarded event passes this filter again on its way to the sink: it must go through,
+    // not be forwarded once more.
+    if (!command && keyboardSink != nullptr && watched != keyboardSink && !forwardingKey) {
+        forwardingKey = true;
         QCoreApplication::sendEvent(keyboardSink, event);
+        forwardingKey = false;
         return true;
     }
     return QObject::eventFilter(watched, event);

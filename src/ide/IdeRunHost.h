@@ -66,6 +66,7 @@ class IdeRunHost : public QObject, public RunHost
     QEventLoop* loop = nullptr;         // the nested loop of WaitForStep; null when not waiting
     QEventLoop* inputLoop = nullptr;    // the nested loop of WaitForKey; null when not reading
     QWidget* keyboardSink = nullptr;    // may be null
+    bool forwardingKey = false;         // a key is on its way to the sink
     int answer = -1;
     int waitCount = 0;
     bool escapeTyped = false;
