@@ -77,6 +77,7 @@ class SteppingTest : public QObject
     void ClosingTheWindowEndsTheRun();
     void BreakpointStopsAQuickRun();
     void ReadlnTakesTheLineTypedOnTheTextScreen();
+    void KeysTypedDuringAStepByStepReadlnReachTheProgram();
     void EscapeDuringReadlnEndsTheRun();
     void EscapeStopsAnEndlessQuickRun();
     void F7ShowsTheCalledRoutinesFrame();

@@ -196,6 +196,31 @@ void SteppingTest::ReadlnTakesTheLineTypedOnTheTextScreen()
     QVERIFY(!grid.CellAt(1, 2).Echo);
 }
 
+void SteppingTest::KeysTypedDuringAStepByStepReadlnReachTheProgram()
+{
+    TMainForm window(folder->path());
+    StartEditor(window, "program Greet;\n"
+                        "var name: string;\n"
+                        "begin\n"
+                        "  readln(name);\n"
+                        "  writeln('Hi ', name);\n"
+                        "end.\n");
+    // F8 lets READLN start; the name is then typed on the editor, which forwards it to the
+    // text screen through the run host's event filter.
+    Stepper stepper(window, [&](int wait) {
+        QTest::keyClick(Target(window), Qt::Key_F8);
+        if (wait == 0) {
+            QTimer::singleShot(100, &window, [&] {
+                QTest::keyClicks(Target(window), "Ann");
+                QTest::keyClick(Target(window), Qt::Key_Return);
+            });
+        }
+    });
+    const int result = window.RunProgram(true);
+    QCOMPARE(result, 0);
+    QVERIFY(window.TextScreen().Grid().Text().find("Hi Ann") != std::string::npos);
+}
+
 void SteppingTest::EscapeDuringReadlnEndsTheRun()
 {
     TMainForm window(folder->path());
