@@ -1,5 +1,6 @@
 // The driver's routine calls, USES support and the front-end slots' defaults.
 #include "frontend/QbSyntaxe.h"
+#include "frontend/ReadingPosition.h"
 
 #include "diagnostics/Exceptions.h"
 #include "lexical/QbDico.h"
@@ -53,27 +54,6 @@ bool QbSyntaxe::Compatible(std::uint16_t targetType, std::uint16_t sourceType, s
 }
 
 namespace {
-// A reading position and the start of the token read there, so that an error raised on that
-// token when it is read again points at it.
-struct ReadingPosition
-{
-    LexicalPosition Lexical;
-    int Line = 0;
-    int Column = 0;
-};
-
-void SaveReading(const QbLexical& lexer, ReadingPosition& position)
-{
-    lexer.SavePosition(position.Lexical);
-    lexer.TokenStart(position.Line, position.Column);
-}
-
-void RestoreReading(QbLexical& lexer, const ReadingPosition& position)
-{
-    lexer.RestorePosition(position.Lexical);
-    lexer.MarkTokenStart(position.Line + 1, position.Column + 1);
-}
-
 bool IsParameterMode(std::uint8_t mode)
 {
     return mode == VariableMode::ValueParameter || mode == VariableMode::VarParameter ||

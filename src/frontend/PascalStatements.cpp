@@ -4,6 +4,7 @@
 
 #include "diagnostics/Exceptions.h"
 #include "frontend/PascalWords.h"
+#include "frontend/ReadingPosition.h"
 #include "lexical/QbLexical.h"
 #include "runtime/QbGesdata.h"
 
@@ -11,27 +12,6 @@
 #include <string>
 
 namespace {
-// A reading position and the start of the token read there, so that an error raised on that
-// token when it is read again points at it.
-struct ReadingPosition
-{
-    LexicalPosition Lexical;
-    int Line = 0;
-    int Column = 0;
-};
-
-void SaveReading(const QbLexical& lexer, ReadingPosition& position)
-{
-    lexer.SavePosition(position.Lexical);
-    lexer.TokenStart(position.Line, position.Column);
-}
-
-void RestoreReading(QbLexical& lexer, const ReadingPosition& position)
-{
-    lexer.RestorePosition(position.Lexical);
-    lexer.MarkTokenStart(position.Line + 1, position.Column + 1);
-}
-
 // Gives a counter back its value when a statement ends, also when a GOTO, EXIT or error unwinds
 // through it.
 class RestoreOnExit
