@@ -10,35 +10,11 @@
 #include <cstring>
 
 namespace {
-// Sizes of the bare type codes; codes whose size belongs to a declaration give 0.
+// Sizes of the bare type codes; codes whose size belongs to a declaration give 0. A DATABASE
+// value is a 4-byte handle.
 std::uint16_t CodeSize(std::uint8_t code)
 {
-    switch (code) {
-    case TypeCode::Boolean:
-    case TypeCode::Char:
-    case TypeCode::Enumerated:
-    case TypeCode::Byte:
-        return 1;
-    case TypeCode::Integer:
-    case TypeCode::Word:
-    case TypeCode::Subrange:
-    case TypeCode::Unused9:
-        return 2;
-    case TypeCode::Real:
-        return 8;
-    case TypeCode::String:
-        return 256;
-    case TypeCode::Set:
-        return 32;
-    case TypeCode::Longint:
-    case TypeCode::Pointer:
-    case TypeCode::Database:
-    case TypeCode::ProcedureType:
-    case TypeCode::FunctionType:
-        return 4;
-    default:
-        return 0;
-    }
+    return code == TypeCode::Database ? 4 : QbTable::ScalarSize(code);
 }
 } // namespace
 

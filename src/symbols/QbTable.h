@@ -278,6 +278,8 @@ class QbTable
     // Types and values.
     // Bytes of a value of type code `code`; error 134 for codes without a fixed size.
     std::uint16_t TypeSize(std::uint8_t code);
+    // The size of a type code whose size never depends on a declaration; 0 for the others.
+    static std::uint16_t ScalarSize(std::uint8_t code);
     std::uint16_t SizeOf(EntryNumber type);
     // Follows named copies (code 16) to the type they name.
     EntryNumber BaseType(EntryNumber type) const;

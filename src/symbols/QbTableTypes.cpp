@@ -101,7 +101,7 @@ std::uint16_t QbTable::TypeKey(EntryNumber type) const
     return type;
 }
 
-std::uint16_t QbTable::TypeSize(std::uint8_t code)
+std::uint16_t QbTable::ScalarSize(std::uint8_t code)
 {
     switch (code) {
     case TypeCode::Boolean:
@@ -120,6 +120,22 @@ std::uint16_t QbTable::TypeSize(std::uint8_t code)
         return 256;
     case TypeCode::Set:
         return 32;
+    case TypeCode::Longint:
+    case TypeCode::Pointer:
+    case TypeCode::ProcedureType:
+    case TypeCode::FunctionType:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+std::uint16_t QbTable::TypeSize(std::uint8_t code)
+{
+    if (const std::uint16_t size = ScalarSize(code); size != 0) {
+        return size;
+    }
+    switch (code) {
     case TypeCode::Text: {
         const EntryNumber text = FindPredefType(TypeCode::Text);
         return text != 0 ? Value(text) : DefaultTextSize;
