@@ -18,41 +18,6 @@ bool IsReferenceMode(std::uint8_t mode)
     return mode == VariableMode::VarParameter || mode == VariableMode::OutParameter;
 }
 
-// The first value and the number of values of an array index type; false for a type that
-// cannot index.
-bool IndexBounds(const QbTable& table, EntryNumber indexType, std::int32_t& low,
-                 std::int32_t& count)
-{
-    const EntryNumber type = table.BaseType(indexType);
-    switch (table.Code(type)) {
-    case TypeCode::Subrange: {
-        const bool unsignedHost = (table.Aux(type) & 0xFF) == TypeCode::Word;
-        const auto bound = [unsignedHost](std::uint16_t raw) {
-            return unsignedHost ? static_cast<std::int32_t>(raw)
-                                : static_cast<std::int32_t>(static_cast<std::int16_t>(raw));
-        };
-        low = bound(table.Link1(type));
-        count = bound(table.Link2(type)) - low + 1;
-        break;
-    }
-    case TypeCode::Enumerated:
-        low = 0;
-        count = table.Link1(type);
-        break;
-    case TypeCode::Boolean:
-        low = 0;
-        count = 2;
-        break;
-    case TypeCode::Char:
-    case TypeCode::Byte:
-        low = 0;
-        count = 256;
-        break;
-    default:
-        return false;
-    }
-    return count > 0;
-}
 } // namespace
 
 // Adds the offset just computed to the reference's address. The first addition of a reference
@@ -280,7 +245,7 @@ TypePair QbPascalSyntaxe::ParseIndexes(TypePair type)
             std::vector<std::int32_t> counts(static_cast<std::size_t>(dimensions));
             for (int d = 0; d < dimensions; ++d) {
                 const auto i = static_cast<std::size_t>(d);
-                if (!IndexBounds(*Table, static_cast<EntryNumber>(Table->Link2(array) + d), lows[i],
+                if (!Table->IndexBounds(static_cast<EntryNumber>(Table->Link2(array) + d), lows[i],
                                  counts[i])) {
                     Errors->Raise(ErrorNumber::IndexTypeNotAllowed);
                 }

@@ -280,6 +280,9 @@ class QbTable
     std::uint16_t TypeSize(std::uint8_t code);
     // The size of a type code whose size never depends on a declaration; 0 for the others.
     static std::uint16_t ScalarSize(std::uint8_t code);
+    // The first value and the number of values of an array index type; false for a type that
+    // cannot index.
+    bool IndexBounds(EntryNumber indexType, std::int32_t& low, std::int32_t& count) const;
     std::uint16_t SizeOf(EntryNumber type);
     // Follows named copies (code 16) to the type they name.
     EntryNumber BaseType(EntryNumber type) const;

@@ -31,19 +31,19 @@ std::int32_t SubrangeBound(const QbTable& table, EntryNumber subrange, std::uint
     return static_cast<std::int16_t>(raw);
 }
 
-// The first value and the number of values of an array index type.
-bool IndexBounds(const QbTable& table, EntryNumber indexType, std::int32_t& low,
-                 std::int32_t& count)
+} // namespace
+
+bool QbTable::IndexBounds(EntryNumber indexType, std::int32_t& low, std::int32_t& count) const
 {
-    const EntryNumber type = table.BaseType(indexType);
-    switch (table.Code(type)) {
+    const EntryNumber type = BaseType(indexType);
+    switch (Code(type)) {
     case TypeCode::Subrange:
-        low = SubrangeBound(table, type, table.Link1(type));
-        count = SubrangeBound(table, type, table.Link2(type)) - low + 1;
+        low = SubrangeBound(*this, type, Link1(type));
+        count = SubrangeBound(*this, type, Link2(type)) - low + 1;
         break;
     case TypeCode::Enumerated:
         low = 0;
-        count = table.Link1(type);
+        count = Link1(type);
         break;
     case TypeCode::Boolean:
         low = 0;
@@ -59,7 +59,6 @@ bool IndexBounds(const QbTable& table, EntryNumber indexType, std::int32_t& low,
     }
     return count > 0;
 }
-} // namespace
 
 // Types ----------------------------------------------------------------------------------------
 
@@ -329,7 +328,7 @@ std::string QbTable::ElementPathAt(EntryNumber type, std::uint32_t offset, int d
     std::uint64_t total = 1;
     for (int d = 0; d < dimensions; ++d) {
         const auto i = static_cast<std::size_t>(d);
-        if (!IndexBounds(*this, static_cast<EntryNumber>(Link2(base) + d), lows[i], counts[i])) {
+        if (!IndexBounds(static_cast<EntryNumber>(Link2(base) + d), lows[i], counts[i])) {
             return {};
         }
         total *= static_cast<std::uint64_t>(counts[i]);
