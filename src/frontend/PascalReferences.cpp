@@ -246,7 +246,7 @@ TypePair QbPascalSyntaxe::ParseIndexes(TypePair type)
             for (int d = 0; d < dimensions; ++d) {
                 const auto i = static_cast<std::size_t>(d);
                 if (!Table->IndexBounds(static_cast<EntryNumber>(Table->Link2(array) + d), lows[i],
-                                 counts[i])) {
+                                        counts[i])) {
                     Errors->Raise(ErrorNumber::IndexTypeNotAllowed);
                 }
             }
