@@ -45,6 +45,11 @@ BreakpointDialog::BreakpointDialog(const Qbbkpoint& point, Lookup find, QWidget*
       deactivate(NameList(point.ToDeactivate,
                           "Right click on a breakpoint to add\nDouble click to remove"))
 {
+    // Named for the tests that fill the dialog as a pupil would.
+    status->setObjectName("status");
+    passes->setObjectName("passes");
+    condition->setObjectName("condition");
+    suspend->setObjectName("suspend");
     const QString shownName = QString::fromStdString(name);
     setWindowTitle("Breakpoint administration " + shownName);
     for (int i = 0; i <= Qbbkpoint::Dying; ++i) {
@@ -156,7 +161,8 @@ void BreakpointDialog::Store()
     bool number = false;
     const int value = passes->text().trimmed().toInt(&number);
     point.Passes = number ? value : 0;
-    point.Condition = condition->text().toStdString().substr(0, 255);
+    // A condition is a short string: at most 255 characters, never cut inside one.
+    point.Condition = condition->text().trimmed().left(255).toStdString();
     point.Suspend = suspend->isChecked();
     point.ToActivate.clear();
     for (const QString& other : ActivateNames()) {

@@ -13,6 +13,8 @@
 #include <QKeyEvent>
 #include <QStatusBar>
 
+#include <algorithm>
+
 IdeRunHost::IdeRunHost(TMainForm& mainForm) : main(mainForm) {}
 
 void IdeRunHost::BeginRun(TEditForm& editor)
@@ -154,8 +156,27 @@ bool IdeRunHost::StopsAt(const std::string& fileName, int line)
     if (editor == nullptr) {
         return false;
     }
+    // The condition is read by the driver that runs, in the scope its run has reached; the
+    // breakpoint may belong to another file of the program (a unit open in its own editor).
+    const Qbbklist::ConditionEvaluator evaluate = [this, editor](const std::string& name,
+                                                                 const std::string& condition) {
+        if (running == nullptr) {
+            return true;
+        }
+        conditionEditor = editor;
+        conditionName = name;
+        // The driver opens the condition as the source "#<name>#<text>": a "#" in a file name
+        // would cut the name short.
+        std::string sourceName = name;
+        std::replace(sourceName.begin(), sourceName.end(), '#', '_');
+        const bool holds = running->Driver().EvaluateCondition(
+            sourceName, TextEncoding::Utf8ToWindows1252(condition));
+        conditionEditor = nullptr;
+        return holds;
+    };
     const bool stops = editor->Breakpoints().Triggered(
-        line - 1, {}, [this](const std::string& name) { return main.FindBreakpoint(name); });
+        line - 1, evaluate, [this](const std::string& name) { return main.FindBreakpoint(name); });
+    editor->Text().RedrawGutter();
     if (stops) {
         main.ActivateEditor(*editor);
     }
@@ -177,8 +198,16 @@ void IdeRunHost::ShowLine(const std::string& fileName, int line, int)
 void IdeRunHost::ShowReport(const std::string& fileName, int number, const std::string& message,
                             int line, int column)
 {
-    TEditForm* editor = EditorFor(fileName);
     QString shown = QString::fromStdString(TextEncoding::Windows1252ToUtf8(message));
+    if (conditionEditor != nullptr) {
+        // A breakpoint condition that cannot be read: the report names the breakpoint and
+        // points into the condition's text, not into the program.
+        main.ActivateEditor(*conditionEditor);
+        conditionEditor->ShowConditionReport(number, shown, conditionName, column);
+        main.statusBar()->showMessage(shown);
+        return;
+    }
+    TEditForm* editor = EditorFor(fileName);
     if (editor == nullptr) {
         // An error in a file no editor holds (a unit read from disk): the file opens to show it.
         editor = main.OpenSourceFile(QString::fromStdString(fileName), false);

@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QObject>
 
+#include <string>
+
 class QEventLoop;
 class TMainForm;
 class TEditForm;
@@ -72,4 +74,8 @@ class IdeRunHost : public QObject, public RunHost
     bool escapeTyped = false;
     bool cancelled = false;
     QElapsedTimer sincePoll;
+    // While a breakpoint condition is evaluated: the editor of its breakpoint (may be null) and
+    // the breakpoint's name, so that a report of the condition goes there.
+    TEditForm* conditionEditor = nullptr;
+    std::string conditionName;
 };

@@ -64,13 +64,16 @@ int TMainForm::RunProgram(bool stepByStep)
         number = editor->RunDriver(stepByStep ? RunMode::StartStepping | RunMode::TraceViews
                                               : RunMode::Execute);
     } catch (...) {
-        host->EndRun();
         LeaveExecutionMode(*editor);
+        host->EndRun();
+        UpdateMenus();
         throw;
     }
     const bool cancelled = host->Cancelled();
-    host->EndRun();
+    // The views take the run's last state while the host still knows which run it was.
     LeaveExecutionMode(*editor);
+    host->EndRun();
+    UpdateMenus();
     // The line of an error, or the end of the program, replaces the last line stepped on; a
     // cancelled run keeps showing where it stopped.
     if (number != 0 || !cancelled) {

@@ -2,6 +2,7 @@
 #include "ide/Qbbkpoint.h"
 
 #include <algorithm>
+#include <map>
 
 std::string BreakpointName(const std::string& fileName, int line)
 {
@@ -148,20 +149,70 @@ bool Qbbklist::Triggered(int line, const ConditionEvaluator& evaluate, const Nam
 
 void Qbbklist::LineInserted(int at)
 {
+    std::vector<int> before;
     for (const auto& point : points) {
+        before.push_back(point->Line);
         if (point->Line >= at) {
             ++point->Line;
         }
     }
+    Rename(before);
 }
 
 void Qbbklist::LineDeleted(int at)
 {
+    std::vector<int> before;
     for (const auto& point : points) {
+        before.push_back(point->Line);
         if (point->Line == at) {
             point->SetStatus(Qbbkpoint::Dying);
         } else if (point->Line > at) {
             --point->Line;
         }
     }
+    Rename(before);
+}
+
+void Qbbklist::Rename(const std::vector<int>& before)
+{
+    std::map<std::string, std::string> renamed;
+    for (std::size_t i = 0; i < points.size() && i < before.size(); ++i) {
+        Qbbkpoint& point = *points[i];
+        if (point.Line == before[i]) {
+            continue;
+        }
+        const std::size_t separator = point.Name.find_last_of('_');
+        const std::string file =
+            separator == std::string::npos ? point.Name : point.Name.substr(0, separator);
+        std::string name = file + "_" + std::to_string(point.Line + 1);
+        renamed[point.Name] = name;
+        point.Name = std::move(name);
+    }
+    if (renamed.empty()) {
+        return;
+    }
+    // All at once: a breakpoint may take the old name of another that moved too.
+    for (const auto& point : points) {
+        for (std::vector<std::string>* list : {&point->ToActivate, &point->ToDeactivate}) {
+            for (std::string& name : *list) {
+                if (const auto found = renamed.find(name); found != renamed.end()) {
+                    name = found->second;
+                }
+            }
+        }
+    }
+}
+
+Qbbkpoint* Qbbklist::FindNamed(const std::string& name)
+{
+    Qbbkpoint* dying = nullptr;
+    for (const auto& point : points) {
+        if (point->Name == name) {
+            if (!point->IsDying) {
+                return point.get();
+            }
+            dying = point.get();
+        }
+    }
+    return dying;
 }

@@ -36,7 +36,7 @@ class Qbbkpoint
     bool Suspend = true;
     int PassLimit = 0;
     int Passes = 0;
-    std::string Condition;
+    std::string Condition; // as typed (UTF-8); the driver gets it in its own encoding
     std::vector<std::string> ToActivate;
     std::vector<std::string> ToDeactivate;
 };
@@ -64,14 +64,22 @@ class Qbbklist
     // Whether the run stops on `line`; a breakpoint that fires also switches the breakpoints its
     // lists name.
     bool Triggered(int line, const ConditionEvaluator& evaluate, const NameLookup& lookup);
-    // Editing keeps breakpoints on their text.
+    // Editing keeps breakpoints on their text. A breakpoint that moves takes the name of its new
+    // line, and the switch lists of this file that named it follow.
     void LineInserted(int at);
     void LineDeleted(int at);
+    // The breakpoint of that name; a living one is preferred to a dying one left on the same
+    // line by a deletion. May return null.
+    Qbbkpoint* FindNamed(const std::string& name);
 
     const std::vector<std::unique_ptr<Qbbkpoint>>& Points() const { return points; }
     bool Empty() const { return points.empty(); }
 
   private:
+    // Renames the breakpoints whose line changed from `before` (one line per breakpoint, in the
+    // order of `points`) and rewrites the switch lists that named them.
+    void Rename(const std::vector<int>& before);
+
     std::vector<std::unique_ptr<Qbbkpoint>> points;
 };
 

@@ -174,6 +174,26 @@ void TEditForm::ShowReport(int errorNumber, const QString& message, int line, in
     report->show();
 }
 
+void TEditForm::ShowConditionReport(int errorNumber, const QString& message,
+                                    const std::string& pointName, int column)
+{
+    const QString name = QString::fromStdString(pointName);
+    report->setText(QString("Error %1 (condition of breakpoint %2, column %3): %4")
+                        .arg(errorNumber)
+                        .arg(name)
+                        .arg(column + 1)
+                        .arg(message));
+    QPalette colours = report->palette();
+    colours.setColor(QPalette::Window, QColor(255, 200, 200));
+    report->setPalette(colours);
+    report->show();
+    for (const auto& point : breakpoints.Points()) {
+        if (point->Name == pointName) {
+            text->SetErrorLine(point->Line, 0);
+        }
+    }
+}
+
 void TEditForm::ClearErrorMarks()
 {
     report->clear();
@@ -285,23 +305,12 @@ BreakpointDialog* TEditForm::OpenBreakpointParameters(int line)
         dialog->close();
     }
     dialog = new BreakpointDialog(
-        *point,
-        [this](const std::string& name) -> Qbbkpoint* {
-            for (const auto& each : breakpoints.Points()) {
-                if (each->Name == name) {
-                    return each.get();
-                }
-            }
-            return nullptr;
-        },
-        this);
+        *point, [this](const std::string& name) { return breakpoints.FindNamed(name); }, this);
     dialog->setWindowFlag(Qt::Window);
     connect(dialog, &BreakpointDialog::Stored, text, &CodeEditor::RedrawGutter);
     connect(dialog, &BreakpointDialog::RemoveRequested, this, [this](const std::string& name) {
-        for (const auto& each : breakpoints.Points()) {
-            if (each->Name == name) {
-                each->IsDying = true;
-            }
+        if (Qbbkpoint* removed = breakpoints.FindNamed(name)) {
+            removed->SetStatus(Qbbkpoint::Dying);
         }
         breakpoints.Purge(false);
         text->RedrawGutter();
@@ -359,25 +368,36 @@ void TEditForm::OnGutterClick(int line, Qt::MouseButton button, bool doubleClick
     text->RedrawGutter();
 }
 
-void TEditForm::OnContentsChange(int position, int, int)
+void TEditForm::OnContentsChange(int position, int, int added)
 {
     const int count = text->blockCount();
-    if (count == lineCount) {
+    QTextDocument& document = *text->document();
+    // The lines a change added are the line breaks in its new text; the lines it removed are
+    // what the count lacks beyond that. A replacement that spans lines does both: the removal
+    // first, where it happened, then the insertion.
+    int addedLines = 0;
+    if (added > 0) {
+        for (QTextBlock block = document.findBlock(position);
+             block.isValid() && block.position() + block.length() <= position + added;
+             block = block.next()) {
+            ++addedLines;
+        }
+    }
+    const int removedLines = lineCount + addedLines - count;
+    lineCount = count;
+    if (addedLines == 0 && removedLines == 0) {
         return;
     }
-    const QTextBlock block = text->document()->findBlock(position);
+    const QTextBlock block = document.findBlock(position);
     const int at = block.isValid() ? block.blockNumber() : 0;
     // A change that starts at the beginning of a line moves that line itself.
     const bool atLineStart = block.isValid() && block.position() == position;
-    if (count > lineCount) {
-        for (int i = 0; i < count - lineCount; ++i) {
-            breakpoints.LineInserted(atLineStart ? at : at + 1);
-        }
-    } else {
-        for (int i = 0; i < lineCount - count; ++i) {
-            breakpoints.LineDeleted(atLineStart ? at : at + 1);
-        }
+    const int first = atLineStart ? at : at + 1;
+    for (int i = 0; i < removedLines; ++i) {
+        breakpoints.LineDeleted(first);
     }
-    lineCount = count;
+    for (int i = 0; i < addedLines; ++i) {
+        breakpoints.LineInserted(first);
+    }
     text->RedrawGutter();
 }

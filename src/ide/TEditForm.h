@@ -63,6 +63,10 @@ class TEditForm : public QWidget, public SourceText
     int RunDriver(int mode);
 
     void ShowReport(int number, const QString& message, int line, int column);
+    // The report of a breakpoint condition that could not be evaluated: it names the breakpoint
+    // and the 0-based column in the condition, and marks the breakpoint's line.
+    void ShowConditionReport(int number, const QString& message, const std::string& pointName,
+                             int column);
     void ClearErrorMarks();
     void ShowStepLine(int line);
     bool Checked() const { return checked; }

@@ -595,10 +595,8 @@ TEditForm* TMainForm::FindEditor(const std::string& engineName) const
 Qbbkpoint* TMainForm::FindBreakpoint(const std::string& name) const
 {
     for (TEditForm* editor : Editors()) {
-        for (const auto& point : editor->Breakpoints().Points()) {
-            if (point->Name == name) {
-                return point.get();
-            }
+        if (Qbbkpoint* point = editor->Breakpoints().FindNamed(name)) {
+            return point;
         }
     }
     return nullptr;

@@ -1,5 +1,6 @@
 // Runs every QTest class of the IDE in one program; each class gets its own report section.
 #include "IdeTests.h"
+#include "RunViewsTests.h"
 
 #include <QApplication>
 #include <QTest>
@@ -26,6 +27,18 @@ int main(int argc, char* argv[])
     }
     {
         SteppingTest test;
+        failures += QTest::qExec(&test, argc, argv);
+    }
+    {
+        BreakpointRunTest test;
+        failures += QTest::qExec(&test, argc, argv);
+    }
+    {
+        MicroStepTest test;
+        failures += QTest::qExec(&test, argc, argv);
+    }
+    {
+        PupilRoadTest test;
         failures += QTest::qExec(&test, argc, argv);
     }
     return failures == 0 ? 0 : 1;
