@@ -2,6 +2,7 @@
 #include "ide/ExecutionViews.h"
 
 #include "diagnostics/ErrorNumber.h"
+#include "frontend/ProgramOptions.h"
 #include "frontend/QbSyntaxe.h"
 #include "lexical/TextEncoding.h"
 #include "runtime/DataAddress.h"
@@ -11,10 +12,13 @@
 #include <QHeaderView>
 
 namespace {
-const QColor Unassigned(255, 120, 120);
-const QColor Changed(255, 255, 120);
-const QColor Unchanged(Qt::white);
-const QColor NameGrey(225, 225, 225);
+using ViewColours::Changed;
+using ViewColours::NameGrey;
+using ViewColours::Unassigned;
+using ViewColours::Unchanged;
+
+// Never a value text: texts come from single-byte program data converted to printable UTF-8.
+const QString UnassignedMark = QStringLiteral("\x01unassigned");
 
 QString Shown(const std::string& text)
 {
@@ -32,11 +36,16 @@ bool IsReferenceMode(std::uint8_t mode)
 }
 
 // The rows of one variable: a record gives one row per field (name "." field), anything else
-// one row with the value text of the data manager.
+// one row with the value text of the data manager. An unassigned variable's rows are red; they
+// show its memory only when `showUnassigned` (the global area is zero-filled for every run, a
+// frame's storage holds whatever an earlier call left there).
 void AddValueRows(std::vector<ViewRow>& rows, const std::string& name, std::uint32_t address,
-                  std::uint16_t type, bool assigned, QbGesdata& manager, QbTable& table)
+                  std::uint16_t type, bool assigned, bool showUnassigned, QbGesdata& manager,
+                  QbTable& table)
 {
     const QbGesdata::TypeInfo info = manager.Resolve(type);
+    // An array's text also opens its window, which shows the array's state itself.
+    const bool shown = assigned || showUnassigned || info.Code == TypeCode::Array;
     if (info.Code == TypeCode::Record && info.Entry != 0) {
         const EntryNumber record = table.BaseType(info.Entry);
         EntryNumber field = table.Link2(record);
@@ -45,9 +54,9 @@ void AddValueRows(std::vector<ViewRow>& rows, const std::string& name, std::uint
             ViewRow row;
             row.Name = name + "." + table.GetName(field);
             row.Assigned = assigned;
-            row.Value = assigned ? manager.FormatValue(address + table.Value(field),
-                                                       manager.TypeArgument(table.Link1(field)))
-                                 : std::string();
+            row.Value = shown ? manager.FormatValue(address + table.Value(field),
+                                                    manager.TypeArgument(table.Link1(field)))
+                              : std::string();
             rows.push_back(row);
         }
         return;
@@ -55,7 +64,7 @@ void AddValueRows(std::vector<ViewRow>& rows, const std::string& name, std::uint
     ViewRow row;
     row.Name = name;
     row.Assigned = assigned;
-    row.Value = assigned ? manager.FormatValue(address, type) : std::string();
+    row.Value = shown ? manager.FormatValue(address, type) : std::string();
     rows.push_back(row);
 }
 } // namespace
@@ -106,16 +115,18 @@ void ValueGrid::ShowRows(const std::vector<ViewRow>& rows, bool shadeFrames)
         setItem(r, 0, nameItem);
         auto* valueItem = new QTableWidgetItem(value);
         const auto last = lastTexts.find(name);
-        if (!rows[r].Assigned || value.isEmpty()) {
+        const bool assigned = rows[r].Assigned && !value.isEmpty();
+        const QString kept = assigned ? value : UnassignedMark;
+        if (!assigned) {
             valueItem->setBackground(Unassigned);
-        } else if (last != lastTexts.end() && *last != value) {
+        } else if (last != lastTexts.end() && *last != kept) {
             valueItem->setBackground(Changed);
             valueItem->setData(Qt::UserRole, true);
         } else {
             valueItem->setBackground(Unchanged);
         }
         setItem(r, 1, valueItem);
-        texts.insert(name, value);
+        texts.insert(name, kept);
     }
     lastTexts = texts;
     if (!rows.empty()) {
@@ -147,6 +158,52 @@ bool ValueGrid::IsChanged(const QString& name) const
         }
     }
     return false;
+}
+
+QColor ValueGrid::ValueColour(const QString& name) const
+{
+    for (int r = 0; r < rowCount(); ++r) {
+        if (item(r, 0) != nullptr && item(r, 0)->text() == name && item(r, 1) != nullptr) {
+            return item(r, 1)->background().color();
+        }
+    }
+    return {};
+}
+
+bool IsAddressAssigned(QbSyntaxe& driver, std::uint32_t address)
+{
+    QbGesdata& manager = *driver.Data;
+    QbTable& table = *driver.Table;
+    switch (DataAddress::AreaOf(address)) {
+    case DataAddress::Area::Global: {
+        std::uint32_t offset = 0;
+        const EntryNumber variable = table.VariableAt(address - DataAddress::GlobalBase, offset);
+        return variable == 0 || (table.Aux(variable) & VariableFlag::Run) != 0 ||
+               driver.OptionB(OptionB::InitializeVariables);
+    }
+    case DataAddress::Area::Stack: {
+        if (!manager.IsOpen()) {
+            return true;
+        }
+        // The variable descriptor whose storage starts at the address, or the nearest one below
+        // it (an element of a structure lies inside its variable).
+        std::uint16_t best = 0;
+        std::uint32_t bestStart = 0;
+        for (std::uint16_t i = QbGesdata::DescriptorCount - 1; i > manager.DescriptorTop(); --i) {
+            if (manager.IsFrameHeader(i)) {
+                continue;
+            }
+            const std::uint32_t start = DataAddress::Stack(manager.DescriptorLink(i));
+            if (start <= address && (best == 0 || start > bestStart)) {
+                best = i;
+                bestStart = start;
+            }
+        }
+        return best == 0 || manager.IsAssigned(best);
+    }
+    default:
+        return true;
+    }
 }
 
 Texecpile::Texecpile(QWidget* parent) : ValueGrid({"NAME", "CURRENT VALUE"}, parent)
@@ -189,7 +246,7 @@ void Texecpile::Refresh(QbSyntaxe& driver)
                                               (static_cast<std::uint32_t>(bytes[3]) << 24));
             }
             AddValueRows(rows, name, address, manager.TypeOfVariable(variable),
-                         manager.IsAssigned(index), manager, table);
+                         manager.IsAssigned(index), false, manager, table);
             if (static_cast<int>(rows.size()) >= MaxRows) {
                 driver.Errors->Raise(252);
             }
@@ -257,9 +314,11 @@ void TGlobales::Refresh(QbSyntaxe& driver, int usageFlags)
                 name = "(" + name + ")";
             }
             if (manager.IsOpen()) {
+                const bool assigned = (table.Aux(variable) & VariableFlag::Run) != 0 ||
+                                      driver.OptionB(OptionB::InitializeVariables);
                 AddValueRows(rows, prefixed ? table.GetName(module) + "." + name : name,
                              DataAddress::Global(table.Value(variable)),
-                             manager.TypeOfVariable(variable), true, manager, table);
+                             manager.TypeOfVariable(variable), assigned, true, manager, table);
             }
         }
     };

@@ -5,10 +5,23 @@
 #include <QMap>
 #include <QTableWidget>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 class QbSyntaxe;
+
+// The colours every grid view shares: value cells by their state, name and header cells grey.
+namespace ViewColours {
+inline const QColor Unassigned(255, 120, 120);
+inline const QColor Changed(255, 255, 120);
+inline const QColor Unchanged(Qt::white);
+inline const QColor NameGrey(225, 225, 225);
+} // namespace ViewColours
+
+// Whether the variable that holds `address` (global area or data stack) has been assigned, as the
+// data manager decides before it lets the program read it; true for any other address.
+bool IsAddressAssigned(QbSyntaxe& driver, std::uint32_t address);
 
 // One row of a view: the name, the value text and, for the execution stack, the routine part of
 // the name that chooses the shade of its name cell.
@@ -34,10 +47,14 @@ class ValueGrid : public QTableWidget
     // The value text of the row named `name`, empty when none (used by tests).
     QString ValueOf(const QString& name) const;
     bool IsChanged(const QString& name) const;
+    // The background of the value cell of the row named `name` (used by tests).
+    QColor ValueColour(const QString& name) const;
 
     static QString RoutinePart(const QString& name);
 
   private:
+    // The text each row's value cell showed at the previous step; an unassigned value is kept as
+    // a mark no text can equal, so that its first assignment shows as a change.
     QMap<QString, QString> lastTexts;
 };
 

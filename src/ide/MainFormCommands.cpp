@@ -1,5 +1,7 @@
 // The main window's commands on a program: check, run step by step or not, compile.
+#include "ide/ArrayViews.h"
 #include "ide/ExecutionViews.h"
+#include "ide/HeapView.h"
 #include "ide/TMainForm.h"
 #include "ide/Tecrantext.h"
 
@@ -97,7 +99,7 @@ int TMainForm::CompileProgram()
     if (number != 0) {
         return number;
     }
-    for (QWidget* view : std::initializer_list<QWidget*>{globals, execStack, evalStack}) {
+    for (QWidget* view : std::initializer_list<QWidget*>{globals, execStack, evalStack, heapView}) {
         view->parentWidget()->showMinimized();
     }
     editor->SetRunning(true);
@@ -135,6 +137,10 @@ void TMainForm::EnterExecutionMode(TEditForm& editor)
     textScreen->parentWidget()->showNormal();
     execStack->Reset();
     globals->Reset();
+    // The array windows follow this run's data manager; the heap view draws this driver's heap.
+    arrayViews->Bind(editor.Driver());
+    heapView->SetUsageFlags(usageFlags);
+    heapView->Reset(&editor.Driver(), &editor);
     // The data manager keeps the evaluation stack's rows only while the view shows them.
     editor.Driver().Data->SetEvaluationViewOpen(SeeEvaluationStack());
     for (TEditForm* other : Editors()) {
@@ -145,6 +151,13 @@ void TMainForm::EnterExecutionMode(TEditForm& editor)
     globals->Refresh(editor.Driver(), usageFlags);
     if (globals->RowsShown() == 0) {
         globals->parentWidget()->showMinimized();
+    }
+    arrayViews->Acknowledge();
+    // Only a program with typed pointers keeps a heap view.
+    if (editor.Driver().HeapActive) {
+        heapView->parentWidget()->showNormal();
+    } else {
+        heapView->parentWidget()->showMinimized();
     }
     UpdateMenus();
 }
@@ -157,6 +170,7 @@ void TMainForm::LeaveExecutionMode(TEditForm& editor)
     } catch (const InterpExcept&) {
         // The stack was too deep to show: the run already reported it.
     }
+    arrayViews->Unbind();
     ApplyPlacements(0);
     evalStack->parentWidget()->showMinimized();
     editor.SetRunning(false);
@@ -175,5 +189,15 @@ void TMainForm::RefreshExecutionViews()
     globals->Refresh(driver, usageFlags);
     if (SeeEvaluationStack()) {
         evalStack->Refresh(driver);
+    }
+    heapView->Refresh();
+    // What this step changed stays yellow until the next one.
+    arrayViews->Acknowledge();
+}
+
+void TMainForm::HeapStatementEnded(bool routineEnded)
+{
+    if ((usageFlags & (routineEnded ? 128 : 64)) != 0) {
+        heapView->Reorganize();
     }
 }

@@ -1,7 +1,9 @@
 // The main window: construction, menus, files, settings and the teacher level.
 #include "ide/TMainForm.h"
 
+#include "ide/ArrayViews.h"
 #include "ide/ExecutionViews.h"
+#include "ide/HeapView.h"
 #include "ide/IdeSupport.h"
 #include "ide/Tecrantext.h"
 
@@ -71,6 +73,7 @@ TMainForm::TMainForm(const QString& configDirectory, QWidget* parent)
     setCentralWidget(area);
     CreateActions();
     CreateViews();
+    arrayViews = std::make_unique<ArrayViewHost>(*area);
     console = std::make_unique<IdeConsole>(*textScreen, *host);
     host->SetKeyboardSink(textScreen);
     LoadSettings();
@@ -351,6 +354,7 @@ void TMainForm::CreateViews()
     execStack = new Texecpile;
     evalStack = new Tevalpile;
     globals = new TGlobales;
+    heapView = new Tvisutas;
     struct Caption
     {
         QWidget* View;
@@ -360,7 +364,8 @@ void TMainForm::CreateViews()
     const Caption captions[] = {{textScreen, "Text screen", "Text"},
                                 {execStack, "Execution stack", "Exec S."},
                                 {evalStack, "Evaluation stack", "Eval S."},
-                                {globals, "Global variables", "Globals"}};
+                                {globals, "Global variables", "Globals"},
+                                {heapView, "Heap", "Heap"}};
     for (const Caption& caption : captions) {
         QMdiSubWindow* window = AddChild(caption.View, true);
         window->installEventFilter(new ViewCloseGuard(window));
@@ -387,6 +392,9 @@ int TMainForm::KindOf(QWidget* content)
     }
     if (qobject_cast<Tecrantext*>(content) != nullptr) {
         return 4;
+    }
+    if (qobject_cast<Tvisutas*>(content) != nullptr) {
+        return 6;
     }
     if (qobject_cast<Tevalpile*>(content) != nullptr) {
         return 9;
@@ -621,6 +629,8 @@ void TMainForm::DropPendingKeys()
 void TMainForm::LoadSettings()
 {
     usageFlags = settings.value("Environment/UsageFlags", DefaultUsageFlags).toInt();
+    heapView->SetMaximalDepth(
+        settings.value("Heap/MaximalDepth", Tvisutas::DefaultMaximalDepth).toInt());
     lastFolder = settings.value("Environment/LastFolder", QDir::homePath()).toString();
     for (int mode = 0; mode < ModeCount; ++mode) {
         for (int kind = 1; kind < KindCount; ++kind) {
@@ -645,6 +655,7 @@ void TMainForm::LoadSettings()
 void TMainForm::SaveSettings()
 {
     settings.setValue("Environment/UsageFlags", usageFlags);
+    settings.setValue("Heap/MaximalDepth", heapView->MaximalDepth());
     settings.setValue("Environment/LastFolder", lastFolder);
     for (int mode = 0; mode < ModeCount; ++mode) {
         for (int kind = 1; kind < KindCount; ++kind) {
@@ -698,7 +709,7 @@ void TMainForm::DefaultPlacements()
     // output in sight; the views wait minimized.
     placements[0][1] = {0, 0, editorWidth, height - 30, 0, true};
     placements[0][4] = {0, editorWidth, rest, third, 0, true};
-    for (int kind : {2, 3, 9}) {
+    for (int kind : {2, 3, 6, 9}) {
         placements[0][kind] = {0, editorWidth, rest, third, 1, true};
     }
     // Execution: the editor on the left, the text screen and the views on the right.
@@ -706,6 +717,13 @@ void TMainForm::DefaultPlacements()
     placements[1][4] = {0, editorWidth, rest, third, 0, true};
     placements[1][3] = {third, editorWidth, rest, third, 0, true};
     placements[1][2] = {2 * third, editorWidth, rest / 2, height - 2 * third, 0, true};
+    // The heap view keeps its own size in the lower right corner of the editor.
+    placements[1][6] = {height - Tvisutas::DefaultHeight,
+                        editorWidth - Tvisutas::DefaultWidth,
+                        Tvisutas::DefaultWidth,
+                        Tvisutas::DefaultHeight,
+                        0,
+                        true};
     placements[1][9] = {2 * third,          editorWidth + rest / 2,       rest - rest / 2,
                         height - 2 * third, SeeEvaluationStack() ? 0 : 1, true};
 }

@@ -22,6 +22,8 @@ class Texecpile;
 class Tevalpile;
 class TGlobales;
 class Qbbkpoint;
+class Tvisutas;
+class ArrayViewHost;
 
 // Where a child window stands in one mode.
 struct WindowPlacement
@@ -75,6 +77,10 @@ class TMainForm : public QMainWindow
     // Run support for the host.
     bool SeeEvaluationStack() const { return (usageFlags & 4) != 0; }
     void RefreshExecutionViews();
+    // A statement (or with `routineEnded` a call) of a run that keeps a heap has ended: the
+    // heap view re-lays out what changed when the usage flags ask for it (64 at the end of
+    // an instruction, 128 at the end of a procedure).
+    void HeapStatementEnded(bool routineEnded);
     void DropPendingKeys();
     IdeRunHost& Host() { return *host; }
 
@@ -99,6 +105,8 @@ class TMainForm : public QMainWindow
     Texecpile& ExecutionStack() { return *execStack; }
     Tevalpile& EvaluationStack() { return *evalStack; }
     TGlobales& Globals() { return *globals; }
+    Tvisutas& HeapView() { return *heapView; }
+    ArrayViewHost& ArrayViews() { return *arrayViews; }
     QMdiArea& Area() { return *area; }
     QAction* ActionNamed(const QString& text) const;
 
@@ -131,6 +139,7 @@ class TMainForm : public QMainWindow
     QMdiArea* area;
     std::unique_ptr<IdeRunHost> host;
     std::unique_ptr<IdeConsole> console;
+    std::unique_ptr<ArrayViewHost> arrayViews;
     QSettings settings;
     QString configFolder;
     QString logsFolder;
@@ -150,6 +159,7 @@ class TMainForm : public QMainWindow
     Texecpile* execStack = nullptr;
     Tevalpile* evalStack = nullptr;
     TGlobales* globals = nullptr;
+    Tvisutas* heapView = nullptr;
 
     QMenu* scenaristMenu = nullptr;
     QList<QAction*> editorActions;  // need an active editor

@@ -159,6 +159,15 @@ void QbHeap::Reorganize()
     ++repaints;
 }
 
+void QbHeap::ReorganizeStructure(std::uint32_t block)
+{
+    std::set<std::uint32_t> waiting = std::move(changed);
+    changed = {block};
+    Reorganize();
+    waiting.erase(block);
+    changed = std::move(waiting);
+}
+
 std::string QbHeap::Dump() const
 {
     std::string text;

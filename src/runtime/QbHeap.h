@@ -105,6 +105,9 @@ class QbHeap : public HeapAccess
 
     // Re-lays out the structures of the cells changed since the last call.
     void Reorganize();
+    // Re-lays out the structure of `block`'s cell as Reorganize would (a right click on it in
+    // the heap view); the other changed cells wait for the next Reorganize.
+    void ReorganizeStructure(std::uint32_t block);
     // Lays out the structure of `block`'s cell from `block`.
     void Layout(std::uint32_t block);
     int MaximalDepth = 5; // of exact drawing of a binary tree, 2..6

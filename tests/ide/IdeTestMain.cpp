@@ -1,5 +1,6 @@
 // Runs every QTest class of the IDE in one program; each class gets its own report section.
 #include "IdeTests.h"
+#include "ViewsTest.h"
 #include "RunViewsTests.h"
 
 #include <QApplication>
@@ -39,6 +40,10 @@ int main(int argc, char* argv[])
     }
     {
         PupilRoadTest test;
+        failures += QTest::qExec(&test, argc, argv);
+    }
+    {
+        ViewsTest test;
         failures += QTest::qExec(&test, argc, argv);
     }
     return failures == 0 ? 0 : 1;

@@ -1,0 +1,23 @@
+// The QTest class of the array windows, the heap view and the colours of unassigned values.
+#pragma once
+
+#include <QObject>
+
+class ViewsTest : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+    void ArrayWindowsLayOutTheirIndexesAndColumns();
+    void ArrayWindowsMarkWhatTheLastStepChanged();
+    void RecordHoldingAnArrayDoesNotReopenItsWindow();
+    void LocalArrayWindowClosesWhenItsRoutineReturns();
+    void LinkedListIsDrawnAsOneRowOfCells();
+    void HeapViewMinimizedForAProgramWithoutPointers();
+    void UnassignedValuesAreRed();
+
+  private:
+    class QTemporaryDir* folder = nullptr;
+};
