@@ -201,7 +201,16 @@ void QbSyntaxe::StepPoint()
     RunHost& host = *environment.Host;
     const std::string source = Lexer->SourceName(false);
     if (TraceViews) {
-        host.ShowLine(source, Lexer->LineNumber(), Lexer->Column());
+        int line = Lexer->LineNumber();
+        int column = Lexer->Column();
+        if (MicroStep) {
+            // Inside an expression the reader may already stand on the next line: the pushed or
+            // popped value belongs to the line of the token being read.
+            Lexer->TokenStart(line, column);
+            ++line;
+            ++column;
+        }
+        host.ShowLine(source, line, column);
     }
     if (!Stepping) {
         if (host.EscapePending()) {

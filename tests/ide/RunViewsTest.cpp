@@ -179,6 +179,7 @@ void BreakpointRunTest::ConditionThatCannotBeReadIsReportedAndEndsTheRun()
         QVERIFY2(editor->ReportText().contains("condition of breakpoint NEWFILE_1.pas_7"),
                  qPrintable(editor->ReportText()));
         QCOMPARE(editor->Text().ErrorLine(), 6);
+        Picture(window, "condition-error");
         QVERIFY(!ScreenText(window).contains("sum"));
         QVERIFY(!editor->IsRunning());
         QVERIFY(!editor->Text().isReadOnly());
@@ -375,6 +376,9 @@ void MicroStepTest::F6StopsAtEveryPushAndPop()
     Stepper stepper(window, [&](int) {
         rows.push_back(EvaluationRows(view));
         headers << view.horizontalHeaderItem(0)->text();
+        if (rows.size() == 4) {
+            Picture(window, "micro-step");
+        }
         Press(window, Qt::Key_F6);
     });
     QCOMPARE(window.RunProgram(true), 0);
@@ -389,6 +393,8 @@ void MicroStepTest::F6StopsAtEveryPushAndPop()
     QCOMPARE(rows[1], QStringList{row(2)});
     QCOMPARE(rows[2], (QStringList{row(2), row(3)}));
     QCOMPARE(rows[3], (QStringList{row(2), row(3), row(4)}));
+    // The line shown is the expression's, though the reader has reached the end of its line.
+    QCOMPARE(stepper.Lines[3], 3);
     QCOMPARE(headers[3], QString("CURRENT VALUES"));
     // 3 * 4 replaces its operands, then 2 + 12 gives 14, which the assignment takes.
     const auto found = std::find(rows.begin(), rows.end(), QStringList{row(14)});
