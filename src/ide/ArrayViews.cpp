@@ -330,8 +330,13 @@ void ArrayViewHost::ShowArrayWindow(const std::string& caption, std::uint32_t ad
         window->installEventFilter(new MinimizeOnClose(window));
         windows[name] = window;
         if (view->Show(*driver, address, type)) {
-            const int width = std::clamp(90 + 110 * (view->columnCount() - 1), 220, 640);
-            window->resize(width, 280);
+            // Cascaded over the right part of the area, where the views stand while a program
+            // runs, so that the editor's text stays in sight.
+            const int width = std::clamp(90 + 110 * (view->columnCount() - 1), 220,
+                                         std::max(220, area.width() * 9 / 20));
+            const int step = 24 * static_cast<int>((windows.size() - 1) % 8);
+            const int left = std::max(0, std::min(area.width() * 11 / 20, area.width() - width));
+            window->setGeometry(left + step / 2, step, width, 280);
             window->setWindowTitle(view->windowTitle());
             window->show();
         }

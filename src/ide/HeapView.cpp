@@ -11,7 +11,7 @@
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
+#include <QTimer>
 #include <QToolTip>
 
 #include <algorithm>
@@ -268,7 +268,15 @@ void Tvisutas::Reorganize()
     heap->MaximalDepth = maximalDepth;
     heap->FromRoot = (usageFlags & 256) != 0;
     heap->Reorganize();
-    Refresh();
+    // Called after every statement of a quick run: the drawing follows when events are next
+    // processed, once however many statements ended meanwhile.
+    if (!refreshPending) {
+        refreshPending = true;
+        QTimer::singleShot(0, this, [this] {
+            refreshPending = false;
+            Refresh();
+        });
+    }
 }
 
 void Tvisutas::ReorganizeAt(QPoint point)

@@ -40,7 +40,8 @@ class Tvisutas : public QScrollArea
     void Reset(QbSyntaxe* driver, QWidget* owner);
     // Draws the heap as it stands now.
     void Refresh();
-    // Re-lays out what changed since the last reorganisation, with the options, and redraws.
+    // Re-lays out what changed since the last reorganisation, with the options; the drawing
+    // follows at the next processing of events.
     void Reorganize();
     // A right click at `point` of the drawing: re-lays out that structure when allowed.
     void ReorganizeAt(QPoint point);
@@ -77,4 +78,5 @@ class Tvisutas : public QScrollArea
     int maximalDepth = DefaultMaximalDepth;
     std::uint32_t highlightBlock = 0;
     int highlightSquare = 0;
+    bool refreshPending = false;
 };

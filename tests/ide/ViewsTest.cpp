@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -57,6 +58,19 @@ const char* const Chain = "program Chain;\n"
                           "    p^.value := i\n"
                           "  end;\n"
                           "end.\n";
+
+const char* const Tree = "program Tree;\n"
+                         "type\n"
+                         "  Link = ^Node;\n"
+                         "  Node = record value: integer; left, right: Link end;\n"
+                         "var\n"
+                         "  root: Link;\n"
+                         "begin\n"
+                         "  new(root);\n"
+                         "  new(root^.left);\n"
+                         "  new(root^.right);\n"
+                         "  new(root^.left^.left);\n"
+                         "end.\n";
 
 // Answers every step point with the key `atWait` returns, given the wait's number from 0.
 class Stepper
@@ -404,4 +418,45 @@ void ViewsTest::UnassignedValuesAreRed()
     QCOMPARE(t.front(), QString("/red"));
     QVERIFY2(std::find(t.begin(), t.end(), QString("1/yellow")) != t.end(),
              qPrintable(QStringList(t.begin(), t.end()).join(" ")));
+}
+
+// Without re-laying out at the end of each instruction, a new cell hangs beside its parent until
+// the pupil right-clicks its structure, which then takes the shape of a tree.
+void ViewsTest::RightClickLaysOutATreeOnlyWhenAllowed()
+{
+    struct Case
+    {
+        int Flags;
+        bool LaidOut;
+    };
+    for (const Case& test : {Case{870 & ~64, true}, Case{870 & ~(64 | 32), false}}) {
+        {
+            QSettings settings(folder->filePath("movila.ini"), QSettings::IniFormat);
+            settings.setValue("Environment/UsageFlags", test.Flags);
+        }
+        TMainForm window(folder->path());
+        StartEditor(window, Tree);
+        QCOMPARE(window.RunProgram(false), 0);
+        Tvisutas& view = window.HeapView();
+        const std::vector<const QbHeap::Cell*> cells = view.Heap()->Cells();
+        QCOMPARE(cells.size(), std::size_t{4});
+        const QbHeap::Cell& root = *cells[0];
+        const QbHeap::Cell& left = *cells[1];
+        QCOMPARE(left.Y, root.Y);
+        QMouseEvent click(QEvent::MouseButtonPress, QPointF(left.X + 5, left.Y + 5),
+                          view.Canvas().mapToGlobal(QPointF(left.X + 5, left.Y + 5)),
+                          Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(&view.Canvas(), &click);
+        if (!test.LaidOut) {
+            QCOMPARE(left.Y, root.Y);
+            continue;
+        }
+        // From the root: two levels below it, each 50 pixels lower, children either side, the
+        // whole tree shifted to the left margin.
+        QCOMPARE(left.Y, root.Y + QbHeap::RowStep);
+        QCOMPARE(cells[2]->Y, root.Y + QbHeap::RowStep);
+        QCOMPARE(cells[3]->Y, root.Y + 2 * QbHeap::RowStep);
+        QVERIFY(left.X < root.X && root.X < cells[2]->X);
+        QCOMPARE(cells[3]->X, QbHeap::LeftMargin);
+    }
 }

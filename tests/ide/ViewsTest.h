@@ -16,6 +16,7 @@ class ViewsTest : public QObject
     void LocalArrayWindowClosesWhenItsRoutineReturns();
     void LinkedListIsDrawnAsOneRowOfCells();
     void HeapViewMinimizedForAProgramWithoutPointers();
+    void RightClickLaysOutATreeOnlyWhenAllowed();
     void UnassignedValuesAreRed();
 
   private:
