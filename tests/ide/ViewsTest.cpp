@@ -24,6 +24,7 @@ const char* const Arrays = "program Arrays;\n"
                            "  Point = record x, y: integer end;\n"
                            "  Grid = array[1..2, 1..3] of integer;\n"
                            "  Holder = record a: array[1..2] of integer; n: integer end;\n"
+                           "  Colour = (Red, Green, Blue);\n"
                            "var\n"
                            "  numbers: array[1..4] of integer;\n"
                            "  counts: array[char] of integer;\n"
@@ -31,6 +32,7 @@ const char* const Arrays = "program Arrays;\n"
                            "  grid: Grid;\n"
                            "  flags: array[boolean] of integer;\n"
                            "  holders: array[1..2] of Holder;\n"
+                           "  shades: array[Colour] of integer;\n"
                            "begin\n"
                            "  numbers[2] := 5;\n"
                            "  counts['A'] := 1;\n"
@@ -38,6 +40,7 @@ const char* const Arrays = "program Arrays;\n"
                            "  grid[2, 3] := 9;\n"
                            "  flags[true] := 1;\n"
                            "  holders[1].n := 3;\n"
+                           "  shades[Blue] := 2;\n"
                            "end.\n";
 
 const char* const Chain = "program Chain;\n"
@@ -194,6 +197,12 @@ void ViewsTest::ArrayWindowsLayOutTheirIndexesAndColumns()
          2,
          {{0, "FALSE"}, {1, "TRUE"}},
          {{1, 0, "1"}, {0, 0, "0"}}},
+        {"ARRAYS.SHADES",
+         "ARRAY : ARRAYS.SHADES",
+         {"INDEX", "CURRENT VALUE"},
+         3,
+         {{0, "RED"}, {1, "GREEN"}, {2, "BLUE"}},
+         {{2, 0, "2"}, {0, 0, "0"}}},
     };
     for (const Expected& expected : cases) {
         const TVisutab* view = window.ArrayViews().Find(expected.Caption);
@@ -269,7 +278,7 @@ void ViewsTest::RecordHoldingAnArrayDoesNotReopenItsWindow()
     QCOMPARE(Header(*holders, 1), QString("A"));
     QCOMPARE(holders->ValueText(0, 0), QString("see window"));
     QCOMPARE(holders->ValueText(0, 1), QString("3"));
-    QCOMPARE(window.ArrayViews().Windows().size(), std::size_t{6});
+    QCOMPARE(window.ArrayViews().Windows().size(), std::size_t{7});
 }
 
 void ViewsTest::LocalArrayWindowClosesWhenItsRoutineReturns()
