@@ -171,6 +171,8 @@ void TMainForm::LeaveExecutionMode(TEditForm& editor)
         // The stack was too deep to show: the run already reported it.
     }
     arrayViews->Unbind();
+    // The heap's last state stays drawn until the next run.
+    heapView->Refresh();
     ApplyPlacements(0);
     evalStack->parentWidget()->showMinimized();
     editor.SetRunning(false);
