@@ -253,8 +253,18 @@ void BreakpointRunTest::BreakpointsFollowTheirTextWhileEditing()
     first.ToActivate = {sum.Name};
     first.Suspend = false;
 
-    // A line typed above both: they move down, and the name of each follows its line.
+    // Typing within a line moves nothing (the first edit of a loaded text included).
     text.setFocus();
+    QTextCursor word(text.document()->findBlockByNumber(0));
+    word.movePosition(QTextCursor::EndOfBlock);
+    text.setTextCursor(word);
+    QTest::keyClicks(&text, " x");
+    QTest::keyClick(&text, Qt::Key_Backspace);
+    QTest::keyClick(&text, Qt::Key_Backspace);
+    QCOMPARE(first.GetStatus(), int(Qbbkpoint::Active));
+    QCOMPARE(first.Line, 3);
+    QCOMPARE(sum.Line, 6);
+    // A line typed above both: they move down, and the name of each follows its line.
     text.setTextCursor(QTextCursor(text.document()->findBlockByNumber(2)));
     QTest::keyClick(&text, Qt::Key_Return);
     QCOMPARE(first.Line, 4);
