@@ -12,8 +12,7 @@
 #include <algorithm>
 #include <random>
 
-QbSyntaxe::QbSyntaxe(const DriverEnvironment& env, Language lang)
-    : environment(env), language(lang)
+QbSyntaxe::QbSyntaxe(const DriverEnvironment& env, Language lang) : environment(env), language(lang)
 {
     RandomSeed = std::random_device{}();
     RandomState = RandomSeed;
@@ -86,11 +85,15 @@ void QbSyntaxe::SetOptions(const ProgramOptions& options)
     SetOptionA(OptionA::AutoGraph, (options.A & OptionA::AutoGraph) != 0);
     SetLimits(options.MaxNesting, options.MaxStack, options.MaxPasses, options.RealDigits);
     Options.CodeGrouping = std::clamp(options.CodeGrouping, 0, 2);
+    // The special letters may have changed: the dictionary's wordings are mapped again.
+    if (Dictionary != nullptr) {
+        Dictionary->WordsChanged();
+    }
 }
 
 std::string QbSyntaxe::Word(std::uint16_t number) const
 {
-    return Dictionary->WordText(number);
+    return Dictionary->WordTextRef(number);
 }
 
 int QbSyntaxe::CurrentLine() const
@@ -109,6 +112,7 @@ int QbSyntaxe::Run(const std::string& mainName, int mode)
     TraceViews = (mode & RunMode::TraceViews) != 0;
 
     Errors->RaiseWith(0, "");
+    Table->ForgetLookups();
     CalledFromMain = false;
     UpdateModels = (mode & RunMode::NoModelRefresh) == 0;
     ViewEvaluations = 0;
@@ -158,8 +162,8 @@ int QbSyntaxe::Run(const std::string& mainName, int mode)
     Execute = false;
     const int number = Errors->Number();
     if (number != 0 || (mode & RunMode::ShowReport) != 0) {
-        Host().ShowReport(reportSourceName, number, number != 0 ? Errors->Message()
-                                                                : Errors->MessageText(0),
+        Host().ShowReport(reportSourceName, number,
+                          number != 0 ? Errors->Message() : Errors->MessageText(0),
                           number != 0 ? Errors->Line() : -1, number != 0 ? Errors->Column() : -1);
     }
     return number;
@@ -216,7 +220,13 @@ void QbSyntaxe::StepPoint()
         if (host.EscapePending()) {
             throw HaltExcept("escape");
         }
-        if (host.StopsAt(source, Lexer->LineNumber())) {
+        conditionFailed = false;
+        const bool stops = host.StopsAt(source, Lexer->LineNumber());
+        if (conditionFailed) {
+            conditionFailed = false;
+            throw HaltExcept("escape");
+        }
+        if (stops) {
             Stepping = true;
             host.ShowLine(source, Lexer->LineNumber(), Lexer->Column());
         }

@@ -55,7 +55,7 @@ std::string Upper(std::string text)
 } // namespace
 
 QbDico::QbDico(QbSyntaxe& owner, std::uint8_t languageNumber)
-    : driver(owner), language(languageNumber > 1 ? 0 : languageNumber)
+    : driver(owner), language(languageNumber > 1 ? 0 : languageNumber), optionsA(&owner.Options.A)
 {
     Clear();
 }
@@ -72,6 +72,7 @@ void QbDico::Clear()
     countCounter = 0;
     moduleCounter = 136;
     modules.clear();
+    WordsChanged();
     const LanguageInfo& info = Languages[language];
     AddModule(static_cast<int>(info.SystemModule), info.Vocabulary0Name);
 }
@@ -102,6 +103,7 @@ QbModule* QbDico::AddModule(int moduleClass, const std::string& vocabulary0Name)
         module->PrepareVocabulary(current);
     }
     modules.push_back(std::move(module));
+    WordsChanged();
     return modules.back().get();
 }
 
@@ -112,6 +114,7 @@ void QbDico::RemoveModule(QbModule* module)
                               [module](const auto& owned) { return owned.get() == module; });
     if (found != modules.end() && found != modules.begin()) {
         modules.erase(found);
+        WordsChanged();
     }
 }
 
@@ -127,7 +130,7 @@ QbModule* QbDico::ModuleByName(const std::string& name) const
 
 std::string QbDico::WordText(std::uint16_t code) const
 {
-    return WordText(code, currentVocabulary);
+    return WordTextRef(code);
 }
 
 std::string QbDico::WordText(std::uint16_t code, int vocabulary) const
@@ -141,16 +144,51 @@ std::string QbDico::WordText(std::uint16_t code, int vocabulary) const
     return {};
 }
 
-const std::string& QbDico::WordTextRef(std::uint16_t code) const
+void QbDico::CheckFastWords() const
+{
+    const ProgramOptions& options = driver.Options;
+    static_assert(FastOptionBits == (OptionA::ReplaceAccents | OptionA::CaseInsensitive));
+    const std::uint32_t bits = options.A & FastOptionBits;
+    bool valid =
+        bits == fastBits && currentVocabulary == fastVocabulary && wordGeneration == fastGeneration;
+    // The special letters only matter with accent replacement.
+    if (valid && (bits & OptionA::ReplaceAccents) != 0) {
+        valid = options.SpecialLetters == fastSpecial && options.ReplaceBy == fastReplacement;
+    }
+    if (valid) {
+        return;
+    }
+    std::fill(fastWords.begin(), fastWords.end(), nullptr);
+    fastBits = bits;
+    fastVocabulary = currentVocabulary;
+    fastGeneration = wordGeneration;
+    fastSpecial = options.SpecialLetters;
+    fastReplacement = options.ReplaceBy;
+}
+
+const std::string& QbDico::SlowWordTextRef(std::uint16_t code) const
 {
     static const std::string none;
+    CheckFastWords();
+    if (code < fastWords.size() && fastWords[code] != nullptr) {
+        return *fastWords[code];
+    }
+    const std::string* found = &none;
     for (const auto& module : modules) {
         const std::string& text = module->WordTextRef(code, currentVocabulary, &tokenCount);
         if (!text.empty()) {
-            return text;
+            found = &text;
+            break;
         }
     }
-    return none;
+    // The module may have just forgotten its wordings (its own check of the options): the
+    // index is only filled from a state both agree on.
+    CheckFastWords();
+    if (code >= fastWords.size()) {
+        fastWords.resize(std::size_t{code} + 1, nullptr);
+    }
+    fastWords[code] = found;
+    return *found;
 }
 
 std::uint16_t QbDico::FindWord(const std::string& text) const

@@ -41,12 +41,26 @@ class QbDico
     std::string WordText(std::uint16_t code, int vocabulary) const;
     // The wording of `code` in the current vocabulary, kept by its module: valid until a word or
     // the module list changes. For comparisons on every token.
-    const std::string& WordTextRef(std::uint16_t code) const;
+    const std::string& WordTextRef(std::uint16_t code) const
+    {
+        // Hot path: several keyword tests on every token. The special letters and their
+        // replacements change only with the whole options (the driver then calls WordsChanged);
+        // the slow path compares them too.
+        if (fastGeneration == wordGeneration && fastVocabulary == currentVocabulary &&
+            fastBits == (*optionsA & FastOptionBits) && code < fastWords.size() &&
+            fastWords[code] != nullptr) {
+            return *fastWords[code];
+        }
+        return SlowWordTextRef(code);
+    }
     // Counts the tokens the lexer reads. Within one token the special letters and their
     // replacements cannot change, so WordTextRef compares them with those its module's wordings
     // were mapped under once per token instead of on every call (the option bits are compared on
     // every call: a directive may change them).
     void NewToken() { ++tokenCount; }
+    // Every module's mapped wordings were forgotten or changed: the dictionary's own index of
+    // them (see WordTextRef) starts again.
+    void WordsChanged() const { ++wordGeneration; }
     // The code of a wording in the current vocabulary (or in `vocabulary`); 0 when none.
     std::uint16_t FindWord(const std::string& text) const;
     std::uint16_t FindWord(const std::string& text, int vocabulary) const;
@@ -104,4 +118,20 @@ class QbDico
     std::uint8_t moduleCounter = 136;
     std::uint32_t tokenCount = 1;
     std::vector<std::unique_ptr<QbModule>> modules;
+
+    // WordTextRef's index by code of the wordings the modules keep: a keyword test on every
+    // token is then one load. Valid while the reading options, the vocabulary and every
+    // module's words stay as they were when it was filled.
+    void CheckFastWords() const;
+    const std::string& SlowWordTextRef(std::uint16_t code) const;
+    // ReplaceAccents and CaseInsensitive: the option bits that change a wording.
+    static constexpr std::uint32_t FastOptionBits = 1 | 4096;
+    const std::uint32_t* optionsA = nullptr; // the driver's option word A
+    mutable std::vector<const std::string*> fastWords;
+    mutable std::uint32_t wordGeneration = 0;
+    mutable std::uint32_t fastGeneration = 0;
+    mutable std::uint32_t fastBits = 0;
+    mutable int fastVocabulary = -1;
+    mutable std::string fastSpecial;
+    mutable std::string fastReplacement;
 };

@@ -127,6 +127,40 @@ void QbLexical::NextToken()
     if (driver.Dictionary) {
         driver.Dictionary->NewToken();
     }
+    // Program text is read again and again by the interpreter: a token already read from the
+    // same state of the same text is replayed instead of scanned. Only plain reading is kept:
+    // no translation, recording, header peek or include pending, and (in KeepToken) no
+    // directive obeyed and no change of source while the token was read.
+    QbTextSource* text = nullptr;
+    QbTextSource::KeptToken start;
+    int startLine = 0;
+    std::uint32_t effects = 0;
+    const std::size_t depth = sources.size();
+    if (keepTokens && !translating && !headerPeek && recording == nullptr &&
+        pendingInclude.empty()) {
+        QbSource& source = Current();
+        const std::uint8_t kind = source.Kind();
+        if ((kind == QbSource::EditKind || kind == QbSource::FileKind)) {
+            text = static_cast<QbTextSource*>(&source);
+            if (!text->OnTextLine()) {
+                text = nullptr;
+            }
+        }
+        if (text != nullptr) {
+            start.Options = driver.Options.A & (OptionA::ReplaceAccents | OptionA::CaseInsensitive);
+            if (const QbTextSource::KeptToken* kept = text->FindKept(start.Options)) {
+                text->Replay(*kept);
+                tokenLine = kept->TokenLine;
+                tokenColumn = kept->TokenColumn;
+                return;
+            }
+            start.Column = text->Column;
+            start.LookAhead = text->LookAhead;
+            start.CommentDetection = text->CommentDetection;
+            startLine = text->LineNumber;
+            effects = text->SideEffects;
+        }
+    }
     bool identifier = false;
     for (;;) {
         QbSource& source = Current();
@@ -164,10 +198,18 @@ void QbLexical::NextToken()
             break;
         }
     }
-    const std::string token = Current().Token;
-    Notify('L', token, 0);
-    if (identifier && !headerPeek) {
-        IdentifierHook(token);
+    if (text != nullptr && sources.size() == depth && &Current() == text &&
+        text->SideEffects == effects && pendingInclude.empty()) {
+        start.TokenLine = tokenLine;
+        start.TokenColumn = tokenColumn;
+        text->Keep(std::move(start), startLine);
+    }
+    if (translating || (identifier && !headerPeek && !keepTokens)) {
+        const std::string token = Current().Token;
+        Notify('L', token, 0);
+        if (identifier && !headerPeek) {
+            IdentifierHook(token);
+        }
     }
 }
 
@@ -215,19 +257,9 @@ void QbLexical::CheckNesting(const std::string& name, bool lineSource) const
     }
 }
 
-const std::string& QbLexical::TokenText() const
-{
-    return Current().Token;
-}
-
 void QbLexical::SetTokenText(const std::string& text)
 {
     Current().Token = text.substr(0, QbSource::MaxTokenLength);
-}
-
-char QbLexical::CurrentChar() const
-{
-    return Current().LookAhead;
 }
 
 void QbLexical::SetChar(char ch)

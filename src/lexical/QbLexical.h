@@ -33,9 +33,9 @@ class QbLexical : public TokenLocator
 
     // Reading.
     void NextToken();
-    const std::string& TokenText() const;
+    const std::string& TokenText() const { return sources.back()->Token; }
     void SetTokenText(const std::string& text);
-    char CurrentChar() const;
+    char CurrentChar() const { return sources.back()->LookAhead; }
     void SetChar(char ch);
     char NextChar();
     void SkipBlanks();
@@ -119,6 +119,9 @@ class QbLexical : public TokenLocator
     bool backslashEscapes = false;
     // C hexadecimal constants may use a-f as well as A-F.
     bool lowerCaseHex = false;
+    // Tokens read from program text may be replayed (see NextToken): only for a language whose
+    // identifiers never start anything of their own (IdentifierHook does nothing).
+    bool keepTokens = false;
 
   private:
     void ScanToken(bool& identifier);

@@ -48,10 +48,11 @@ bool SameText(std::string_view a, std::string_view b)
     return a.size() == b.size() && (a.empty() || (a[0] == b[0] && a == b));
 }
 
-const std::string& WordOf(const QbSyntaxe& driver, std::uint16_t code)
+const std::string NoWord;
+
+inline const std::string& WordOf(const QbSyntaxe& driver, std::uint16_t code)
 {
-    static const std::string none;
-    return driver.Dictionary ? driver.Dictionary->WordTextRef(code) : none;
+    return driver.Dictionary ? driver.Dictionary->WordTextRef(code) : NoWord;
 }
 } // namespace
 

@@ -1,7 +1,10 @@
 // The Pascal lexer.
 #include "lexical/QbPascalLexical.h"
 
-QbPascalLexical::QbPascalLexical(QbSyntaxe& driverRef) : QbLexical(driverRef) {}
+QbPascalLexical::QbPascalLexical(QbSyntaxe& driverRef) : QbLexical(driverRef)
+{
+    keepTokens = true;
+}
 
 void QbPascalLexical::ScanSymbol(std::string& token)
 {

@@ -96,6 +96,7 @@ void QbNullSource::TakeOver(const QbSource& last)
 bool QbTextSource::SetText(const std::string& text)
 {
     lines = SplitLines(text);
+    kept.clear();
     lineIndex = 0;
     return !lines.empty();
 }
@@ -123,8 +124,74 @@ void QbTextSource::ReadLine(int index)
 bool QbTextSource::Close()
 {
     lines.clear();
+    kept.clear();
     lineIndex = 0;
     return true;
+}
+
+const QbTextSource::KeptToken* QbTextSource::FindKept(std::uint32_t options) const
+{
+    if (!OnTextLine() || static_cast<std::size_t>(LineNumber) >= kept.size()) {
+        return nullptr;
+    }
+    const KeptLine& line = kept[static_cast<std::size_t>(LineNumber)];
+    const auto column = static_cast<std::size_t>(Column);
+    if (column >= line.FirstAt.size()) {
+        return nullptr;
+    }
+    for (std::int16_t at = line.FirstAt[column]; at >= 0;) {
+        const KeptToken& entry = line.Tokens[static_cast<std::size_t>(at)];
+        if (entry.LookAhead == LookAhead && entry.CommentDetection == CommentDetection &&
+            entry.Options == options) {
+            return &entry;
+        }
+        at = entry.Next;
+    }
+    return nullptr;
+}
+
+void QbTextSource::Replay(const KeptToken& entry)
+{
+    Token = entry.Token;
+    if (entry.EndLine != LineNumber) {
+        // Keep only ends on lines of this text (see Keep), so the index is in range.
+        LineNumber = entry.EndLine;
+        lineIndex = static_cast<std::size_t>(entry.EndLine);
+        LineText = lines[lineIndex - 1];
+    }
+    Column = entry.EndColumn;
+    LookAhead = entry.EndLookAhead;
+    CommentDetection = entry.EndCommentDetection;
+}
+
+void QbTextSource::Keep(KeptToken entry, int startLine)
+{
+    if (!OnTextLine() || startLine < 1 || static_cast<std::size_t>(startLine) > lines.size() ||
+        entry.Column < 1) {
+        return;
+    }
+    if (kept.size() <= lines.size()) {
+        kept.resize(lines.size() + 1);
+    }
+    KeptLine& line = kept[static_cast<std::size_t>(startLine)];
+    // A line is entered in few states; beyond a handful something unusual is going on and
+    // reading it the slow way is cheaper than a long search.
+    constexpr std::size_t MaxKeptPerLine = 256;
+    if (line.Tokens.size() >= MaxKeptPerLine) {
+        return;
+    }
+    const auto column = static_cast<std::size_t>(entry.Column);
+    if (line.FirstAt.size() <= column) {
+        line.FirstAt.resize(column + 1, -1);
+    }
+    entry.Token = Token;
+    entry.EndLine = LineNumber;
+    entry.EndColumn = Column;
+    entry.EndLookAhead = LookAhead;
+    entry.EndCommentDetection = CommentDetection;
+    entry.Next = line.FirstAt[column];
+    line.FirstAt[column] = static_cast<std::int16_t>(line.Tokens.size());
+    line.Tokens.push_back(std::move(entry));
 }
 
 bool QbEditSource::Open(const std::string& sourceName, QbLexical& lexer)

@@ -273,6 +273,7 @@ void QbSource::SkipPascalComment(char closer)
     if (closer != '\r' && PeekChar(next) && next == '$' && !Lexer().InHeaderPeek()) {
         ++Column;
         AppendComment('$');
+        ++SideEffects;
         ProcessDirective();
     }
     SkipComment(closer, ')');

@@ -93,6 +93,9 @@ class QbSource
     int LineNumber = 0;
     // The comment being skipped, from its opening delimiter, for the translator.
     std::string CommentText;
+    // Counts what reading did beyond delivering characters (directives obeyed): a token whose
+    // reading changed it cannot be replayed from the source's kept tokens.
+    std::uint32_t SideEffects = 0;
 
   protected:
     QbLexical& Lexer() const;
@@ -156,6 +159,35 @@ class QbTextSource : public QbSource
     bool Close() override;
     bool HasFolder() const override { return true; }
 
+    // A token read from this text once, kept so that reading it again (a loop body, a routine
+    // called again) costs no character scanning. The key is the reader's state before the
+    // token and the reading options that change characters; the rest is the state after it.
+    struct KeptToken
+    {
+        int Column = 0;
+        char LookAhead = ' ';
+        bool CommentDetection = true;
+        std::uint32_t Options = 0;
+        std::string Token;
+        int TokenLine = 0;
+        int TokenColumn = 0;
+        int EndLine = 0;
+        int EndColumn = 0;
+        char EndLookAhead = ' ';
+        bool EndCommentDetection = true;
+        std::int16_t Next = -1; // the next token kept from the same column, or -1
+    };
+    // True when the reader stands on a line of its text (not before the first, not exhausted),
+    // the only states a kept token starts from or ends in.
+    bool OnTextLine() const
+    {
+        return LineNumber >= 1 && static_cast<std::size_t>(LineNumber) == lineIndex &&
+               lineIndex <= lines.size() && Column >= 1;
+    }
+    const KeptToken* FindKept(std::uint32_t options) const;
+    void Replay(const KeptToken& kept);
+    void Keep(KeptToken kept, int startLine);
+
   protected:
     // Takes the text's lines; false when there is none.
     bool SetText(const std::string& text);
@@ -163,6 +195,13 @@ class QbTextSource : public QbSource
   private:
     std::vector<std::string> lines;
     std::size_t lineIndex = 0;
+    // By 1-based line of the state before the token; on a line, chained by starting column.
+    struct KeptLine
+    {
+        std::vector<KeptToken> Tokens;
+        std::vector<std::int16_t> FirstAt; // by column: the first token kept from it, or -1
+    };
+    std::vector<KeptLine> kept;
 };
 
 // An editor page's text, or the file of that name when no page holds it. Program and unit text is

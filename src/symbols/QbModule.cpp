@@ -222,6 +222,7 @@ const std::string& QbModule::WordTextRef(std::uint16_t code, int vocabulary,
 
 void QbModule::ForgetMapped(int vocabulary) const
 {
+    dictionary.WordsChanged();
     if (vocabulary >= 0 && vocabulary < VocabularyCount) {
         mapped[static_cast<std::size_t>(vocabulary)].Known.fill(false);
     }

@@ -2,6 +2,7 @@
 #include "symbols/QbTable.h"
 
 #include "frontend/QbSyntaxe.h"
+#include "lexical/QbDico.h"
 #include "lexical/QbLexical.h"
 
 #include <algorithm>
@@ -31,6 +32,7 @@ QbTable::~QbTable() = default;
 
 void QbTable::FreeEntries()
 {
+    ForgetLookups();
     for (EntryNumber e = 1; e < nextFree; ++e) {
         entries[e].Slots.reset();
         entries[e].Block = {};
@@ -58,6 +60,7 @@ const QbTable::Entry& QbTable::At(EntryNumber entry) const
 
 QbTable::Entry* QbTable::Writable(EntryNumber entry)
 {
+    ForgetLookups();
     return IsEntry(entry) ? &entries[entry] : nullptr;
 }
 
@@ -255,7 +258,14 @@ std::uint16_t QbTable::Slot(EntryNumber entry, int i) const
 
 void QbTable::SetSlot(EntryNumber entry, int i, std::uint16_t value)
 {
-    Entry* e = Writable(entry);
+    // Positions, the WITH depth and the variable chain are set while a program runs (every
+    // call) and no lookup reads them; the trees and the unit chains are what lookups follow.
+    const bool lookupSlot =
+        i < RoutineSlot::WithDepth || i == RoutineSlot::FirstUse || i == RoutineSlot::NextUnit;
+    if (lookupSlot) {
+        ForgetLookups();
+    }
+    Entry* e = IsEntry(entry) ? &entries[entry] : nullptr;
     if (e == nullptr || !e->Slots || i < 0 || i >= RoutineSlot::Count) {
         return;
     }
@@ -279,6 +289,7 @@ EntryNumber QbTable::Allocate(std::string_view name, EntryKind kind, EntryNumber
         driver.Errors->Raise(ErrorNumber::SymbolTableFull);
     }
     const EntryNumber number = nextFree++;
+    ForgetLookups();
     Entry& e = entries[number];
     e = Entry{};
     e.Name = std::string(CutName(name));
@@ -305,6 +316,7 @@ EntryNumber QbTable::NewEntry(std::string_view name, EntryKind kind, EntryNumber
 
 void QbTable::LinkEntry(EntryNumber entry, EntryNumber /*parent*/, EntryNumber owner)
 {
+    ForgetLookups();
     const int slot = TreeSlotOf(Kind(entry));
     if (!IsEntry(entry) || slot < 0 || !HasRoutineBlock(owner)) {
         return;
@@ -384,9 +396,10 @@ bool QbTable::FindInBlock(std::string_view name, EntryKind kind, EntryNumber blo
 
 bool QbTable::Lookup(std::string_view name, EntryKind kind, EntryNumber& entry, EntryNumber block)
 {
-    std::string key(CutName(name));
-    if (kind == EntryKind::Variable && Kind(block) == EntryKind::Function && !key.empty()) {
-        const std::string resultWord = driver.Word(ResultWord);
+    std::string_view key = CutName(name);
+    if (kind == EntryKind::Variable && Kind(block) == EntryKind::Function && !key.empty() &&
+        driver.Dictionary != nullptr) {
+        const std::string& resultWord = driver.Dictionary->WordTextRef(ResultWord);
         if (key == resultWord) {
             key = GetName(block);
             if (driver.Lexer != nullptr) {
@@ -403,6 +416,56 @@ bool QbTable::Lookup(std::string_view name, EntryKind kind, EntryNumber& entry, 
         return true;
     }
 
+    // Until the table changes (every change forgets the kept answers), a name looked up in a
+    // block gives the same answer again: keep it. The access rules raise only while executing
+    // and under their options, so the answer is kept with those. Translation
+    // hears of every word found and is never answered from here.
+    if (driver.Lexer != nullptr && driver.Lexer->Translating()) {
+        return LookupOutward(key, kind, entry, block);
+    }
+    const int rules = (driver.Execute ? 1 : 0) + (driver.OptionA(OptionA::ForbidGlobal) ? 2 : 0) +
+                      (driver.OptionA(OptionA::ForbidIntermediate) ? 4 : 0);
+    const auto kindBits = static_cast<std::uint8_t>(static_cast<int>(kind) * 8 + rules);
+    // FNV-1a over the name, then the kind and the block: a direct-mapped cache, a newer answer
+    // takes the place of an older one with the same slot.
+    std::uint32_t hash = 2166136261u;
+    for (const char ch : key) {
+        hash = (hash ^ static_cast<std::uint8_t>(ch)) * 16777619u;
+    }
+    hash = (hash ^ kindBits) * 16777619u;
+    hash = (hash ^ block) * 16777619u;
+    if (lookupCache.empty()) {
+        lookupCache.resize(KeptLookupSlots);
+    }
+    KeptLookup& slot = lookupCache[(hash ^ (hash >> 16)) & (KeptLookupSlots - 1)];
+    if (slot.Generation == lookupGeneration && slot.Block == block && slot.KindBits == kindBits &&
+        slot.Length == key.size() && std::string_view(slot.Name.data(), slot.Length) == key) {
+        entry = slot.Entry;
+        return slot.Found;
+    }
+    const bool found = LookupOutward(key, kind, entry, block);
+    if (key.size() <= slot.Name.size()) {
+        slot.Generation = lookupGeneration;
+        slot.Block = block;
+        slot.KindBits = kindBits;
+        slot.Length = static_cast<std::uint8_t>(key.size());
+        std::copy(key.begin(), key.end(), slot.Name.begin());
+        slot.Entry = entry;
+        slot.Found = found;
+    }
+    return found;
+}
+
+void QbTable::ForgetLookups()
+{
+    // A kept answer counts only under the generation it was found in; wrapping round would
+    // need four thousand million changes of the table.
+    ++lookupGeneration;
+}
+
+bool QbTable::LookupOutward(std::string_view key, EntryKind kind, EntryNumber& entry,
+                            EntryNumber block)
+{
     EntryNumber node = 0;
     if (FindInBlock(key, kind, block, node)) {
         entry = node;
@@ -417,7 +480,7 @@ bool QbTable::Lookup(std::string_view name, EntryKind kind, EntryNumber& entry, 
         if (MethodOwner(block, classType) && FindMember(key, classType, member, owningClass)) {
             if (owningClass != classType &&
                 (Aux(member) & VariableFlag::AccessMask) == VariableFlag::PrivateAccess) {
-                driver.Errors->RaiseWith(ErrorNumber::TryingAccessHiddenField, key);
+                driver.Errors->RaiseWith(ErrorNumber::TryingAccessHiddenField, std::string(key));
             }
             entry = member;
             return true;

@@ -146,6 +146,8 @@ class QbTable
     void FreeEntries();
     // The front-end's WITH support; may be null.
     void SetWithScope(WithScope* scope) { withScope = scope; }
+    // Lookups keep their answers until the table changes; a new run starts without them.
+    void ForgetLookups();
 
     // Field access.
     bool IsEntry(EntryNumber entry) const { return entry >= 1 && entry < nextFree; }
@@ -341,7 +343,25 @@ class QbTable
     };
 
     const Entry& At(EntryNumber entry) const;
+    // Every change of an entry goes through here (or Allocate, FreeEntries, LinkEntry,
+    // ClearVarFlags), and forgets the kept lookups.
     Entry* Writable(EntryNumber entry);
+    bool LookupOutward(std::string_view key, EntryKind kind, EntryNumber& entry, EntryNumber block);
+    // Lookups answered since the table last changed: name, kind (with the executing bit) and
+    // block to the entry found, or to the answer "not found" with its insertion parent.
+    struct KeptLookup
+    {
+        std::uint32_t Generation = 0;
+        EntryNumber Block = 0;
+        EntryNumber Entry = 0;
+        std::uint8_t KindBits = 0;
+        std::uint8_t Length = 0;
+        bool Found = false;
+        std::array<char, 32> Name{};
+    };
+    static constexpr std::size_t KeptLookupSlots = 1024;
+    std::vector<KeptLookup> lookupCache;
+    std::uint32_t lookupGeneration = 1;
     EntryNumber Allocate(std::string_view name, EntryKind kind, EntryNumber owner);
     bool SearchUsedUnits(std::string_view name, EntryKind kind, EntryNumber start,
                          EntryNumber outermost, EntryNumber& entry) const;

@@ -414,6 +414,7 @@ std::string QbTable::FieldList(std::string_view variableName) const
 
 void QbTable::ClearVarFlags()
 {
+    ForgetLookups();
     // Fields and class members are owned by types, not blocks: their Aux is not a run flag.
     for (EntryNumber e = 1; e < nextFree; ++e) {
         if (Kind(e) == EntryKind::Variable && HasRoutineBlock(Owner(e))) {
