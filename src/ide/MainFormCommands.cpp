@@ -2,6 +2,7 @@
 #include "ide/ArrayViews.h"
 #include "ide/ExecutionViews.h"
 #include "ide/HeapView.h"
+#include "ide/ProgramOptionsDialog.h"
 #include "ide/TMainForm.h"
 #include "ide/Tecrantext.h"
 
@@ -106,6 +107,31 @@ int TMainForm::CompileProgram()
     number = editor->RunDriver(RunMode::Generate);
     editor->SetRunning(false);
     return number;
+}
+
+void TMainForm::EditProgramOptions()
+{
+    TEditForm* editor = ActiveEditor();
+    if (editor == nullptr || host->Running()) {
+        return;
+    }
+    ProgramOptionsDialog dialog(editor->Driver().GetOptions(), this);
+    if (dialog.exec() == QDialog::Accepted) {
+        ApplyProgramOptions(*editor, dialog.Edited());
+    }
+}
+
+void TMainForm::ApplyProgramOptions(TEditForm& editor, const ProgramOptions& options)
+{
+    QbSyntaxe& driver = editor.Driver();
+    // The same random series is switched through its own setter, which keeps the seed the
+    // series restarts from.
+    ProgramOptions applied = options;
+    const std::uint32_t sameSeries = OptionB::SameRandomSeries;
+    applied.B = (applied.B & ~sameSeries) | (driver.GetOptions().B & sameSeries);
+    driver.SetOptions(applied);
+    driver.SetOptionB(sameSeries, (options.B & sameSeries) != 0);
+    editor.SetChecked(false);
 }
 
 // After a successful check, a breakpoint on a line outside every statement part of its program

@@ -262,7 +262,8 @@ void TMainForm::CreateActions()
     editorActions << find << replace << findNext << replaceThis;
 
     QMenu* program = menuBar()->addMenu("&Programme");
-    AddAction(program, "Options...", QKeySequence("Ctrl+F2"), nullptr);
+    QAction* programOptions =
+        AddAction(program, "Options...", QKeySequence("Ctrl+F2"), &TMainForm::EditProgramOptions);
     AddAction(program, "Charger un fichier d'options", {}, nullptr);
     AddAction(program, "Enregistrer un fichier d'options", {}, nullptr);
     program->addSeparator();
@@ -287,6 +288,7 @@ void TMainForm::CreateActions()
     QAction* runCode = program->addAction("Exécuter le code");
     runCode->setShortcut(QKeySequence("Ctrl+Shift+F9"));
     runActions << checkProject << check << step << run << compile << stepCode << runCode;
+    runActions << programOptions;
     editorActions << checkProject << check << step << run << compile << stepCode << runCode;
 
     QMenu* environment = menuBar()->addMenu("E&nvironnement");
@@ -415,10 +417,8 @@ void TMainForm::UpdateMenus()
     for (QAction* action : teacherActions) {
         action->setEnabled(false); // the environment dialogs are not built yet
     }
-    for (const char* name : {"Enregistrer le &code", "Options..."}) {
-        if (QAction* action = ActionNamed(name)) {
-            action->setEnabled(false);
-        }
+    if (QAction* action = ActionNamed("Enregistrer le &code")) {
+        action->setEnabled(false);
     }
 }
 

@@ -73,6 +73,11 @@ class TMainForm : public QMainWindow
     int CheckProgram();              // "Vérifier la syntaxe"; returns the error number
     int RunProgram(bool stepByStep); // "Exécuter pas à pas" / "Exécuter"
     int CompileProgram();            // "Compiler"
+    // "Options..." (program): the options dialog over the active editor's driver.
+    void EditProgramOptions();
+    // Applies options edited in that dialog to the editor's driver; the program must be checked
+    // again under them.
+    void ApplyProgramOptions(TEditForm& editor, const ProgramOptions& options);
 
     // Run support for the host.
     bool SeeEvaluationStack() const { return (usageFlags & 4) != 0; }

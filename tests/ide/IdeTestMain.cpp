@@ -1,7 +1,7 @@
 // Runs every QTest class of the IDE in one program; each class gets its own report section.
 #include "IdeTests.h"
-#include "ViewsTest.h"
 #include "RunViewsTests.h"
+#include "ViewsTest.h"
 
 #include <QApplication>
 #include <QTest>
@@ -40,6 +40,10 @@ int main(int argc, char* argv[])
     }
     {
         PupilRoadTest test;
+        failures += QTest::qExec(&test, argc, argv);
+    }
+    {
+        ProgramOptionsTest test;
         failures += QTest::qExec(&test, argc, argv);
     }
     {

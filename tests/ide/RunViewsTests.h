@@ -51,3 +51,17 @@ class PupilRoadTest : public QObject
   private:
     class QTemporaryDir* folder = nullptr;
 };
+
+class ProgramOptionsTest : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+    void DialogGivesBackWhatItShows();
+    void OptionsFromTheMenuApplyToTheActiveProgram();
+
+  private:
+    class QTemporaryDir* folder = nullptr;
+};
