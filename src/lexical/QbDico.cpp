@@ -144,7 +144,7 @@ std::string QbDico::WordText(std::uint16_t code, int vocabulary) const
     return {};
 }
 
-void QbDico::CheckFastWords() const
+bool QbDico::CheckFastWords() const
 {
     const ProgramOptions& options = driver.Options;
     static_assert(FastOptionBits == (OptionA::ReplaceAccents | OptionA::CaseInsensitive));
@@ -156,7 +156,7 @@ void QbDico::CheckFastWords() const
         valid = options.SpecialLetters == fastSpecial && options.ReplaceBy == fastReplacement;
     }
     if (valid) {
-        return;
+        return false;
     }
     std::fill(fastWords.begin(), fastWords.end(), nullptr);
     fastBits = bits;
@@ -164,18 +164,22 @@ void QbDico::CheckFastWords() const
     fastGeneration = wordGeneration;
     fastSpecial = options.SpecialLetters;
     fastReplacement = options.ReplaceBy;
+    return true;
 }
 
 const std::string& QbDico::SlowWordTextRef(std::uint16_t code) const
 {
     static const std::string none;
-    CheckFastWords();
+    // After a change of the options the modules must compare the special letters too, even
+    // within one token (without a token count they always do).
+    const bool renewed = CheckFastWords();
     if (code < fastWords.size() && fastWords[code] != nullptr) {
         return *fastWords[code];
     }
     const std::string* found = &none;
     for (const auto& module : modules) {
-        const std::string& text = module->WordTextRef(code, currentVocabulary, &tokenCount);
+        const std::string& text =
+            module->WordTextRef(code, currentVocabulary, renewed ? nullptr : &tokenCount);
         if (!text.empty()) {
             found = &text;
             break;

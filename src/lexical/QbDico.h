@@ -122,7 +122,8 @@ class QbDico
     // WordTextRef's index by code of the wordings the modules keep: a keyword test on every
     // token is then one load. Valid while the reading options, the vocabulary and every
     // module's words stay as they were when it was filled.
-    void CheckFastWords() const;
+    // True when the index was emptied because something it depends on changed.
+    bool CheckFastWords() const;
     const std::string& SlowWordTextRef(std::uint16_t code) const;
     // ReplaceAccents and CaseInsensitive: the option bits that change a wording.
     static constexpr std::uint32_t FastOptionBits = 1 | 4096;

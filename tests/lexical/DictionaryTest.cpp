@@ -201,6 +201,34 @@ TEST_F(VocabularyTest, AccentedWordsAreFoundByTheirMappedText)
               136);
 }
 
+TEST_F(VocabularyTest, KeptWordingsFollowTheVocabularyAndTheReadingOptions)
+{
+    // Keyword tests read the dictionary's index of wordings: switching vocabularies, turning
+    // accent replacement on and off, and new special letters must each be seen at once.
+    WriteSystemVocabulary({{"WRITE", "136",
+                            "\xC9"
+                            "CRIRE"}});
+    auto driver = PascalDriver();
+    driver->SetOptionA(OptionA::ReplaceAccents, false);
+    QbDico& dico = *driver->Dictionary;
+    EXPECT_EQ(dico.WordTextRef(136), "WRITE");
+    dico.SelectVocabulary(1);
+    EXPECT_EQ(dico.WordTextRef(136), "\xC9"
+                                     "CRIRE");
+    driver->SetOptionA(OptionA::ReplaceAccents, true);
+    EXPECT_EQ(dico.WordTextRef(136), "ECRIRE");
+    ProgramOptions options = driver->GetOptions();
+    options.SpecialLetters = "\xC9";
+    options.ReplaceBy = "F";
+    driver->SetOptions(options);
+    EXPECT_EQ(dico.WordTextRef(136), "FCRIRE");
+    driver->SetOptionA(OptionA::ReplaceAccents, false);
+    EXPECT_EQ(dico.WordTextRef(136), "\xC9"
+                                     "CRIRE");
+    dico.SelectVocabulary(0);
+    EXPECT_EQ(dico.WordTextRef(136), "WRITE");
+}
+
 TEST_F(VocabularyTest, TypeNamesComeFromTheSystemWords)
 {
     auto driver = PascalDriver();
