@@ -69,6 +69,10 @@ void ProgramOptionsTest::DialogGivesBackWhatItShows()
     options.SpecialLetters = "\xE9\xE8";
     options.ReplaceBy = "ee";
     ProgramOptionsDialog dialog(options);
+    if (const QString pictures = qEnvironmentVariable("MOVILA_SCREENSHOTS"); !pictures.isEmpty()) {
+        dialog.show();
+        dialog.grab().save(pictures + "/options.png");
+    }
     const ProgramOptions shown = dialog.Edited();
     QCOMPARE(shown.A, options.A);
     QCOMPARE(shown.B, options.B);
