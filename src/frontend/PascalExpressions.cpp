@@ -376,7 +376,8 @@ TypePair QbPascalSyntaxe::ParseSimpleExpression()
     }
 
     for (;;) {
-        if (Lexer->IsWord(PascalWord::OrElse)) {
+        const bool word = Lexer->MayBeWord();
+        if (word && Lexer->IsWord(PascalWord::OrElse)) {
             if (BaseCode(left.Type) != TypeCode::Boolean) {
                 return left;
             }
@@ -421,6 +422,8 @@ TypePair QbPascalSyntaxe::ParseSimpleExpression()
             op = static_cast<int>(Operator::Plus);
         } else if (Lexer->AcceptSymbol("-")) {
             op = static_cast<int>(Operator::Minus);
+        } else if (!word) {
+            return left;
         } else if (Lexer->AcceptWord(PascalWord::Or)) {
             op = static_cast<int>(Operator::Or);
         } else if (Lexer->AcceptWord(PascalWord::Xor)) {
@@ -484,7 +487,9 @@ TypePair QbPascalSyntaxe::ParseTerm()
 {
     TypePair left = ParsePower();
     for (;;) {
-        if (Lexer->IsWord(PascalWord::AndThen)) {
+        // One test tells that the token is no operator word at all (the usual case).
+        const bool word = Lexer->MayBeWord();
+        if (word && Lexer->IsWord(PascalWord::AndThen)) {
             if (BaseCode(left.Type) != TypeCode::Boolean) {
                 return left;
             }
@@ -529,6 +534,8 @@ TypePair QbPascalSyntaxe::ParseTerm()
             op = Operator::Multiply;
         } else if (Lexer->AcceptSymbol("/")) {
             op = Operator::Divide;
+        } else if (!word) {
+            return left;
         } else if (Lexer->AcceptWord(PascalWord::Div)) {
             op = Operator::Div;
         } else if (Lexer->AcceptWord(PascalWord::Mod)) {

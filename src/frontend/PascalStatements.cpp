@@ -131,34 +131,45 @@ void QbPascalSyntaxe::ParseStatementList(bool body)
 void QbPascalSyntaxe::ParseStatement()
 {
     ParseDepthGuard guard(*this);
+    ParseStatementKind();
+    // The heap view may re-lay out the structures the statement changed.
+    if (Execute && HeapActive) {
+        Host().StatementEnded(false);
+    }
+}
+
+void QbPascalSyntaxe::ParseStatementKind()
+{
     if (Execute && Host().EscapePending()) {
         throw HaltExcept("escape");
     }
-    if (Lexer->TokenText() == ";" || Lexer->IsWord(PascalWord::End) ||
-        (RepeatDepth > 0 && Lexer->IsWord(PascalWord::Until))) {
+    // Most statements start with a name: one test tells that no statement word can follow.
+    const bool word = Lexer->MayBeWord();
+    if (Lexer->TokenText() == ";" || (word && Lexer->IsWord(PascalWord::End)) ||
+        (word && RepeatDepth > 0 && Lexer->IsWord(PascalWord::Until))) {
         return;
     }
-    if (Lexer->AcceptWord(PascalWord::Begin)) {
+    if (word && Lexer->AcceptWord(PascalWord::Begin)) {
         ParseStatementList(true);
-    } else if (Lexer->AcceptWord(PascalWord::If)) {
+    } else if (word && Lexer->AcceptWord(PascalWord::If)) {
         ParseIf();
-    } else if (Lexer->AcceptWord(PascalWord::While)) {
+    } else if (word && Lexer->AcceptWord(PascalWord::While)) {
         ParseWhile();
-    } else if (Lexer->AcceptWord(PascalWord::Repeat)) {
+    } else if (word && Lexer->AcceptWord(PascalWord::Repeat)) {
         ParseRepeat();
-    } else if (Lexer->AcceptWord(PascalWord::For)) {
+    } else if (word && Lexer->AcceptWord(PascalWord::For)) {
         ParseFor();
-    } else if (Lexer->AcceptWord(PascalWord::Case)) {
+    } else if (word && Lexer->AcceptWord(PascalWord::Case)) {
         ParseCase();
-    } else if (Lexer->IsWord(PascalWord::Goto)) {
+    } else if (word && Lexer->IsWord(PascalWord::Goto)) {
         if (OptionB(OptionB::ForbidLabels)) {
             Errors->Raise(ErrorNumber::LabelsNotAllowed);
         }
         Lexer->NextToken();
         ParseGoto();
-    } else if (Lexer->AcceptWord(PascalWord::With)) {
+    } else if (word && Lexer->AcceptWord(PascalWord::With)) {
         ParseWith();
-    } else if (Lexer->IsWord(PascalWord::Inline)) {
+    } else if (word && Lexer->IsWord(PascalWord::Inline)) {
         // Machine code cannot be interpreted: the error points at INLINE.
         if (Execute) {
             Errors->Raise(ErrorNumber::NotImplemented);

@@ -159,12 +159,42 @@ bool QbDico::CheckFastWords() const
         return false;
     }
     std::fill(fastWords.begin(), fastWords.end(), nullptr);
+    shapesKnown = false;
     fastBits = bits;
     fastVocabulary = currentVocabulary;
     fastGeneration = wordGeneration;
     fastSpecial = options.SpecialLetters;
     fastReplacement = options.ReplaceBy;
     return true;
+}
+
+bool QbDico::SlowMayBeWord(const std::string& text) const
+{
+    CheckFastWords();
+    // Mapping the wordings may make a module forget its old ones, which empties the index
+    // again: the shapes count only when a whole pass left it as it was.
+    for (int attempt = 0; attempt < 2 && !shapesKnown; ++attempt) {
+        std::array<std::uint64_t, 256> shapes{};
+        for (const auto& module : modules) {
+            for (int index = 1; index <= module->WordCount(); ++index) {
+                const std::string& word =
+                    module->WordTextRef(module->CodeOf(index), currentVocabulary);
+                if (word.empty()) {
+                    continue;
+                }
+                std::uint64_t& lengths = shapes[static_cast<std::uint8_t>(word[0])];
+                lengths |= word.size() < 64 ? std::uint64_t{1} << word.size() : ~std::uint64_t{0};
+            }
+        }
+        if (!CheckFastWords()) {
+            wordShapes = shapes;
+            shapesKnown = true;
+        }
+    }
+    if (!shapesKnown || text.empty() || text.size() >= 64) {
+        return true;
+    }
+    return ((wordShapes[static_cast<std::uint8_t>(text[0])] >> text.size()) & 1) != 0;
 }
 
 const std::string& QbDico::SlowWordTextRef(std::uint16_t code) const

@@ -1,6 +1,7 @@
 // The vocabulary dictionary: word codes to wordings and back, in up to four vocabularies.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -52,6 +53,17 @@ class QbDico
             return *fastWords[code];
         }
         return SlowWordTextRef(code);
+    }
+    // False when no word of the current vocabulary has `text`'s first character and length: the
+    // parsers' keyword tests then fail at once. True when unsure.
+    bool MayBeWord(const std::string& text) const
+    {
+        if (shapesKnown && fastGeneration == wordGeneration &&
+            fastVocabulary == currentVocabulary && fastBits == (*optionsA & FastOptionBits) &&
+            !text.empty() && text.size() < 64) {
+            return ((wordShapes[static_cast<std::uint8_t>(text[0])] >> text.size()) & 1) != 0;
+        }
+        return SlowMayBeWord(text);
     }
     // Counts the tokens the lexer reads. Within one token the special letters and their
     // replacements cannot change, so WordTextRef compares them with those its module's wordings
@@ -125,6 +137,10 @@ class QbDico
     // True when the index was emptied because something it depends on changed.
     bool CheckFastWords() const;
     const std::string& SlowWordTextRef(std::uint16_t code) const;
+    bool SlowMayBeWord(const std::string& text) const;
+    // By first character, the lengths (bit n for length n) of the current wordings.
+    mutable std::array<std::uint64_t, 256> wordShapes{};
+    mutable bool shapesKnown = false;
     // ReplaceAccents and CaseInsensitive: the option bits that change a wording.
     static constexpr std::uint32_t FastOptionBits = 1 | 4096;
     const std::uint32_t* optionsA = nullptr; // the driver's option word A

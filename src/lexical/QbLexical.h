@@ -51,6 +51,9 @@ class QbLexical : public TokenLocator
     bool IsNestedSource() const;
 
     // Matching by vocabulary word code.
+    // False when the token cannot be the wording of any vocabulary word: a chain of IsWord and
+    // AcceptWord tests can then be skipped. True when unsure.
+    bool MayBeWord() const;
     bool IsWord(std::uint16_t code);
     bool AcceptWord(std::uint16_t code);
     void ExpectWord(std::uint16_t code);

@@ -59,8 +59,16 @@ inline const std::string& WordOf(const QbSyntaxe& driver, std::uint16_t code)
 // ---------------------------------------------------------------------------------------------
 // Matching
 
+bool QbLexical::MayBeWord() const
+{
+    return !driver.Dictionary || driver.Dictionary->MayBeWord(TokenText());
+}
+
 bool QbLexical::IsWord(std::uint16_t code)
 {
+    if (driver.Dictionary && !driver.Dictionary->MayBeWord(TokenText())) {
+        return false;
+    }
     const bool match = SameText(TokenText(), WordOf(driver, code));
     if (match) {
         Notify('C', TokenText(), code);
@@ -70,6 +78,9 @@ bool QbLexical::IsWord(std::uint16_t code)
 
 bool QbLexical::AcceptWord(std::uint16_t code)
 {
+    if (driver.Dictionary && !driver.Dictionary->MayBeWord(TokenText())) {
+        return false;
+    }
     if (!SameText(TokenText(), WordOf(driver, code))) {
         return false;
     }

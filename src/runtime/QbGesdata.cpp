@@ -567,12 +567,26 @@ QbGesdata::VariablePlace QbGesdata::PlaceOf(std::uint32_t address) const
     VariablePlace place;
     const DataAddress::Area area = DataAddress::AreaOf(address);
     if (area == DataAddress::Area::Global) {
+        const std::uint32_t generation = Table().Generation();
+        if (keptPlacesGeneration != generation) {
+            keptPlaces.fill(VariablePlace{});
+            keptPlacesGeneration = generation;
+        }
+        for (const VariablePlace& kept : keptPlaces) {
+            if (kept.Entry != 0 && address >= kept.Start && address - kept.Start < kept.Size) {
+                return kept;
+            }
+        }
         std::uint32_t offset = 0;
         const std::uint16_t entry = Table().VariableAt(address - DataAddress::GlobalBase, offset);
         if (entry != 0) {
             place.Entry = entry;
             place.Start = address - offset;
             place.Size = VariableSize(entry);
+            if (place.Size != 0) {
+                keptPlaces[nextKeptPlace] = place;
+                nextKeptPlace = (nextKeptPlace + 1) % KeptPlaces;
+            }
         }
     } else if (area == DataAddress::Area::Stack) {
         const std::uint32_t offset = address - DataAddress::StackBase;

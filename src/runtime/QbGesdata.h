@@ -236,6 +236,12 @@ class QbGesdata
     std::uint16_t FrameOfDescriptor(std::uint16_t index) const;
     std::uint16_t PreviousHeader(std::uint16_t frame) const;
     VariablePlace PlaceOf(std::uint32_t address) const;
+    // The global variables found last by PlaceOf, while the table stays as it was: globals
+    // never move during a run, and every store asks for its variable's place.
+    static constexpr std::size_t KeptPlaces = 8;
+    mutable std::array<VariablePlace, KeptPlaces> keptPlaces{};
+    mutable std::uint32_t keptPlacesGeneration = 0;
+    mutable std::size_t nextKeptPlace = 0;
     bool ReadAllowed(const VariablePlace& place, std::uint32_t address) const;
     void SetPlaceAssigned(const VariablePlace& place, bool assigned);
     std::uint16_t LowerStackPointer(std::uint32_t size);

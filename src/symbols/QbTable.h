@@ -148,6 +148,9 @@ class QbTable
     void SetWithScope(WithScope* scope) { withScope = scope; }
     // Lookups keep their answers until the table changes; a new run starts without them.
     void ForgetLookups();
+    // Changes with every change of the table (and every new run): what others keep from it is
+    // valid while this stays the same.
+    std::uint32_t Generation() const { return lookupGeneration; }
 
     // Field access.
     bool IsEntry(EntryNumber entry) const { return entry >= 1 && entry < nextFree; }
