@@ -41,6 +41,7 @@ bool QbHeap::Open(std::size_t kilobytes, std::size_t newLimit)
     cells.clear();
     anchors.clear();
     changed.clear();
+    structureCells.clear();
     nextStructure = 1;
     nextRow = 0;
     return true;
@@ -49,6 +50,7 @@ bool QbHeap::Open(std::size_t kilobytes, std::size_t newLimit)
 void QbHeap::Close()
 {
     cells.clear();
+    structureCells.clear();
     anchors.clear();
     changed.clear();
     liveBytes = 0;
@@ -117,6 +119,7 @@ std::uint32_t QbHeap::Allocate(std::uint16_t type, std::uint32_t bytes, std::uin
         cell.Y = nextRow;
     }
     liveBytes += size;
+    CountStructure(cell.Structure, 1);
     cells.emplace(block, std::move(cell));
     // A cell hanging from a parent is placed beside it; its structure is laid out again by the
     // next Reorganize (re-laying it out here would make building a long list quadratic).
@@ -185,6 +188,7 @@ void QbHeap::Release(std::uint16_t from)
     }
     for (const std::uint32_t block : released) {
         FreeStorage(cells.at(block));
+        CountStructure(cells.at(block).Structure, -1);
         cells.erase(block);
         anchors.erase(block);
         changed.erase(block);
@@ -299,6 +303,7 @@ void QbHeap::EraseCells(std::vector<std::uint32_t> blocks)
         }
         const std::vector<std::uint32_t> held = HeldTargets(*cell);
         FreeStorage(*cell);
+        CountStructure(cell->Structure, -1);
         cells.erase(block);
         anchors.erase(block);
         changed.erase(block);
@@ -390,8 +395,29 @@ void QbHeap::LinkReference(std::uint32_t block, std::uint32_t from)
     if (index <= DrawnTargets) {
         parent->Targets[static_cast<std::size_t>(index - 1)] = block;
     }
-    Renumber(block, parent->Structure);
+    // A cell alone in its structure joins the target's structure instead of renumbering
+    // everything the target reaches: a list grown at its head stays one structure at a cost
+    // independent of its length (renumbering it on every link would grow as its square).
+    const Cell* target = Find(block);
+    const auto alone = structureCells.find(parent->Structure);
+    if (target != nullptr && target != parent && alone != structureCells.end() &&
+        alone->second == 1) {
+        CountStructure(parent->Structure, -1);
+        parent->Structure = target->Structure;
+        CountStructure(parent->Structure, 1);
+    } else {
+        Renumber(block, parent->Structure);
+    }
     changed.insert(parent->Block);
+}
+
+void QbHeap::CountStructure(int structure, int change)
+{
+    int& count = structureCells[structure];
+    count += change;
+    if (count <= 0) {
+        structureCells.erase(structure);
+    }
 }
 
 void QbHeap::Renumber(std::uint32_t block, int structure)
@@ -406,7 +432,9 @@ void QbHeap::Renumber(std::uint32_t block, int structure)
             (cell->Structure == structure && next != block)) {
             continue;
         }
+        CountStructure(cell->Structure, -1);
         cell->Structure = structure;
+        CountStructure(structure, 1);
         for (const std::uint32_t target : cell->Targets) {
             if (target != DataAddress::Nil) {
                 pending.push_back(target);

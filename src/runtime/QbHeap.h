@@ -150,6 +150,9 @@ class QbHeap : public HeapAccess
     std::map<std::uint32_t, std::vector<std::uint32_t>> anchors; // block -> holders
     std::set<std::uint32_t> changed; // cells touched since the last Reorganize
     int nextStructure = 1;
+    // How many cells carry each structure number (numbers of no cell are absent).
+    std::map<int, int> structureCells;
+    void CountStructure(int structure, int change);
     int nextRow = 0;
     std::uint16_t generation = 0;
     int repaints = 0;

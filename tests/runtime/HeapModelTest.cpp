@@ -100,6 +100,31 @@ TEST_F(HeapModelTest, ListHangingFromFieldsIsDrawnOnOneRowFortyPixelsApart)
     EXPECT_EQ(CellAt(other).Structure, 2);
 }
 
+TEST_F(HeapModelTest, ListGrownAtItsHeadStaysOneStructure)
+{
+    // NEW(q); q^.next := p; p := q, as a pupil pushes on a list: every cell joins the list's
+    // structure, and a separate cell keeps its own.
+    std::uint32_t head = New(ListType, VariableP);
+    std::vector<std::uint32_t> cells{head};
+    for (int i = 0; i < 50; ++i) {
+        const std::uint32_t cell = New(ListType, VariableQ);
+        Store(cell + 4, head);
+        Store(VariableP, cell);
+        head = cell;
+        cells.push_back(cell);
+    }
+    const int structure = CellAt(head).Structure;
+    for (const std::uint32_t cell : cells) {
+        EXPECT_EQ(CellAt(cell).Structure, structure);
+    }
+    const std::uint32_t other = New(ListType, VariableQ);
+    EXPECT_NE(CellAt(other).Structure, structure);
+    // Linking a list cell into the lone cell's field brings what it reaches along.
+    Store(other + 4, cells[10]);
+    EXPECT_EQ(CellAt(other).Structure, CellAt(cells[10]).Structure);
+    EXPECT_EQ(CellAt(cells[0]).Structure, CellAt(cells[10]).Structure);
+}
+
 TEST_F(HeapModelTest, TreeOfDepthThreePutsItsRootAt470AndHalvesTheSpacing)
 {
     const std::uint32_t root = New(TreeType, VariableP);
