@@ -155,6 +155,9 @@ void QbSyntaxe::Call(int kind, std::uint16_t routine)
         Errors->Raise(ErrorNumber::RecursionNotAllowed);
     }
     ExecuteCall(kind, routine);
+    if (Execute && HeapActive) {
+        Host().StatementEnded(true);
+    }
     if (stepOver) {
         Stepping = stepping || Stepping;
         TraceViews = trace;

@@ -146,6 +146,7 @@ public:
     // Statements (PascalStatements.cpp).
     void ParseStatementList(bool body);
     void ParseStatement();
+    void ParseStatementKind();
     void ParseAssignment(EntryNumber variable);
     void ParseIf();
     void ParseWhile();

@@ -131,6 +131,11 @@ public:
     void Emit(int opcode, std::int32_t a, std::int32_t b);
     int NewLabel() { return LabelCounter++; }
 
+    // A breakpoint condition `text` (named `name` in reports) read as an expression of the
+    // program where the run stands. A condition that cannot be evaluated shows its report and
+    // answers true; the run then ends at the step point as if ESC had been pressed.
+    bool EvaluateCondition(const std::string& name, const std::string& text);
+
     // The statement boundary: breakpoints, views and step commands.
     void StepPoint();
     // StepPoint when micro-stepping; the data manager calls it at every push and pop.
@@ -230,5 +235,6 @@ private:
     DriverEnvironment environment;
     Language language;
     SilentRunHost silentHost;
+    bool conditionFailed = false;
     std::string reportSourceName;
 };

@@ -7,7 +7,7 @@
 // at a step point or at the end of a run.
 class RunHost
 {
-public:
+  public:
     virtual ~RunHost() = default;
     // Waits at a step point for the pupil's next command and returns its mode bits (1 step,
     // 2 run on, 8 step into, 16 micro step); throws HaltExcept("escape") on ESC.
@@ -24,12 +24,15 @@ public:
     // -1 when there is no position.
     virtual void ShowReport(const std::string& fileName, int number, const std::string& message,
                             int line, int column) = 0;
+    // A statement (or, with `routineEnded`, a call) of a run that keeps a heap has ended: the
+    // heap view re-lays out what changed when its options ask for it.
+    virtual void StatementEnded(bool routineEnded) { (void)routineEnded; }
 };
 
 // A host for runs that nobody watches: no views, no breakpoints, never waits.
 class SilentRunHost : public RunHost
 {
-public:
+  public:
     int WaitForStep(int) override { return 2; }
     bool EscapePending() override { return false; }
     bool StopsAt(const std::string&, int) override { return false; }
