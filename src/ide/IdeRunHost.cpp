@@ -152,8 +152,9 @@ TEditForm* IdeRunHost::EditorFor(const std::string& fileName) const
 
 bool IdeRunHost::StopsAt(const std::string& fileName, int line)
 {
+    // Asked at every statement of a quick run: a line without a breakpoint answers at once.
     TEditForm* editor = EditorFor(fileName);
-    if (editor == nullptr) {
+    if (editor == nullptr || editor->Breakpoints().Find(line - 1) == nullptr) {
         return false;
     }
     // The condition is read by the driver that runs, in the scope its run has reached; the
