@@ -189,6 +189,11 @@ void IdeRunHost::RefreshViews()
     main.RefreshExecutionViews();
 }
 
+void IdeRunHost::StatementEnded(bool routineEnded)
+{
+    main.HeapStatementEnded(routineEnded);
+}
+
 void IdeRunHost::ShowLine(const std::string& fileName, int line, int)
 {
     if (TEditForm* editor = EditorFor(fileName)) {

@@ -34,6 +34,7 @@ class IdeRunHost : public QObject, public RunHost
     void ShowLine(const std::string& fileName, int line, int column) override;
     void ShowReport(const std::string& fileName, int number, const std::string& message, int line,
                     int column) override;
+    void StatementEnded(bool routineEnded) override;
 
     // Waits in a nested loop until `screen` holds a typed key; false when the run was cancelled
     // meanwhile (the pending ESC is then still reported by EscapePending).
