@@ -350,12 +350,15 @@ void ArrayViewHost::ShowArrayWindow(const std::string& caption, std::uint32_t ad
 
 void ArrayViewHost::CloseArrayWindow(const std::string& caption)
 {
-    const auto it = windows.find(Shown(caption));
-    if (it == windows.end()) {
-        return;
+    // A parameter shown while its call was being built carries the "_" mark in its caption; its
+    // storage goes with the same frame.
+    for (const QString& name : {Shown(caption), "_" + Shown(caption)}) {
+        const auto it = windows.find(name);
+        if (it != windows.end()) {
+            delete it->second.data();
+            windows.erase(it);
+        }
     }
-    delete it->second.data();
-    windows.erase(it);
 }
 
 // The views are drawn again at every step, which shows the change.

@@ -318,6 +318,43 @@ void ViewsTest::LocalArrayWindowClosesWhenItsRoutineReturns()
     QVERIFY(window.ArrayViews().Find("FILL.W") == nullptr);
 }
 
+// While a call's arguments are evaluated, a function called for a later argument shows the
+// parameters already built, marked: the call's return closes that window as well.
+void ViewsTest::ParameterArrayWindowsCloseWithTheirCall()
+{
+    TMainForm window(folder->path());
+    StartEditor(window, "program Param;\n"
+                        "type Vec = array[1..2] of integer;\n"
+                        "var v: Vec;\n"
+                        "function Twice(n: integer): integer;\n"
+                        "begin\n"
+                        "  Twice := 2 * n;\n"
+                        "end;\n"
+                        "procedure Show(a: Vec; n: integer);\n"
+                        "begin\n"
+                        "  writeln(a[1] + n);\n"
+                        "end;\n"
+                        "begin\n"
+                        "  v[1] := 1;\n"
+                        "  Show(v, Twice(1));\n"
+                        "end.\n");
+    QStringList seen;
+    Stepper stepper(window, [&](int) {
+        for (const TVisutab* view : window.ArrayViews().Windows()) {
+            if (!seen.contains(view->VariableCaption())) {
+                seen << view->VariableCaption();
+            }
+        }
+        return Qt::Key_F7;
+    });
+    QCOMPARE(window.RunProgram(true), 0);
+    QVERIFY2(seen.contains("SHOW.A"), qPrintable(seen.join(" ")));
+    QVERIFY2(seen.contains("_SHOW.A"), qPrintable(seen.join(" ")));
+    QVERIFY(window.ArrayViews().Find("SHOW.A") == nullptr);
+    QVERIFY(window.ArrayViews().Find("_SHOW.A") == nullptr);
+    QVERIFY(window.ArrayViews().Find("PARAM.V") != nullptr);
+}
+
 void ViewsTest::LinkedListIsDrawnAsOneRowOfCells()
 {
     TMainForm window(folder->path());

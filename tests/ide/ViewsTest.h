@@ -14,6 +14,7 @@ class ViewsTest : public QObject
     void ArrayWindowsMarkWhatTheLastStepChanged();
     void RecordHoldingAnArrayDoesNotReopenItsWindow();
     void LocalArrayWindowClosesWhenItsRoutineReturns();
+    void ParameterArrayWindowsCloseWithTheirCall();
     void LinkedListIsDrawnAsOneRowOfCells();
     void HeapViewMinimizedForAProgramWithoutPointers();
     void RightClickLaysOutATreeOnlyWhenAllowed();
