@@ -82,10 +82,27 @@ void QbPascalSyntaxe::PassLoop(int& passes)
 void QbPascalSyntaxe::SkipStatement()
 {
     const bool executing = Execute;
+    // A checked program being run: reading a statement without executing it changes nothing
+    // but the reader's place, so once read from here it is jumped over. Not while searching a
+    // label (the search executes what follows it) nor while checking or generating code, and
+    // not kept when the reading changed the table (a label anchored, a hidden variable made).
+    const bool keep = executing && !Checking && !Generate && !SearchingLabel;
+    QbLexical::SkipMark mark;
+    std::uint32_t generation = 0;
+    if (keep) {
+        mark = Lexer->BeginSkip();
+        if (Lexer->SkipKept(mark)) {
+            return;
+        }
+        generation = Table->Generation();
+    }
     Execute = false;
     ParseStatement();
     // A GOTO search that found its label inside the statement goes on executing after it.
     Execute = executing || Execute;
+    if (keep && !SearchingLabel && Table->Generation() == generation) {
+        Lexer->EndSkip(mark);
+    }
 }
 
 // statement-part = BEGIN statement-list

@@ -213,6 +213,64 @@ void QbLexical::NextToken()
     }
 }
 
+QbLexical::SkipMark QbLexical::BeginSkip() const
+{
+    SkipMark mark;
+    if (!keepTokens || translating || headerPeek || recording != nullptr ||
+        !pendingInclude.empty()) {
+        return mark;
+    }
+    QbSource& source = Current();
+    const std::uint8_t kind = source.Kind();
+    if (kind != QbSource::EditKind && kind != QbSource::FileKind) {
+        return mark;
+    }
+    auto* text = static_cast<QbTextSource*>(&source);
+    if (!text->OnTextLine()) {
+        return mark;
+    }
+    mark.Text = text;
+    mark.Start.Options = driver.Options.A & (OptionA::ReplaceAccents | OptionA::CaseInsensitive);
+    mark.Start.Column = text->Column;
+    mark.Start.LookAhead = text->LookAhead;
+    mark.Start.CommentDetection = text->CommentDetection;
+    mark.Start.KeyTokenLine = tokenLine;
+    mark.Start.KeyTokenColumn = tokenColumn;
+    mark.StartLine = text->LineNumber;
+    mark.Depth = sources.size();
+    mark.Directives = directivesRead;
+    return mark;
+}
+
+bool QbLexical::SkipKept(const SkipMark& mark)
+{
+    if (mark.Text == nullptr || &Current() != mark.Text) {
+        return false;
+    }
+    const QbTextSource::KeptToken* kept =
+        mark.Text->FindSkip(mark.Start.Options, tokenLine, tokenColumn);
+    if (kept == nullptr) {
+        return false;
+    }
+    mark.Text->Replay(*kept);
+    tokenLine = kept->TokenLine;
+    tokenColumn = kept->TokenColumn;
+    return true;
+}
+
+void QbLexical::EndSkip(const SkipMark& mark)
+{
+    if (mark.Text == nullptr || sources.size() != mark.Depth || &Current() != mark.Text ||
+        directivesRead != mark.Directives || translating || !pendingInclude.empty() ||
+        !mark.Text->OnTextLine()) {
+        return;
+    }
+    QbTextSource::KeptToken entry = mark.Start;
+    entry.TokenLine = tokenLine;
+    entry.TokenColumn = tokenColumn;
+    mark.Text->KeepSkip(std::move(entry), mark.StartLine);
+}
+
 // Opens the file of an include directive; true when its first token is current.
 bool QbLexical::OpenPendingInclude()
 {

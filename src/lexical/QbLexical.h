@@ -82,6 +82,24 @@ class QbLexical : public TokenLocator
     void Reposition(int line, int column);
     void TakeVDirective(std::uint16_t& a, std::uint16_t& b);
 
+    // Statements read without being executed (the branch not taken, a CASE arm not chosen, a
+    // loop's last reading): once such a statement has been read from a text, reading it again
+    // from the same place jumps to where it ended. The parser brackets the reading with
+    // BeginSkip and EndSkip and asks SkipKept first; a reading that obeyed a directive or
+    // changed source is never kept.
+    struct SkipMark
+    {
+        QbTextSource* Text = nullptr; // null: nothing can be kept from here
+        QbTextSource::KeptToken Start;
+        int StartLine = 0;
+        std::size_t Depth = 0;
+        std::uint32_t Directives = 0;
+    };
+    SkipMark BeginSkip() const;
+    bool SkipKept(const SkipMark& mark);
+    void EndSkip(const SkipMark& mark);
+    void NoteDirective() { ++directivesRead; }
+
     // Translation (mode 256): the translator receives the token stream.
     void SetTranslation(bool on, int vocabulary, std::uint32_t styles,
                         std::vector<std::string>* output, int target);
@@ -139,4 +157,5 @@ class QbLexical : public TokenLocator
     bool headerPeek = false;
     bool translating = false;
     std::string pendingInclude;
+    std::uint32_t directivesRead = 0;
 };

@@ -97,6 +97,7 @@ bool QbTextSource::SetText(const std::string& text)
 {
     lines = SplitLines(text);
     kept.clear();
+    skips.clear();
     lineIndex = 0;
     return !lines.empty();
 }
@@ -125,16 +126,30 @@ bool QbTextSource::Close()
 {
     lines.clear();
     kept.clear();
+    skips.clear();
     lineIndex = 0;
     return true;
 }
 
 const QbTextSource::KeptToken* QbTextSource::FindKept(std::uint32_t options) const
 {
-    if (!OnTextLine() || static_cast<std::size_t>(LineNumber) >= kept.size()) {
+    return Find(kept, options, 0, 0);
+}
+
+const QbTextSource::KeptToken* QbTextSource::FindSkip(std::uint32_t options, int tokenLine,
+                                                      int tokenColumn) const
+{
+    return Find(skips, options, tokenLine, tokenColumn);
+}
+
+const QbTextSource::KeptToken* QbTextSource::Find(const std::vector<KeptLine>& from,
+                                                  std::uint32_t options, int tokenLine,
+                                                  int tokenColumn) const
+{
+    if (!OnTextLine() || static_cast<std::size_t>(LineNumber) >= from.size()) {
         return nullptr;
     }
-    const KeptLine& line = kept[static_cast<std::size_t>(LineNumber)];
+    const KeptLine& line = from[static_cast<std::size_t>(LineNumber)];
     const auto column = static_cast<std::size_t>(Column);
     if (column >= line.FirstAt.size()) {
         return nullptr;
@@ -142,7 +157,8 @@ const QbTextSource::KeptToken* QbTextSource::FindKept(std::uint32_t options) con
     for (std::int16_t at = line.FirstAt[column]; at >= 0;) {
         const KeptToken& entry = line.Tokens[static_cast<std::size_t>(at)];
         if (entry.LookAhead == LookAhead && entry.CommentDetection == CommentDetection &&
-            entry.Options == options) {
+            entry.Options == options && entry.KeyTokenLine == tokenLine &&
+            entry.KeyTokenColumn == tokenColumn) {
             return &entry;
         }
         at = entry.Next;
@@ -166,14 +182,24 @@ void QbTextSource::Replay(const KeptToken& entry)
 
 void QbTextSource::Keep(KeptToken entry, int startLine)
 {
+    Store(kept, std::move(entry), startLine);
+}
+
+void QbTextSource::KeepSkip(KeptToken entry, int startLine)
+{
+    Store(skips, std::move(entry), startLine);
+}
+
+void QbTextSource::Store(std::vector<KeptLine>& into, KeptToken entry, int startLine)
+{
     if (!OnTextLine() || startLine < 1 || static_cast<std::size_t>(startLine) > lines.size() ||
         entry.Column < 1) {
         return;
     }
-    if (kept.size() <= lines.size()) {
-        kept.resize(lines.size() + 1);
+    if (into.size() <= lines.size()) {
+        into.resize(lines.size() + 1);
     }
-    KeptLine& line = kept[static_cast<std::size_t>(startLine)];
+    KeptLine& line = into[static_cast<std::size_t>(startLine)];
     // A line is entered in few states; beyond a handful something unusual is going on and
     // reading it the slow way is cheaper than a long search.
     constexpr std::size_t MaxKeptPerLine = 256;

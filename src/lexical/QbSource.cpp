@@ -274,6 +274,7 @@ void QbSource::SkipPascalComment(char closer)
         ++Column;
         AppendComment('$');
         ++SideEffects;
+        Lexer().NoteDirective();
         ProcessDirective();
     }
     SkipComment(closer, ')');

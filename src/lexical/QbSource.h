@@ -176,6 +176,9 @@ class QbTextSource : public QbSource
         char EndLookAhead = ' ';
         bool EndCommentDetection = true;
         std::int16_t Next = -1; // the next token kept from the same column, or -1
+        // For a statement read without execution (FindSkip), the start of its first token.
+        int KeyTokenLine = 0;
+        int KeyTokenColumn = 0;
     };
     // True when the reader stands on a line of its text (not before the first, not exhausted),
     // the only states a kept token starts from or ends in.
@@ -187,6 +190,11 @@ class QbTextSource : public QbSource
     const KeptToken* FindKept(std::uint32_t options) const;
     void Replay(const KeptToken& kept);
     void Keep(KeptToken kept, int startLine);
+    // The same for whole statements read without being executed: from the state after their
+    // first token (which started at `tokenLine`, `tokenColumn`) to the state after the token
+    // that follows them.
+    const KeptToken* FindSkip(std::uint32_t options, int tokenLine, int tokenColumn) const;
+    void KeepSkip(KeptToken kept, int startLine);
 
   protected:
     // Takes the text's lines; false when there is none.
@@ -202,6 +210,10 @@ class QbTextSource : public QbSource
         std::vector<std::int16_t> FirstAt; // by column: the first token kept from it, or -1
     };
     std::vector<KeptLine> kept;
+    std::vector<KeptLine> skips;
+    const KeptToken* Find(const std::vector<KeptLine>& lines, std::uint32_t options, int tokenLine,
+                          int tokenColumn) const;
+    void Store(std::vector<KeptLine>& lines, KeptToken entry, int startLine);
 };
 
 // An editor page's text, or the file of that name when no page holds it. Program and unit text is
