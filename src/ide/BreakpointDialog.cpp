@@ -78,8 +78,7 @@ BreakpointDialog::BreakpointDialog(const Qbbkpoint& point, Lookup find, QWidget*
     actionLayout->addLayout(lists);
 
     auto* buttons = new QDialogButtonBox;
-    QPushButton* remove =
-        buttons->addButton("Remove " + shownName, QDialogButtonBox::DestructiveRole);
+    removeButton = buttons->addButton("Remove " + shownName, QDialogButtonBox::DestructiveRole);
     buttons->addButton("OK", QDialogButtonBox::AcceptRole);
     buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
@@ -87,7 +86,7 @@ BreakpointDialog::BreakpointDialog(const Qbbkpoint& point, Lookup find, QWidget*
         accept();
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(remove, &QPushButton::clicked, this, [this] {
+    connect(removeButton, &QPushButton::clicked, this, [this] {
         emit RemoveRequested(name);
         reject();
     });
@@ -137,6 +136,25 @@ void BreakpointDialog::Forget(const std::string& other)
         for (QListWidgetItem* item : list->findItems(text, Qt::MatchExactly)) {
             delete list->takeItem(list->row(item));
         }
+    }
+}
+
+void BreakpointDialog::Renamed(const std::map<std::string, std::string>& renaming)
+{
+    if (const auto found = renaming.find(name); found != renaming.end()) {
+        name = found->second;
+        setWindowTitle("Breakpoint administration " + QString::fromStdString(name));
+        removeButton->setText("Remove " + QString::fromStdString(name));
+    }
+    for (QListWidget* list : {activate, deactivate}) {
+        for (int i = 0; i < list->count(); ++i) {
+            QListWidgetItem* item = list->item(i);
+            if (const auto found = renaming.find(item->text().toStdString());
+                found != renaming.end()) {
+                item->setText(QString::fromStdString(found->second));
+            }
+        }
+        list->sortItems();
     }
 }
 

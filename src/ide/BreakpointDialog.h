@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <map>
 #include <string>
 
 class QCheckBox;
@@ -12,6 +13,7 @@ class QComboBox;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
+class QPushButton;
 class Qbbkpoint;
 
 // Non-modal, owned by the editor whose breakpoint it edits; at most one is open per editor. It
@@ -30,6 +32,9 @@ class BreakpointDialog : public QDialog
     void AddToActivate(const std::string& name);
     void AddToDeactivate(const std::string& name);
     void Forget(const std::string& name);
+    // Breakpoints moved by an edit of the text took new names (old name to new name): the
+    // dialog's own breakpoint and its lists follow.
+    void Renamed(const std::map<std::string, std::string>& renaming);
     const std::string& EditedName() const { return name; }
 
     QStringList ActivateNames() const;
@@ -52,4 +57,5 @@ class BreakpointDialog : public QDialog
     QCheckBox* suspend;
     QListWidget* activate;
     QListWidget* deactivate;
+    QPushButton* removeButton = nullptr;
 };

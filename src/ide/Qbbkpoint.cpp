@@ -2,7 +2,6 @@
 #include "ide/Qbbkpoint.h"
 
 #include <algorithm>
-#include <map>
 
 std::string BreakpointName(const std::string& fileName, int line)
 {
@@ -147,7 +146,7 @@ bool Qbbklist::Triggered(int line, const ConditionEvaluator& evaluate, const Nam
     return point->Suspend;
 }
 
-void Qbbklist::LineInserted(int at)
+Qbbklist::Renaming Qbbklist::LineInserted(int at)
 {
     std::vector<int> before;
     for (const auto& point : points) {
@@ -156,10 +155,10 @@ void Qbbklist::LineInserted(int at)
             ++point->Line;
         }
     }
-    Rename(before);
+    return Rename(before);
 }
 
-void Qbbklist::LineDeleted(int at)
+Qbbklist::Renaming Qbbklist::LineDeleted(int at)
 {
     std::vector<int> before;
     for (const auto& point : points) {
@@ -170,12 +169,12 @@ void Qbbklist::LineDeleted(int at)
             --point->Line;
         }
     }
-    Rename(before);
+    return Rename(before);
 }
 
-void Qbbklist::Rename(const std::vector<int>& before)
+Qbbklist::Renaming Qbbklist::Rename(const std::vector<int>& before)
 {
-    std::map<std::string, std::string> renamed;
+    Renaming renamed;
     for (std::size_t i = 0; i < points.size() && i < before.size(); ++i) {
         Qbbkpoint& point = *points[i];
         if (point.Line == before[i]) {
@@ -189,7 +188,7 @@ void Qbbklist::Rename(const std::vector<int>& before)
         point.Name = std::move(name);
     }
     if (renamed.empty()) {
-        return;
+        return renamed;
     }
     // All at once: a breakpoint may take the old name of another that moved too.
     for (const auto& point : points) {
@@ -201,6 +200,7 @@ void Qbbklist::Rename(const std::vector<int>& before)
             }
         }
     }
+    return renamed;
 }
 
 Qbbkpoint* Qbbklist::FindNamed(const std::string& name)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -64,10 +65,13 @@ class Qbbklist
     // Whether the run stops on `line`; a breakpoint that fires also switches the breakpoints its
     // lists name.
     bool Triggered(int line, const ConditionEvaluator& evaluate, const NameLookup& lookup);
+    // Old name to new name of the breakpoints an edit moved.
+    using Renaming = std::map<std::string, std::string>;
     // Editing keeps breakpoints on their text. A breakpoint that moves takes the name of its new
-    // line, and the switch lists of this file that named it follow.
-    void LineInserted(int at);
-    void LineDeleted(int at);
+    // line, and the switch lists of this file that named it follow; the renaming is returned for
+    // whoever else holds names (an open parameters dialog).
+    Renaming LineInserted(int at);
+    Renaming LineDeleted(int at);
     // The breakpoint of that name; a living one is preferred to a dying one left on the same
     // line by a deletion. May return null.
     Qbbkpoint* FindNamed(const std::string& name);
@@ -78,7 +82,7 @@ class Qbbklist
   private:
     // Renames the breakpoints whose line changed from `before` (one line per breakpoint, in the
     // order of `points`) and rewrites the switch lists that named them.
-    void Rename(const std::vector<int>& before);
+    Renaming Rename(const std::vector<int>& before);
 
     std::vector<std::unique_ptr<Qbbkpoint>> points;
 };

@@ -393,11 +393,18 @@ void TEditForm::OnContentsChange(int position, int, int added)
     // A change that starts at the beginning of a line moves that line itself.
     const bool atLineStart = block.isValid() && block.position() == position;
     const int first = atLineStart ? at : at + 1;
+    // An open parameters dialog keeps the names it edits: each renaming reaches it in turn.
     for (int i = 0; i < removedLines; ++i) {
-        breakpoints.LineDeleted(first);
+        const Qbbklist::Renaming renaming = breakpoints.LineDeleted(first);
+        if (dialog != nullptr && !renaming.empty()) {
+            dialog->Renamed(renaming);
+        }
     }
     for (int i = 0; i < addedLines; ++i) {
-        breakpoints.LineInserted(first);
+        const Qbbklist::Renaming renaming = breakpoints.LineInserted(first);
+        if (dialog != nullptr && !renaming.empty()) {
+            dialog->Renamed(renaming);
+        }
     }
     text->RedrawGutter();
 }

@@ -332,6 +332,28 @@ void BreakpointRunTest::ReplacingLinesMovesBreakpointsByWhatChanged()
     text.document()->setModified(false);
 }
 
+void BreakpointRunTest::OpenDialogFollowsTheBreakpointsItNames()
+{
+    TMainForm window(folder->path());
+    TEditForm* editor = StartEditor(window, Loop);
+    CodeEditor& text = editor->Text();
+    Qbbkpoint& edited = editor->Breakpoints().Add(editor->EngineName(), 6);
+    const Qbbkpoint& other = editor->Breakpoints().Add(editor->EngineName(), 8);
+    BreakpointDialog* dialog = editor->OpenBreakpointParameters(6);
+    dialog->AddToActivate(other.Name);
+    // Two lines typed above both while the dialog is open.
+    QTextCursor top(text.document()->findBlockByNumber(1));
+    top.insertText("\n\n");
+    QCOMPARE(dialog->windowTitle(), QString("Breakpoint administration NEWFILE_1.pas_9"));
+    QCOMPARE(dialog->ActivateNames(), QStringList{"NEWFILE_1.pas_11"});
+    dialog->findChild<QLineEdit*>("condition")->setText("i = 3");
+    ClickButton(*dialog, "OK");
+    QTRY_VERIFY(editor->OpenDialog() == nullptr);
+    QCOMPARE(edited.Condition, std::string("i = 3"));
+    QCOMPARE(edited.ToActivate, std::vector<std::string>{other.Name});
+    text.document()->setModified(false);
+}
+
 void BreakpointRunTest::RunTimeErrorIsShownAtItsLineAndColumn()
 {
     TMainForm window(folder->path());

@@ -17,6 +17,7 @@ class BreakpointRunTest : public QObject
     void DialogKeepsTheConditionAsTyped();
     void BreakpointsFollowTheirTextWhileEditing();
     void ReplacingLinesMovesBreakpointsByWhatChanged();
+    void OpenDialogFollowsTheBreakpointsItNames();
     void RunTimeErrorIsShownAtItsLineAndColumn();
 
   private:
