@@ -62,9 +62,10 @@ bool IsParameterMode(std::uint8_t mode)
 
 // The formal parameters of a routine or of a procedural type, in declaration order: the
 // parameter entries its heading made right after its own entry (and a function's result).
-std::vector<EntryNumber> FormalParameters(const QbTable& table, EntryNumber owner)
+// Calls `visit` for each; stops early when it returns false.
+template <typename Visit>
+void EachFormalParameter(const QbTable& table, EntryNumber owner, Visit visit)
 {
-    std::vector<EntryNumber> formals;
     for (EntryNumber entry = owner + 1; entry != 0 && table.IsEntry(entry); ++entry) {
         if (table.Kind(entry) != EntryKind::Variable || table.Owner(entry) != owner) {
             break;
@@ -72,12 +73,30 @@ std::vector<EntryNumber> FormalParameters(const QbTable& table, EntryNumber owne
         if (entry == owner + 1 && table.Kind(owner) == EntryKind::Function) {
             continue; // the result variable
         }
-        if (!IsParameterMode(table.Code(entry))) {
+        if (!IsParameterMode(table.Code(entry)) || !visit(entry)) {
             break;
         }
-        formals.push_back(entry);
     }
+}
+
+std::vector<EntryNumber> FormalParameters(const QbTable& table, EntryNumber owner)
+{
+    std::vector<EntryNumber> formals;
+    EachFormalParameter(table, owner, [&formals](EntryNumber entry) {
+        formals.push_back(entry);
+        return true;
+    });
     return formals;
+}
+
+bool HasFormalParameters(const QbTable& table, EntryNumber owner)
+{
+    bool any = false;
+    EachFormalParameter(table, owner, [&any](EntryNumber) {
+        any = true;
+        return false;
+    });
+    return any;
 }
 
 std::string BaseName(const std::string& path)
@@ -201,7 +220,7 @@ void QbSyntaxe::ExecuteCall(int kind, std::uint16_t routine)
         }
     }
     const EntryNumber formalOwner = Execute ? called : routine;
-    const bool hasParameters = !FormalParameters(table, formalOwner).empty();
+    const bool hasParameters = HasFormalParameters(table, formalOwner);
     std::uint16_t savedTop = 0;
     if (Execute) {
         Data->MarkStackPointer();

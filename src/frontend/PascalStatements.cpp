@@ -594,6 +594,10 @@ void QbPascalSyntaxe::ParseWith()
 
 bool QbPascalSyntaxe::FindWithField(std::string_view name, EntryNumber routine, EntryNumber& field)
 {
+    // Outside every WITH (nearly every lookup) there is nothing to search.
+    if (WithDepth <= 1) {
+        return false;
+    }
     const int floor = std::max<int>(1, Table->Slot(routine, RoutineSlot::WithDepth));
     for (int i = WithDepth - 1; i >= floor && i <= MaxWithDepth; --i) {
         const EntryNumber record = WithStack[static_cast<std::size_t>(i)].RecordType;

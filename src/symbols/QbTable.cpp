@@ -438,14 +438,16 @@ bool QbTable::Lookup(std::string_view name, EntryKind kind, EntryNumber& entry, 
         lookupCache.resize(KeptLookupSlots);
     }
     KeptLookup& slot = lookupCache[(hash ^ (hash >> 16)) & (KeptLookupSlots - 1)];
-    if (slot.Generation == lookupGeneration && slot.Block == block && slot.KindBits == kindBits &&
-        slot.Length == key.size() && std::string_view(slot.Name.data(), slot.Length) == key) {
+    if (slot.Generation == lookupGeneration && slot.Hash == hash && slot.Block == block &&
+        slot.KindBits == kindBits && slot.Length == key.size() &&
+        std::equal(key.begin(), key.end(), slot.Name.begin())) {
         entry = slot.Entry;
         return slot.Found;
     }
     const bool found = LookupOutward(key, kind, entry, block);
     if (key.size() <= slot.Name.size()) {
         slot.Generation = lookupGeneration;
+        slot.Hash = hash;
         slot.Block = block;
         slot.KindBits = kindBits;
         slot.Length = static_cast<std::uint8_t>(key.size());

@@ -355,6 +355,7 @@ class QbTable
     struct KeptLookup
     {
         std::uint32_t Generation = 0;
+        std::uint32_t Hash = 0;
         EntryNumber Block = 0;
         EntryNumber Entry = 0;
         std::uint8_t KindBits = 0;
