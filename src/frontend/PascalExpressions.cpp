@@ -382,38 +382,7 @@ TypePair QbPascalSyntaxe::ParseSimpleExpression()
                 return left;
             }
             Lexer->NextToken();
-            // The left value decides when it is true: the right operand is then only checked.
-            const int otherwise = Generate ? NewLabel() : 0;
-            const int end = Generate ? NewLabel() : 0;
-            if (Generate) {
-                Emit(PascalOpcode::Jump, otherwise, PascalOpcode::JumpIfTrue);
-            }
-            bool decided = false;
-            if (Execute) {
-                Data->Pop();
-                decided = Data->Acc.Integer != 0;
-                if (decided) {
-                    Data->Acc.SetInteger(1);
-                    Data->Push(TypeCode::Boolean);
-                }
-            }
-            TypePair right;
-            if (decided) {
-                ExecuteSuspended suspended(Execute);
-                right = ParseTerm();
-            } else {
-                right = ParseTerm();
-            }
-            if (BaseCode(right.Type) != TypeCode::Boolean) {
-                Errors->Raise(ErrorNumber::OperatorApplyTypeOperands6);
-            }
-            if (Generate) {
-                Emit(PascalOpcode::Jump, end, PascalOpcode::JumpAlways);
-                Emit(PascalOpcode::Label, otherwise, 0);
-                Emit(PascalOpcode::Immediate, 1, 0);
-                Emit(PascalOpcode::Label, end, 0);
-            }
-            left = {TypeCode::Boolean, 0};
+            left = ParseShortCircuit(true);
             continue;
         }
 
@@ -482,6 +451,47 @@ TypePair QbPascalSyntaxe::ParseSimpleExpression()
     }
 }
 
+// The right operand of OR_ELSE (`orElse`) or AND_THEN, the left one being on the stack: when
+// the left value decides (true for OR_ELSE, false for AND_THEN) it stays the result and the
+// right operand is only checked.
+TypePair QbPascalSyntaxe::ParseShortCircuit(bool orElse)
+{
+    const int decidingValue = orElse ? 1 : 0;
+    const int otherwise = Generate ? NewLabel() : 0;
+    const int end = Generate ? NewLabel() : 0;
+    if (Generate) {
+        Emit(PascalOpcode::Jump, otherwise,
+             orElse ? PascalOpcode::JumpIfTrue : PascalOpcode::JumpIfFalse);
+    }
+    bool decided = false;
+    if (Execute) {
+        Data->Pop();
+        decided = (Data->Acc.Integer != 0) == orElse;
+        if (decided) {
+            Data->Acc.SetInteger(decidingValue);
+            Data->Push(TypeCode::Boolean);
+        }
+    }
+    TypePair right;
+    if (decided) {
+        ExecuteSuspended suspended(Execute);
+        right = orElse ? ParseTerm() : ParsePower();
+    } else {
+        right = orElse ? ParseTerm() : ParsePower();
+    }
+    if (BaseCode(right.Type) != TypeCode::Boolean) {
+        Errors->Raise(orElse ? ErrorNumber::OperatorApplyTypeOperands6
+                             : ErrorNumber::OperatorAndApplyTypeOperands);
+    }
+    if (Generate) {
+        Emit(PascalOpcode::Jump, end, PascalOpcode::JumpAlways);
+        Emit(PascalOpcode::Label, otherwise, 0);
+        Emit(PascalOpcode::Immediate, decidingValue, 0);
+        Emit(PascalOpcode::Label, end, 0);
+    }
+    return {TypeCode::Boolean, 0};
+}
+
 // term = power { ( * | / | DIV | MOD | AND | SHL | SHR | AND_THEN ) power }
 TypePair QbPascalSyntaxe::ParseTerm()
 {
@@ -494,38 +504,7 @@ TypePair QbPascalSyntaxe::ParseTerm()
                 return left;
             }
             Lexer->NextToken();
-            // The left value decides when it is false: the right operand is then only checked.
-            const int otherwise = Generate ? NewLabel() : 0;
-            const int end = Generate ? NewLabel() : 0;
-            if (Generate) {
-                Emit(PascalOpcode::Jump, otherwise, PascalOpcode::JumpIfFalse);
-            }
-            bool decided = false;
-            if (Execute) {
-                Data->Pop();
-                decided = Data->Acc.Integer == 0;
-                if (decided) {
-                    Data->Acc.SetInteger(0);
-                    Data->Push(TypeCode::Boolean);
-                }
-            }
-            TypePair right;
-            if (decided) {
-                ExecuteSuspended suspended(Execute);
-                right = ParsePower();
-            } else {
-                right = ParsePower();
-            }
-            if (BaseCode(right.Type) != TypeCode::Boolean) {
-                Errors->Raise(ErrorNumber::OperatorAndApplyTypeOperands);
-            }
-            if (Generate) {
-                Emit(PascalOpcode::Jump, end, PascalOpcode::JumpAlways);
-                Emit(PascalOpcode::Label, otherwise, 0);
-                Emit(PascalOpcode::Immediate, 0, 0);
-                Emit(PascalOpcode::Label, end, 0);
-            }
-            left = {TypeCode::Boolean, 0};
+            left = ParseShortCircuit(false);
             continue;
         }
 

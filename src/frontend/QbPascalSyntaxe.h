@@ -19,7 +19,7 @@
 // PascalExpressions.cpp and PascalReferences.cpp (variable references and selectors).
 class QbPascalSyntaxe : public QbSyntaxe, public WithScope
 {
-public:
+  public:
     static constexpr int MaxWithDepth = 16;
 
     explicit QbPascalSyntaxe(const DriverEnvironment& environment);
@@ -183,6 +183,7 @@ public:
     TypePair ParseRelation();
     TypePair ParseSimpleExpression();
     TypePair ParseTerm();
+    TypePair ParseShortCircuit(bool orElse);
     TypePair ParsePower();
     TypePair ParseFactor();
     TypePair ParseSetConstructor();
@@ -230,9 +231,9 @@ public:
     // Variable references (PascalReferences.cpp).
     enum class ReferenceContext
     {
-        Plain,      // WITH record, address-of
-        Read,       // read in an expression
-        Target,     // assignment target
+        Plain,  // WITH record, address-of
+        Read,   // read in an expression
+        Target, // assignment target
         VarArgument,
         OutArgument
     };
@@ -277,12 +278,12 @@ public:
 // Counts one level of recursive parsing for its lifetime; too deep a text is error 199.
 class ParseDepthGuard
 {
-public:
+  public:
     ParseDepthGuard(QbPascalSyntaxe& driver);
     ~ParseDepthGuard() { --driver.ParseDepth; }
     ParseDepthGuard(const ParseDepthGuard&) = delete;
     ParseDepthGuard& operator=(const ParseDepthGuard&) = delete;
 
-private:
+  private:
     QbPascalSyntaxe& driver;
 };

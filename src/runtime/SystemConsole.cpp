@@ -88,7 +88,6 @@ bool IsIntegerCode(std::uint8_t code)
 // One argument of WRITE: expression [":" width [":" decimals]]; executing, its text is added.
 void WriteArgument(QbSyntaxe& driver, std::string& text)
 {
-    QbLexical& lexer = *driver.Lexer;
     const TypePair type = driver.ParseExpression();
     const std::uint8_t code = driver.Data->Resolve(type.Type).Code;
     const bool writable =
@@ -97,40 +96,16 @@ void WriteArgument(QbSyntaxe& driver, std::string& text)
     if (!writable) {
         driver.Errors->Raise(ErrorNumber::TypeExpressionNotWritable);
     }
-    const auto readInteger = [&driver]() {
-        const TypePair part = driver.ParseExpression();
-        if (!IsIntegerCode(driver.Data->Resolve(part.Type).Code)) {
-            driver.Errors->Raise(ErrorNumber::OperandRespectTypeParameter);
-        }
-    };
-    bool hasWidth = false;
-    bool hasDecimals = false;
-    if (lexer.AcceptSymbol(":")) {
-        readInteger();
-        hasWidth = true;
-        if (lexer.AcceptSymbol(":")) {
-            if (code != TypeCode::Real) {
-                driver.Errors->Raise(ErrorNumber::OperandRespectTypeParameter);
-            }
-            readInteger();
-            hasDecimals = true;
-        }
-    }
+    ValueField field = ReadField(driver, code);
     if (!driver.Execute) {
         return;
     }
     QbGesdata& data = *driver.Data;
-    int decimals = 0;
-    int width = 0;
-    if (hasDecimals) {
-        data.PopType();
-        decimals = data.Acc.Integer;
-    }
-    if (hasWidth) {
-        data.PopType();
-        width = data.Acc.Integer;
-    }
-    data.PopType();
+    PopField(driver, field);
+    const int width = field.Width;
+    const int decimals = field.Decimals;
+    const bool hasWidth = field.HasWidth;
+    const bool hasDecimals = field.HasDecimals;
     std::string item;
     switch (code) {
     case TypeCode::Boolean:
@@ -476,3 +451,41 @@ std::string FixedReal(double value, int width, int decimals)
     return PadField(text, width);
 }
 } // namespace ConsoleFormat
+
+ValueField ReadField(QbSyntaxe& driver, std::uint8_t valueCode)
+{
+    QbLexical& lexer = *driver.Lexer;
+    const auto readInteger = [&driver]() {
+        const TypePair part = driver.ParseExpression();
+        if (!IsIntegerCode(driver.Data->Resolve(part.Type).Code)) {
+            driver.Errors->Raise(ErrorNumber::OperandRespectTypeParameter);
+        }
+    };
+    ValueField field;
+    if (lexer.AcceptSymbol(":")) {
+        readInteger();
+        field.HasWidth = true;
+        if (lexer.AcceptSymbol(":")) {
+            if (valueCode != TypeCode::Real) {
+                driver.Errors->Raise(ErrorNumber::OperandRespectTypeParameter);
+            }
+            readInteger();
+            field.HasDecimals = true;
+        }
+    }
+    return field;
+}
+
+void PopField(QbSyntaxe& driver, ValueField& field)
+{
+    QbGesdata& data = *driver.Data;
+    if (field.HasDecimals) {
+        data.PopType();
+        field.Decimals = data.Acc.Integer;
+    }
+    if (field.HasWidth) {
+        data.PopType();
+        field.Width = data.Acc.Integer;
+    }
+    data.PopType();
+}

@@ -3,6 +3,7 @@
 
 #include "symbols/QbTable.h"
 
+#include <cstdint>
 #include <string>
 
 class QbSyntaxe;
@@ -14,6 +15,19 @@ void RegisterConsoleRoutines(QbTable& table, EntryNumber unit);
 // Program output: to the driver's OutputText in silent runs or without a console, else to the
 // console host.
 void ConsoleWrite(QbSyntaxe& driver, const std::string& text);
+
+// The optional field of a WRITE or STR value: ":" width [":" decimals], decimals only for a
+// real (else 43). ReadField reads it; executing, PopField then takes the decimals, the width
+// and the value from the evaluation stack (the value stays in the accumulator).
+struct ValueField
+{
+    bool HasWidth = false;
+    bool HasDecimals = false;
+    int Width = 0;
+    int Decimals = 0;
+};
+ValueField ReadField(QbSyntaxe& driver, std::uint8_t valueCode);
+void PopField(QbSyntaxe& driver, ValueField& field);
 
 // The texts WRITE makes of its arguments.
 namespace ConsoleFormat {

@@ -203,25 +203,7 @@ void StrHandler(QbSyntaxe& driver)
     if (!IsIntegerCode(code) && code != TypeCode::Real) {
         driver.Errors->Raise(ErrorNumber::OperandRespectTypeParameter);
     }
-    const auto readPart = [&driver]() {
-        const TypePair part = driver.ParseExpression();
-        if (!IsIntegerCode(CodeOf(driver, part.Type))) {
-            driver.Errors->Raise(ErrorNumber::OperandRespectTypeParameter);
-        }
-    };
-    bool hasWidth = false;
-    bool hasDecimals = false;
-    if (lexer.AcceptSymbol(":")) {
-        readPart();
-        hasWidth = true;
-        if (lexer.AcceptSymbol(":")) {
-            if (code != TypeCode::Real) {
-                driver.Errors->Raise(ErrorNumber::OperandRespectTypeParameter);
-            }
-            readPart();
-            hasDecimals = true;
-        }
-    }
+    ValueField field = ReadField(driver, code);
     lexer.ExpectSymbol(",");
     const SignedArgument variable =
         ReadStringVariable(driver, ErrorNumber::OperandRespectTypeParameter);
@@ -230,17 +212,11 @@ void StrHandler(QbSyntaxe& driver)
         return;
     }
     QbGesdata& data = *driver.Data;
-    int decimals = 0;
-    int width = 0;
-    if (hasDecimals) {
-        data.PopType();
-        decimals = data.Acc.Integer;
-    }
-    if (hasWidth) {
-        data.PopType();
-        width = data.Acc.Integer;
-    }
-    data.PopType();
+    PopField(driver, field);
+    const int width = field.Width;
+    const int decimals = field.Decimals;
+    const bool hasWidth = field.HasWidth;
+    const bool hasDecimals = field.HasDecimals;
     std::string text;
     if (code == TypeCode::Real) {
         text = hasDecimals ? ConsoleFormat::FixedReal(data.Acc.Real, width, decimals)
