@@ -300,10 +300,17 @@ void TGlobales::Refresh(QbSyntaxe& driver, int usageFlags)
     QbGesdata& manager = *driver.Data;
     std::vector<ViewRow> rows;
     const auto addModule = [&](std::uint16_t module, bool prefixed) {
-        int guard = 0;
+        // The block's chain holds its variables last declared first; the pupil reads them in
+        // the order of the declarations.
+        std::vector<std::uint16_t> variables;
         for (std::uint16_t variable = table.NextVariable(module);
-             variable != 0 && table.IsEntry(variable) && guard < QbTable::MaxEntries;
-             variable = table.NextVariable(variable), ++guard) {
+             variable != 0 && table.IsEntry(variable) &&
+             variables.size() < static_cast<std::size_t>(QbTable::MaxEntries);
+             variable = table.NextVariable(variable)) {
+            variables.push_back(variable);
+        }
+        for (auto it = variables.rbegin(); it != variables.rend(); ++it) {
+            const std::uint16_t variable = *it;
             // Names the program cannot write (a FOR loop's hidden bound) are the interpreter's own.
             if (table.Kind(variable) != EntryKind::Variable ||
                 table.GetName(variable).find('~') != std::string::npos) {

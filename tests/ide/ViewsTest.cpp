@@ -453,6 +453,10 @@ void ViewsTest::UnassignedValuesAreRed()
     });
     QCOMPARE(window.RunProgram(true), 0);
     QVERIFY(a.size() >= 3);
+    // Globals are listed in the order they were declared.
+    QVERIFY(window.Globals().rowCount() >= 2);
+    QCOMPARE(window.Globals().item(0, 0)->text(), QString("A"));
+    QCOMPARE(window.Globals().item(1, 0)->text(), QString("B"));
     using namespace ViewColours;
     QCOMPARE(a[0], Unassigned);
     QCOMPARE(b[0], Unassigned);
