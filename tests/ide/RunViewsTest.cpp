@@ -2,6 +2,7 @@
 // whole road of a pupil's program through the main window.
 #include "RunViewsTests.h"
 
+#include "IdeTestSupport.h"
 #include "ide/BreakpointDialog.h"
 #include "ide/ExecutionViews.h"
 #include "ide/TMainForm.h"
@@ -21,6 +22,8 @@
 #include <vector>
 
 namespace {
+using namespace IdeTesting;
+
 // Line 6 (0-based) is reached five times, with I = 1 to 5.
 const char* const Loop = "program Loop;\n"
                          "var i, s: integer;\n"
@@ -32,54 +35,6 @@ const char* const Loop = "program Loop;\n"
                          "  end;\n"
                          "  writeln('sum ', s);\n"
                          "end.\n";
-
-// Answers every step point through `answer` (given the wait's number from 0) and records the
-// 0-based line the editor showed at each.
-class Stepper
-{
-  public:
-    Stepper(TMainForm& mainForm, std::function<void(int wait)> answer)
-        : window(mainForm), onWait(std::move(answer))
-    {
-        QObject::connect(&timer, &QTimer::timeout, &timer, [this] { Tick(); });
-        timer.start(10);
-    }
-
-    std::vector<int> Lines;
-
-  private:
-    void Tick()
-    {
-        IdeRunHost& host = window.Host();
-        if (!host.Waiting() || host.WaitCount() == handled) {
-            return;
-        }
-        handled = host.WaitCount();
-        TEditForm* editor = host.RunningEditor();
-        Lines.push_back(editor != nullptr ? editor->Text().StepLine() : -1);
-        onWait(handled - 1);
-    }
-
-    TMainForm& window;
-    std::function<void(int)> onWait;
-    QTimer timer;
-    int handled = 0;
-};
-
-TEditForm* StartEditor(TMainForm& window, const char* program)
-{
-    window.resize(1100, 750);
-    window.show();
-    TEditForm* editor = window.NewEditor(Language::Pascal);
-    editor->Text().setPlainText(QString::fromUtf8(program));
-    editor->Text().document()->setModified(false);
-    return editor;
-}
-
-void Press(TMainForm& window, Qt::Key key)
-{
-    QTest::keyClick(window.focusWidget() != nullptr ? window.focusWidget() : &window, key);
-}
 
 // Selects whole lines [first, last] of the editor, their line breaks included.
 QTextCursor SelectLines(CodeEditor& text, int first, int last)

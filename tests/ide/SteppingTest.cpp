@@ -1,6 +1,7 @@
 // Running a program step by step with the keys a pupil types.
 #include "IdeTests.h"
 
+#include "IdeTestSupport.h"
 #include "ide/ExecutionViews.h"
 #include "ide/TMainForm.h"
 #include "ide/Tecrantext.h"
@@ -16,6 +17,8 @@
 #include <vector>
 
 namespace {
+using namespace IdeTesting;
+
 const char* const Counting = "program Counting;\n"
                              "var i: integer;\n"
                              "begin\n"
@@ -23,54 +26,6 @@ const char* const Counting = "program Counting;\n"
                              "  i := i + 1;\n"
                              "  i := i * 3;\n"
                              "end.\n";
-
-// Answers every step point through `answer` (given the wait's number from 0) and records the
-// line the editor showed at each.
-class Stepper
-{
-  public:
-    Stepper(TMainForm& mainForm, std::function<void(int wait)> answer)
-        : window(mainForm), onWait(std::move(answer))
-    {
-        QObject::connect(&timer, &QTimer::timeout, &timer, [this] { Tick(); });
-        timer.start(20);
-    }
-
-    std::vector<int> Lines;
-
-  private:
-    void Tick()
-    {
-        IdeRunHost& host = window.Host();
-        if (!host.Waiting() || host.WaitCount() == handled) {
-            return;
-        }
-        handled = host.WaitCount();
-        TEditForm* editor = host.RunningEditor();
-        Lines.push_back(editor != nullptr ? editor->Text().StepLine() : -1);
-        onWait(handled - 1);
-    }
-
-    TMainForm& window;
-    std::function<void(int)> onWait;
-    QTimer timer;
-    int handled = 0;
-};
-
-TEditForm* StartEditor(TMainForm& window, const char* program = Counting)
-{
-    window.resize(1000, 700);
-    window.show();
-    TEditForm* editor = window.NewEditor(Language::Pascal);
-    editor->Text().setPlainText(program);
-    editor->Text().document()->setModified(false);
-    return editor;
-}
-
-QWidget* Target(TMainForm& window)
-{
-    return window.focusWidget() != nullptr ? window.focusWidget() : &window;
-}
 
 #define SKIP_UNTIL_STATEMENTS_RUN(result)                                                          \
     if ((result) == 240) {                                                                         \
@@ -92,13 +47,13 @@ void SteppingTest::cleanup()
 void SteppingTest::F8StopsAtEveryStatement()
 {
     TMainForm window(folder->path());
-    TEditForm* editor = StartEditor(window);
+    TEditForm* editor = StartEditor(window, Counting);
     std::vector<QString> values;
     std::vector<bool> changed;
     Stepper stepper(window, [&](int) {
         values.push_back(window.Globals().ValueOf("I"));
         changed.push_back(window.Globals().IsChanged("I"));
-        QTest::keyClick(Target(window), Qt::Key_F8);
+        QTest::keyClick(FocusTarget(window), Qt::Key_F8);
     });
     const int result = window.RunProgram(true);
     SKIP_UNTIL_STATEMENTS_RUN(result);
@@ -119,8 +74,8 @@ void SteppingTest::F8StopsAtEveryStatement()
 void SteppingTest::F9RunsToTheEndWithoutStopping()
 {
     TMainForm window(folder->path());
-    StartEditor(window);
-    Stepper stepper(window, [&](int) { QTest::keyClick(Target(window), Qt::Key_F9); });
+    StartEditor(window, Counting);
+    Stepper stepper(window, [&](int) { QTest::keyClick(FocusTarget(window), Qt::Key_F9); });
     const int result = window.RunProgram(true);
     SKIP_UNTIL_STATEMENTS_RUN(result);
     QCOMPARE(result, 0);
@@ -130,9 +85,9 @@ void SteppingTest::F9RunsToTheEndWithoutStopping()
 void SteppingTest::EscapeEndsTheRunWithoutReport()
 {
     TMainForm window(folder->path());
-    TEditForm* editor = StartEditor(window);
+    TEditForm* editor = StartEditor(window, Counting);
     Stepper stepper(window, [&](int wait) {
-        QTest::keyClick(Target(window), wait == 0 ? Qt::Key_F8 : Qt::Key_Escape);
+        QTest::keyClick(FocusTarget(window), wait == 0 ? Qt::Key_F8 : Qt::Key_Escape);
     });
     const int result = window.RunProgram(true);
     SKIP_UNTIL_STATEMENTS_RUN(result);
@@ -147,7 +102,7 @@ void SteppingTest::EscapeEndsTheRunWithoutReport()
 void SteppingTest::ClosingTheWindowEndsTheRun()
 {
     TMainForm window(folder->path());
-    TEditForm* editor = StartEditor(window);
+    TEditForm* editor = StartEditor(window, Counting);
     Stepper stepper(window, [&](int) { window.close(); });
     const int result = window.RunProgram(true);
     SKIP_UNTIL_STATEMENTS_RUN(result);
@@ -160,9 +115,9 @@ void SteppingTest::ClosingTheWindowEndsTheRun()
 void SteppingTest::BreakpointStopsAQuickRun()
 {
     TMainForm window(folder->path());
-    TEditForm* editor = StartEditor(window);
+    TEditForm* editor = StartEditor(window, Counting);
     editor->Breakpoints().Add(editor->EngineName(), 4);
-    Stepper stepper(window, [&](int) { QTest::keyClick(Target(window), Qt::Key_F9); });
+    Stepper stepper(window, [&](int) { QTest::keyClick(FocusTarget(window), Qt::Key_F9); });
     const int result = window.RunProgram(false);
     SKIP_UNTIL_STATEMENTS_RUN(result);
     QCOMPARE(result, 0);
@@ -181,10 +136,10 @@ void SteppingTest::ReadlnTakesTheLineTypedOnTheTextScreen()
                         "end.\n");
     // The keys are typed on the editor: while the program runs they go to the text screen.
     QTimer::singleShot(200, &window, [&] {
-        QTest::keyClicks(Target(window), "Al");
-        QTest::keyClick(Target(window), Qt::Key_Backspace);
-        QTest::keyClicks(Target(window), "nn");
-        QTest::keyClick(Target(window), Qt::Key_Return);
+        QTest::keyClicks(FocusTarget(window), "Al");
+        QTest::keyClick(FocusTarget(window), Qt::Key_Backspace);
+        QTest::keyClicks(FocusTarget(window), "nn");
+        QTest::keyClick(FocusTarget(window), Qt::Key_Return);
     });
     const int result = window.RunProgram(false);
     SKIP_UNTIL_STATEMENTS_RUN(result);
@@ -208,11 +163,11 @@ void SteppingTest::KeysTypedDuringAStepByStepReadlnReachTheProgram()
     // F8 lets READLN start; the name is then typed on the editor, which forwards it to the
     // text screen through the run host's event filter.
     Stepper stepper(window, [&](int wait) {
-        QTest::keyClick(Target(window), Qt::Key_F8);
+        QTest::keyClick(FocusTarget(window), Qt::Key_F8);
         if (wait == 0) {
             QTimer::singleShot(100, &window, [&] {
-                QTest::keyClicks(Target(window), "Ann");
-                QTest::keyClick(Target(window), Qt::Key_Return);
+                QTest::keyClicks(FocusTarget(window), "Ann");
+                QTest::keyClick(FocusTarget(window), Qt::Key_Return);
             });
         }
     });
@@ -230,7 +185,7 @@ void SteppingTest::EscapeDuringReadlnEndsTheRun()
                                             "  readln(name);\n"
                                             "  writeln('never');\n"
                                             "end.\n");
-    QTimer::singleShot(200, &window, [&] { QTest::keyClick(Target(window), Qt::Key_Escape); });
+    QTimer::singleShot(200, &window, [&] { QTest::keyClick(FocusTarget(window), Qt::Key_Escape); });
     const int result = window.RunProgram(false);
     SKIP_UNTIL_STATEMENTS_RUN(result);
     QCOMPARE(result, 0);
@@ -250,7 +205,7 @@ void SteppingTest::EscapeStopsAnEndlessQuickRun()
                                             "    i := (i + 1) mod 100;\n"
                                             "end.\n");
     editor->Driver().SetOptionB(OptionB::UnlimitedPasses, true);
-    QTimer::singleShot(300, &window, [&] { QTest::keyClick(Target(window), Qt::Key_Escape); });
+    QTimer::singleShot(300, &window, [&] { QTest::keyClick(FocusTarget(window), Qt::Key_Escape); });
     const int result = window.RunProgram(false);
     SKIP_UNTIL_STATEMENTS_RUN(result);
     QCOMPARE(result, 0);
@@ -281,7 +236,7 @@ void SteppingTest::F7ShowsTheCalledRoutinesFrame()
                 rowsInside << stack.item(r, 0)->text() + "=" + stack.item(r, 1)->text();
             }
         }
-        QTest::keyClick(Target(window), Qt::Key_F7);
+        QTest::keyClick(FocusTarget(window), Qt::Key_F7);
     });
     const int result = window.RunProgram(true);
     SKIP_UNTIL_STATEMENTS_RUN(result);
@@ -296,7 +251,7 @@ void SteppingTest::F7ShowsTheCalledRoutinesFrame()
 void SteppingTest::EditingARunningProgramAsksToQuit()
 {
     TMainForm window(folder->path());
-    TEditForm* editor = StartEditor(window);
+    TEditForm* editor = StartEditor(window, Counting);
     bool asked = false;
     Stepper stepper(window, [&](int) {
         // Answer the question with Yes as soon as it shows.

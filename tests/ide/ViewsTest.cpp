@@ -1,6 +1,7 @@
 // The array windows, the heap view and the red of unassigned values, watched during stepped runs.
 #include "ViewsTest.h"
 
+#include "IdeTestSupport.h"
 #include "ide/ArrayViews.h"
 #include "ide/ExecutionViews.h"
 #include "ide/HeapView.h"
@@ -19,6 +20,8 @@
 #include <vector>
 
 namespace {
+using namespace IdeTesting;
+
 const char* const Arrays = "program Arrays;\n"
                            "type\n"
                            "  Point = record x, y: integer end;\n"
@@ -75,45 +78,6 @@ const char* const Tree = "program Tree;\n"
                          "  new(root^.left^.left);\n"
                          "end.\n";
 
-// Answers every step point with the key `atWait` returns, given the wait's number from 0.
-class Stepper
-{
-  public:
-    Stepper(TMainForm& mainForm, std::function<Qt::Key(int wait)> answer)
-        : window(mainForm), atWait(std::move(answer))
-    {
-        QObject::connect(&timer, &QTimer::timeout, &timer, [this] { Tick(); });
-        timer.start(10);
-    }
-
-  private:
-    void Tick()
-    {
-        IdeRunHost& host = window.Host();
-        if (!host.Waiting() || host.WaitCount() == handled) {
-            return;
-        }
-        handled = host.WaitCount();
-        const Qt::Key key = atWait(handled - 1);
-        QWidget* target = window.focusWidget() != nullptr ? window.focusWidget() : &window;
-        QTest::keyClick(target, key);
-    }
-
-    TMainForm& window;
-    std::function<Qt::Key(int)> atWait;
-    QTimer timer;
-    int handled = 0;
-};
-
-void StartEditor(TMainForm& window, const char* program)
-{
-    window.resize(1100, 750);
-    window.show();
-    TEditForm* editor = window.NewEditor(Language::Pascal);
-    editor->Text().setPlainText(program);
-    editor->Text().document()->setModified(false);
-}
-
 bool IsMinimized(QWidget* view)
 {
     auto* window = qobject_cast<QMdiSubWindow*>(view->parentWidget());
@@ -148,7 +112,7 @@ void ViewsTest::ArrayWindowsLayOutTheirIndexesAndColumns()
 {
     TMainForm window(folder->path());
     StartEditor(window, Arrays);
-    Stepper stepper(window, [](int) { return Qt::Key_F8; });
+    KeyStepper stepper(window, [](int) { return Qt::Key_F8; });
     QCOMPARE(window.RunProgram(true), 0);
 
     struct Expected
@@ -234,7 +198,7 @@ void ViewsTest::ArrayWindowsMarkWhatTheLastStepChanged()
     std::vector<QString> texts;  // NUMBERS[1]
     std::vector<QColor> pointY;  // POINTS[1].Y
     std::vector<bool> minimized; // NUMBERS' window
-    Stepper stepper(window, [&](int) {
+    KeyStepper stepper(window, [&](int) {
         TVisutab* numbers = window.ArrayViews().Find("ARRAYS.NUMBERS");
         TVisutab* points = window.ArrayViews().Find("ARRAYS.POINTS");
         if (numbers != nullptr && points != nullptr) {
@@ -271,7 +235,7 @@ void ViewsTest::RecordHoldingAnArrayDoesNotReopenItsWindow()
 {
     TMainForm window(folder->path());
     StartEditor(window, Arrays);
-    Stepper stepper(window, [](int) { return Qt::Key_F8; });
+    KeyStepper stepper(window, [](int) { return Qt::Key_F8; });
     QCOMPARE(window.RunProgram(true), 0);
     const TVisutab* holders = window.ArrayViews().Find("ARRAYS.HOLDERS");
     QVERIFY(holders != nullptr);
@@ -295,7 +259,7 @@ void ViewsTest::LocalArrayWindowClosesWhenItsRoutineReturns()
                         "  Fill;\n"
                         "end.\n");
     std::vector<QString> seen; // at each wait: "-" for no window, else W[1] and its colour
-    Stepper stepper(window, [&](int) {
+    KeyStepper stepper(window, [&](int) {
         const TVisutab* view = window.ArrayViews().Find("FILL.W");
         if (view == nullptr) {
             seen.push_back("-");
@@ -339,7 +303,7 @@ void ViewsTest::ParameterArrayWindowsCloseWithTheirCall()
                         "  Show(v, Twice(1));\n"
                         "end.\n");
     QStringList seen;
-    Stepper stepper(window, [&](int) {
+    KeyStepper stepper(window, [&](int) {
         for (const TVisutab* view : window.ArrayViews().Windows()) {
             if (!seen.contains(view->VariableCaption())) {
                 seen << view->VariableCaption();
@@ -361,7 +325,7 @@ void ViewsTest::LinkedListIsDrawnAsOneRowOfCells()
     StartEditor(window, Chain);
     std::vector<int> cells;
     bool minimized = true;
-    Stepper stepper(window, [&](int) {
+    KeyStepper stepper(window, [&](int) {
         cells.push_back(window.HeapView().CellCount());
         minimized = minimized && IsMinimized(&window.HeapView());
         return Qt::Key_F8;
@@ -409,7 +373,7 @@ void ViewsTest::HeapViewMinimizedForAProgramWithoutPointers()
     TMainForm window(folder->path());
     StartEditor(window, "program Plain;\nvar i: integer;\nbegin\n  i := 1;\nend.\n");
     std::vector<bool> minimized;
-    Stepper stepper(window, [&](int) {
+    KeyStepper stepper(window, [&](int) {
         minimized.push_back(IsMinimized(&window.HeapView()));
         return Qt::Key_F8;
     });
@@ -436,7 +400,7 @@ void ViewsTest::UnassignedValuesAreRed()
     std::vector<QColor> a;
     std::vector<QColor> b;
     std::vector<QString> t; // P.T's text and colour while P runs
-    Stepper stepper(window, [&](int) {
+    KeyStepper stepper(window, [&](int) {
         a.push_back(window.Globals().ValueColour("A"));
         b.push_back(window.Globals().ValueColour("B"));
         Texecpile& stack = window.ExecutionStack();
