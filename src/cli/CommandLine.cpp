@@ -162,6 +162,10 @@ std::optional<CommandRequest> ParseCommandLine(const std::vector<std::string>& a
                 request.Screen = true;
                 continue;
             }
+            if (word == "--heap" && !hasInlineValue) {
+                request.Heap = true;
+                continue;
+            }
             if (const OptionFlag* flag = FindFlag(word); flag != nullptr && !hasInlineValue) {
                 request.Settings.push_back({flag->Word, flag->Bit, flag->On});
                 continue;
@@ -236,6 +240,8 @@ std::string UsageText()
         "      [--screen]             run it on an emulated text screen (40 x 24) and print\n"
         "                             the screen's final content instead\n"
         "      [--screen-size CxR]    the same on a screen of C columns and R rows\n"
+        "      [--heap]               after the run, print the heap's cells (address, size,\n"
+        "                             structure, place, references, pointers) and anchors\n"
         "  translate FILE --to NAME   print the program re-worded into vocabulary NAME\n"
         "            [--from NAME]    (the source's vocabulary comes from its extension)\n"
         "  catalogue --write FILE     write the built-in message catalogue (.mve)\n"

@@ -48,6 +48,7 @@ struct CommandRequest
     // run --screen: the program's output on an emulated text screen of this size, whose final
     // content is printed.
     bool Screen = false;
+    bool Heap = false; // print the heap's cells and anchors after the run
     int ScreenColumns = 40;
     int ScreenRows = 24;
 };

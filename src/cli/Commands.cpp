@@ -8,6 +8,7 @@
 #include "frontend/QbPascalSyntaxe.h"
 #include "lexical/QbDico.h"
 #include "lexical/TextEncoding.h"
+#include "runtime/QbHeap.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -231,6 +232,11 @@ int RunProgram(const CommandRequest& request, std::istream& in, std::ostream& ou
     }
     const int number = driver->Run("+" + path, RunMode::Execute);
     console.PrintScreen();
+    if (request.Heap && driver->Heap != nullptr) {
+        // Laid out as the heap view draws it once reorganised.
+        driver->Heap->Reorganize();
+        out << "heap:\n" << driver->Heap->Dump();
+    }
     out.flush();
     if (number != 0) {
         PrintError(*driver, path, err);
