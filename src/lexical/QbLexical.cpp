@@ -129,8 +129,9 @@ void QbLexical::NextToken()
     }
     // Program text is read again and again by the interpreter: a token already read from the
     // same state of the same text is replayed instead of scanned. Only plain reading is kept:
-    // no translation, recording, header peek or include pending, and (in KeepToken) no
-    // directive obeyed and no change of source while the token was read.
+    // no translation, recording, header peek or include pending; and a token is kept (at the end
+    // of this function) only when no directive was obeyed and the source did not change while it
+    // was read.
     QbTextSource* text = nullptr;
     QbTextSource::KeptToken start;
     int startLine = 0;
@@ -140,7 +141,7 @@ void QbLexical::NextToken()
         pendingInclude.empty()) {
         QbSource& source = Current();
         const std::uint8_t kind = source.Kind();
-        if ((kind == QbSource::EditKind || kind == QbSource::FileKind)) {
+        if (kind == QbSource::EditKind || kind == QbSource::FileKind) {
             text = static_cast<QbTextSource*>(&source);
             if (!text->OnTextLine()) {
                 text = nullptr;
