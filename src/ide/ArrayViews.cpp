@@ -4,6 +4,7 @@
 
 #include "frontend/QbSyntaxe.h"
 #include "ide/ExecutionViews.h"
+#include "ide/IdeSupport.h"
 #include "lexical/TextEncoding.h"
 #include "runtime/DataAddress.h"
 #include "runtime/QbGesdata.h"
@@ -26,25 +27,6 @@ QString Shown(const std::string& text)
 {
     return QString::fromStdString(TextEncoding::Windows1252ToUtf8(text));
 }
-
-// Closing an array window only minimizes it: the data manager would open it again at the next
-// step, and the run closes it when its variable goes.
-class MinimizeOnClose : public QObject
-{
-  public:
-    using QObject::QObject;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Close) {
-            event->ignore();
-            static_cast<QWidget*>(watched)->showMinimized();
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 QString EnumerationName(const QbTable& table, EntryNumber enumType, std::int32_t ordinal)
 {

@@ -1,8 +1,10 @@
 // Command line, file kinds, password digest and stepping keys of the main window.
 #include "ide/IdeSupport.h"
 
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QWidget>
 
 StartupArguments ParseStartupArguments(const QStringList& arguments)
 {
@@ -144,4 +146,14 @@ int StepAnswer(int qtKey, bool interpreterPaused, bool seeEvaluationStack, bool 
     default:
         return -1;
     }
+}
+
+bool MinimizeOnClose::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Close) {
+        event->ignore();
+        static_cast<QWidget*>(watched)->showMinimized();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }

@@ -3,6 +3,7 @@
 
 #include "frontend/QbSyntaxe.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -52,3 +53,14 @@ QString StepKeysText(bool interpreterPaused, bool seeEvaluationStack, bool machi
 // The mode bits answered by a key, or -1 when the key gives no answer; ESC is not answered
 // here (it ends an interpreted run, or answers 4096 to the machine).
 int StepAnswer(int qtKey, bool interpreterPaused, bool seeEvaluationStack, bool machinePaused);
+
+// Installed on a child window that must outlive its closing (the views, the array windows, which
+// the next step would open again): closing it only minimizes it.
+class MinimizeOnClose : public QObject
+{
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};

@@ -34,24 +34,6 @@ QString DefaultConfigFolder()
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/movila";
 }
 
-// The views live as long as the main window: closing one minimizes it.
-class ViewCloseGuard : public QObject
-{
-  public:
-    using QObject::QObject;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Close) {
-            event->ignore();
-            static_cast<QWidget*>(watched)->showMinimized();
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
-
 QString SourceFilter(Language language)
 {
     return language == Language::C ? "C program (*.c *.h)" : "Pascal program (*.pas *.pp)";
@@ -370,7 +352,7 @@ void TMainForm::CreateViews()
                                 {heapView, "Heap", "Heap"}};
     for (const Caption& caption : captions) {
         QMdiSubWindow* window = AddChild(caption.View, true);
-        window->installEventFilter(new ViewCloseGuard(window));
+        window->installEventFilter(new MinimizeOnClose(window));
         const QString restored = caption.Restored;
         const QString minimized = caption.Minimized;
         window->setWindowTitle(minimized);

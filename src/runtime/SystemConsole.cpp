@@ -7,11 +7,13 @@
 #include "lexical/QbLexical.h"
 #include "runtime/ConsoleHost.h"
 #include "runtime/QbGesdata.h"
+#include "runtime/SystemRoutines.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -181,43 +183,15 @@ std::string Trimmed(const std::string& text)
     return text.substr(first, last - first + 1);
 }
 
-// A typed integer: optional sign, then decimal digits or "$" and hexadecimal digits.
+// A typed integer: the 32-bit range; the variable's own range is checked when it is stored.
 bool ParseInteger(const std::string& typed, std::int32_t& value)
 {
-    const std::string text = Trimmed(typed);
-    std::size_t at = 0;
-    bool negative = false;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
-        negative = text[at] == '-';
-        ++at;
-    }
-    int base = 10;
-    if (at < text.size() && text[at] == '$') {
-        base = 16;
-        ++at;
-    }
-    if (at >= text.size()) {
+    std::int64_t wide = 0;
+    const auto fits = [](std::int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; };
+    if (SystemRoutine::ScanIntegerText(Trimmed(typed), fits, wide) != 0) {
         return false;
     }
-    std::int64_t magnitude = 0;
-    for (; at < text.size(); ++at) {
-        const int digit = std::isdigit(static_cast<unsigned char>(text[at])) != 0 ? text[at] - '0'
-                          : base == 16 && std::isxdigit(static_cast<unsigned char>(text[at])) != 0
-                              ? std::toupper(static_cast<unsigned char>(text[at])) - 'A' + 10
-                              : -1;
-        if (digit < 0) {
-            return false;
-        }
-        magnitude = magnitude * base + digit;
-        if (magnitude > 2147483648LL) {
-            return false;
-        }
-    }
-    const std::int64_t signedValue = negative ? -magnitude : magnitude;
-    if (signedValue > 2147483647LL) {
-        return false;
-    }
-    value = static_cast<std::int32_t>(signedValue);
+    value = static_cast<std::int32_t>(wide);
     return true;
 }
 

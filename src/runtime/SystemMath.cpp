@@ -6,6 +6,7 @@
 #include "lexical/QbLexical.h"
 #include "runtime/QbGesdata.h"
 
+#include <cctype>
 #include <cmath>
 #include <numbers>
 
@@ -94,6 +95,46 @@ bool FitsType(QbSyntaxe& driver, std::uint16_t type, std::int64_t value)
         return false;
     }
     return QbTable::CodeHolds(info.Code, static_cast<std::int32_t>(value));
+}
+std::size_t ScanIntegerText(const std::string& text, const std::function<bool(std::int64_t)>& fits,
+                            std::int64_t& value)
+{
+    std::size_t at = 0;
+    while (at < text.size() && text[at] == ' ') {
+        ++at;
+    }
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+        negative = text[at] == '-';
+        ++at;
+    }
+    int base = 10;
+    if (at < text.size() && text[at] == '$') {
+        base = 16;
+        ++at;
+    }
+    if (at >= text.size()) {
+        return at + 1;
+    }
+    std::int64_t magnitude = 0;
+    for (; at < text.size(); ++at) {
+        const auto ch = static_cast<unsigned char>(text[at]);
+        int digit = -1;
+        if (std::isdigit(ch) != 0) {
+            digit = ch - '0';
+        } else if (base == 16 && std::isxdigit(ch) != 0) {
+            digit = std::toupper(ch) - 'A' + 10;
+        }
+        if (digit < 0) {
+            return at + 1;
+        }
+        magnitude = magnitude * base + digit;
+        if (magnitude > 0xFFFFFFFFLL || !fits(negative ? -magnitude : magnitude)) {
+            return at + 1;
+        }
+    }
+    value = negative ? -magnitude : magnitude;
+    return 0;
 }
 } // namespace SystemRoutine
 

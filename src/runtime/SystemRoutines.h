@@ -6,6 +6,7 @@
 #include "symbols/QbTable.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // Each group declares its routines in `unit` (the SYSTEM unit's entry) with their handlers. A
@@ -53,4 +54,11 @@ void PushText(QbSyntaxe& driver, const std::string& text);
 // A value fits the range of a variable's type (its subrange bounds when it has some; LONGINT
 // is the 32-bit range).
 bool FitsType(QbSyntaxe& driver, std::uint16_t type, std::int64_t value);
+
+// The integer a text holds (READ's typed line, VAL's string): blanks, an optional sign, decimal
+// digits or "$" and hexadecimal digits. Returns 0 and sets `value` when the whole text is valid
+// and every value read on the way satisfies `fits`, else the 1-based position of the first
+// character that makes it invalid.
+std::size_t ScanIntegerText(const std::string& text, const std::function<bool(std::int64_t)>& fits,
+                            std::int64_t& value);
 } // namespace SystemRoutine

@@ -236,49 +236,12 @@ bool IsDigit(char ch)
     return std::isdigit(static_cast<unsigned char>(ch)) != 0;
 }
 
-// The integer a text holds: blanks, an optional sign, decimal digits or "$" and hexadecimal
-// digits. Returns 0 and sets `value` when the whole text is valid and the value fits `type`,
-// else the 1-based position of the first character that makes it invalid.
+// VAL's integer: the text's value must fit `type` all along.
 std::size_t ParseIntegerText(QbSyntaxe& driver, const std::string& text, std::uint16_t type,
                              std::int64_t& value)
 {
-    std::size_t at = 0;
-    while (at < text.size() && text[at] == ' ') {
-        ++at;
-    }
-    bool negative = false;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
-        negative = text[at] == '-';
-        ++at;
-    }
-    int base = 10;
-    if (at < text.size() && text[at] == '$') {
-        base = 16;
-        ++at;
-    }
-    if (at >= text.size()) {
-        return at + 1;
-    }
-    std::int64_t magnitude = 0;
-    for (; at < text.size(); ++at) {
-        const auto ch = static_cast<unsigned char>(text[at]);
-        int digit = -1;
-        if (std::isdigit(ch) != 0) {
-            digit = ch - '0';
-        } else if (base == 16 && std::isxdigit(ch) != 0) {
-            digit = std::toupper(ch) - 'A' + 10;
-        }
-        if (digit < 0) {
-            return at + 1;
-        }
-        magnitude = magnitude * base + digit;
-        const std::int64_t candidate = negative ? -magnitude : magnitude;
-        if (magnitude > 0xFFFFFFFFLL || !FitsType(driver, type, candidate)) {
-            return at + 1;
-        }
-    }
-    value = negative ? -magnitude : magnitude;
-    return 0;
+    return ScanIntegerText(
+        text, [&driver, type](std::int64_t v) { return FitsType(driver, type, v); }, value);
 }
 
 // A real: blanks, optional sign, digits, optional "." and digits, optional exponent. Returns 0

@@ -27,10 +27,6 @@ const char* const Counting = "program Counting;\n"
                              "  i := i * 3;\n"
                              "end.\n";
 
-#define SKIP_UNTIL_STATEMENTS_RUN(result)                                                          \
-    if ((result) == 240) {                                                                         \
-        QSKIP("the interpreter does not execute statements yet (Run answers error 240)");          \
-    }
 } // namespace
 
 void SteppingTest::init()
@@ -56,7 +52,6 @@ void SteppingTest::F8StopsAtEveryStatement()
         QTest::keyClick(FocusTarget(window), Qt::Key_F8);
     });
     const int result = window.RunProgram(true);
-    SKIP_UNTIL_STATEMENTS_RUN(result);
     QCOMPARE(result, 0);
     QVERIFY(stepper.Lines.size() >= 3);
     // Only the value the last step changed is marked.
@@ -77,7 +72,6 @@ void SteppingTest::F9RunsToTheEndWithoutStopping()
     StartEditor(window, Counting);
     Stepper stepper(window, [&](int) { QTest::keyClick(FocusTarget(window), Qt::Key_F9); });
     const int result = window.RunProgram(true);
-    SKIP_UNTIL_STATEMENTS_RUN(result);
     QCOMPARE(result, 0);
     QCOMPARE(stepper.Lines.size(), std::size_t{1});
 }
@@ -90,7 +84,6 @@ void SteppingTest::EscapeEndsTheRunWithoutReport()
         QTest::keyClick(FocusTarget(window), wait == 0 ? Qt::Key_F8 : Qt::Key_Escape);
     });
     const int result = window.RunProgram(true);
-    SKIP_UNTIL_STATEMENTS_RUN(result);
     QCOMPARE(result, 0);
     QCOMPARE(stepper.Lines.size(), std::size_t{2});
     QVERIFY(editor->ReportText().isEmpty());
@@ -105,7 +98,6 @@ void SteppingTest::ClosingTheWindowEndsTheRun()
     TEditForm* editor = StartEditor(window, Counting);
     Stepper stepper(window, [&](int) { window.close(); });
     const int result = window.RunProgram(true);
-    SKIP_UNTIL_STATEMENTS_RUN(result);
     QCOMPARE(result, 0);
     QCOMPARE(stepper.Lines.size(), std::size_t{1});
     QVERIFY(!editor->IsRunning());
@@ -119,7 +111,6 @@ void SteppingTest::BreakpointStopsAQuickRun()
     editor->Breakpoints().Add(editor->EngineName(), 4);
     Stepper stepper(window, [&](int) { QTest::keyClick(FocusTarget(window), Qt::Key_F9); });
     const int result = window.RunProgram(false);
-    SKIP_UNTIL_STATEMENTS_RUN(result);
     QCOMPARE(result, 0);
     QCOMPARE(stepper.Lines, std::vector<int>{4});
 }
@@ -142,7 +133,6 @@ void SteppingTest::ReadlnTakesTheLineTypedOnTheTextScreen()
         QTest::keyClick(FocusTarget(window), Qt::Key_Return);
     });
     const int result = window.RunProgram(false);
-    SKIP_UNTIL_STATEMENTS_RUN(result);
     QCOMPARE(result, 0);
     const TextScreen& grid = window.TextScreen().Grid();
     QVERIFY(grid.RowText(1).starts_with("Name? Ann "));
@@ -187,7 +177,6 @@ void SteppingTest::EscapeDuringReadlnEndsTheRun()
                                             "end.\n");
     QTimer::singleShot(200, &window, [&] { QTest::keyClick(FocusTarget(window), Qt::Key_Escape); });
     const int result = window.RunProgram(false);
-    SKIP_UNTIL_STATEMENTS_RUN(result);
     QCOMPARE(result, 0);
     QVERIFY(window.Host().Cancelled() || !window.Host().Running());
     QVERIFY(window.TextScreen().Grid().RowText(1).find("never") == std::string::npos);
@@ -207,7 +196,6 @@ void SteppingTest::EscapeStopsAnEndlessQuickRun()
     editor->Driver().SetOptionB(OptionB::UnlimitedPasses, true);
     QTimer::singleShot(300, &window, [&] { QTest::keyClick(FocusTarget(window), Qt::Key_Escape); });
     const int result = window.RunProgram(false);
-    SKIP_UNTIL_STATEMENTS_RUN(result);
     QCOMPARE(result, 0);
     QVERIFY(!editor->IsRunning());
     QVERIFY(editor->ReportText().isEmpty());
@@ -239,7 +227,6 @@ void SteppingTest::F7ShowsTheCalledRoutinesFrame()
         QTest::keyClick(FocusTarget(window), Qt::Key_F7);
     });
     const int result = window.RunProgram(true);
-    SKIP_UNTIL_STATEMENTS_RUN(result);
     QCOMPARE(result, 0);
     // The first stop inside the procedure shows its parameter (marked) and its local.
     QVERIFY2(rowsInside.size() == 2, qPrintable(rowsInside.join(" ")));
@@ -265,7 +252,6 @@ void SteppingTest::EditingARunningProgramAsksToQuit()
         QTest::keyClick(&editor->Text(), Qt::Key_X);
     });
     const int result = window.RunProgram(true);
-    SKIP_UNTIL_STATEMENTS_RUN(result);
     QCOMPARE(result, 0);
     QVERIFY(asked);
     QCOMPARE(stepper.Lines.size(), std::size_t{1});

@@ -71,17 +71,6 @@ class ScreenConsole : public ConsoleHost
     int Waits = 0;
 };
 
-class QuietHost : public RunHost
-{
-  public:
-    int WaitForStep(int) override { return 2; }
-    bool EscapePending() override { return false; }
-    bool StopsAt(const std::string&, int) override { return false; }
-    void RefreshViews() override {}
-    void ShowLine(const std::string&, int, int) override {}
-    void ShowReport(const std::string&, int, const std::string&, int, int) override {}
-};
-
 class ScreenCrtTest : public ::testing::Test
 {
   protected:
@@ -109,7 +98,7 @@ class ScreenCrtTest : public ::testing::Test
 
     OnePage page;
     ScreenConsole console;
-    QuietHost host;
+    SilentRunHost host;
     DriverEnvironment environment;
     std::unique_ptr<QbPascalSyntaxe> driver;
 };
