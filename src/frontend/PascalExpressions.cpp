@@ -179,6 +179,18 @@ bool QbPascalSyntaxe::SameType(std::uint16_t a, std::uint16_t b) const
 void QbPascalSyntaxe::PushValue(std::uint16_t type)
 {
     if (Execute) {
+        if (PlannableCode(BaseCode(type))) {
+            PlanStep step;
+            step.What = PlanStep::Kind::Constant;
+            step.Type = type;
+            step.Integer = Data->Acc.Integer;
+            step.Real = Data->Acc.Real;
+            step.Text[0] = Data->Acc.String[0];
+            step.Text[1] = Data->Acc.String[1];
+            RecordStep(step);
+        } else {
+            AbandonPlan();
+        }
         Data->Push(type);
     }
 }
@@ -220,6 +232,7 @@ void QbPascalSyntaxe::ApplyOperator(int op, int opcode, TypePair left, TypePair 
         Emit(opcode, 0, 0);
     }
     if (Execute) {
+        RecordOperate(op, result);
         Data->Operate(op, result);
     }
 }
@@ -229,6 +242,11 @@ void QbPascalSyntaxe::ApplyOperator(int op, int opcode, TypePair left, TypePair 
 
 TypePair QbPascalSyntaxe::ParseExpression()
 {
+    if (Execute && !Checking && !Generate && !SearchingLabel && !MicroStep &&
+        ViewEvaluations <= 0) {
+        return PlannedExpression();
+    }
+    AbandonPlan();
     Data->ClearAccumulator();
     return ParseRelation();
 }
@@ -336,6 +354,7 @@ TypePair QbPascalSyntaxe::ParseRelation()
         Emit(PascalOpcode::Compare, ComparisonCode(op), 0);
     }
     if (Execute) {
+        RecordOperate(static_cast<int>(op), TypeCode::Boolean);
         Data->Operate(op, TypeCode::Boolean);
     }
     return {TypeCode::Boolean, 0};
@@ -359,6 +378,11 @@ TypePair QbPascalSyntaxe::ParseSimpleExpression()
             Emit(PascalOpcode::Negate, 0, 0);
         }
         if (Execute) {
+            PlanStep step;
+            step.What = PlanStep::Kind::Negate;
+            step.Code = code;
+            step.Type = left.Type;
+            RecordStep(step);
             Data->Pop();
             if (code == TypeCode::Real) {
                 Data->Acc.SetReal(-Data->Acc.Real);
@@ -419,6 +443,7 @@ TypePair QbPascalSyntaxe::ParseSimpleExpression()
                     Emit(PascalOpcode::SysCall, PascalOpcode::ConcatenateRoutine, 2);
                 }
                 if (Execute) {
+                    RecordOperate(op, TypeCode::String);
                     Data->Operate(op, TypeCode::String);
                 }
                 left = {TypeCode::String, 0};
@@ -456,6 +481,8 @@ TypePair QbPascalSyntaxe::ParseSimpleExpression()
 // right operand is only checked.
 TypePair QbPascalSyntaxe::ParseShortCircuit(bool orElse)
 {
+    // The right operand is read or not by the left one's value: no plan repeats that.
+    AbandonPlan();
     const int decidingValue = orElse ? 1 : 0;
     const int otherwise = Generate ? NewLabel() : 0;
     const int end = Generate ? NewLabel() : 0;
@@ -568,6 +595,7 @@ TypePair QbPascalSyntaxe::ParseTerm()
                 Emit(PascalOpcode::Divide, 0, 0);
             }
             if (Execute) {
+                RecordOperate(code, TypeCode::Real);
                 Data->Operate(code, TypeCode::Real);
             }
             left = {TypeCode::Real, 0};
@@ -621,6 +649,7 @@ TypePair QbPascalSyntaxe::ParsePower()
         Emit(PascalOpcode::SysCall, PascalOpcode::PowerRoutine, 2);
     }
     if (Execute) {
+        RecordOperate(static_cast<int>(Operator::Power), result);
         Data->Operate(Operator::Power, result);
     }
     return {result, 0};
@@ -633,6 +662,7 @@ TypePair QbPascalSyntaxe::ParseFactor()
     ParseDepthGuard guard(*this);
     const std::string token = Lexer->TokenText();
     if (Lexer->AcceptWord(PascalWord::AddressOf)) {
+        AbandonPlan();
         ParseVariableReference(ReferenceContext::Plain);
         if (Execute) {
             Data->Acc.SetInteger(static_cast<std::int32_t>(Data->CurrentAddress()));
@@ -659,6 +689,11 @@ TypePair QbPascalSyntaxe::ParseFactor()
             Emit(PascalOpcode::Not, 0, 0);
         }
         if (Execute) {
+            PlanStep step;
+            step.What = PlanStep::Kind::Not;
+            step.Code = code;
+            step.Type = result;
+            RecordStep(step);
             Data->Pop();
             const std::int32_t value = Data->Acc.Integer;
             Data->Acc.SetInteger(code == TypeCode::Boolean ? (value != 0 ? 0 : 1) : ~value);
@@ -701,6 +736,7 @@ TypePair QbPascalSyntaxe::ParseNameFactor()
             if (BaseCode(declared) == TypeCode::FunctionType) {
                 // A function variable read in an expression calls the function it holds: the
                 // call reads the routine from the variable's address.
+                AbandonPlan();
                 const TypePair type = ParseReferenceFrom(entry, scope, ReferenceContext::Plain);
                 const EntryNumber functionType = Table->BaseType(type.Type);
                 const TypePair saved = ExpressionType;
@@ -759,6 +795,7 @@ TypePair QbPascalSyntaxe::FunctionFactor(EntryNumber function)
 // A routine as the value of a procedural type: its entry number.
 TypePair QbPascalSyntaxe::PushRoutineValue(EntryNumber routine, std::uint16_t type)
 {
+    AbandonPlan();
     if (Generate) {
         Emit(PascalOpcode::Immediate, routine, BaseCode(type));
     }
@@ -772,6 +809,7 @@ TypePair QbPascalSyntaxe::PushRoutineValue(EntryNumber routine, std::uint16_t ty
 // A function call; the name has been read. Its value is on the evaluation stack afterwards.
 TypePair QbPascalSyntaxe::CallFunction(EntryNumber function)
 {
+    AbandonPlan();
     const EntryNumber result = static_cast<EntryNumber>(function + 1);
     // A predefined function's result entry holds a type code, a declared one a type entry.
     const bool predefined = (Table->Code(function) & RoutineFlag::Predefined) != 0;
@@ -795,6 +833,7 @@ TypePair QbPascalSyntaxe::CallFunction(EntryNumber function)
 // T ( expression ): the value read as the named type.
 TypePair QbPascalSyntaxe::ParseConversion(EntryNumber typeEntry)
 {
+    AbandonPlan();
     const std::uint16_t target = NormalType(typeEntry);
     Lexer->ExpectSymbol("(");
     const TypePair source = ParseRelation();
@@ -852,6 +891,7 @@ TypePair QbPascalSyntaxe::ParseConversion(EntryNumber typeEntry)
 // elements are taken from the evaluation stack one by one and the set is pushed at the end.
 TypePair QbPascalSyntaxe::ParseSetConstructor()
 {
+    AbandonPlan();
     Lexer->ExpectSymbol("[");
     SetBits bits{};
     std::uint16_t element = AnyElement;

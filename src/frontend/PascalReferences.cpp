@@ -71,6 +71,13 @@ TypePair QbPascalSyntaxe::ParseReferenceFrom(EntryNumber entry, EntryNumber scop
                                              ReferenceContext context)
 {
     (void)scope;
+    // A plan reads variables' values: an address taken, a type cast, a typed constant or a
+    // field of a WITH record is more than its steps.
+    const bool assignmentTarget = context == ReferenceContext::Target && Recording != nullptr &&
+                                  Recording->Statement && !Recording->InExpression;
+    if (context != ReferenceContext::Read && !assignmentTarget) {
+        AbandonPlan();
+    }
     // Index expressions may hold references of their own, each with its first addition.
     const bool outerOffsetAdded = OffsetAdded;
     OffsetAdded = false;
@@ -78,6 +85,7 @@ TypePair QbPascalSyntaxe::ParseReferenceFrom(EntryNumber entry, EntryNumber scop
     const EntryKind kind = Table->Kind(entry);
     if (kind == EntryKind::Type) {
         // A variable type cast T(v): the same storage read as another type of the same size.
+        AbandonPlan();
         if (OptionC(OptionC::ForbidTypeCasts)) {
             Errors->Raise(ErrorNumber::TypeConversionForbidden);
         }
@@ -93,6 +101,7 @@ TypePair QbPascalSyntaxe::ParseReferenceFrom(EntryNumber entry, EntryNumber scop
         Lexer->ExpectSymbol(")");
     } else if (kind == EntryKind::Constant) {
         // A typed constant is initialised storage.
+        AbandonPlan();
         Lexer->NextToken();
         type = {NormalType(Table->Aux(entry)), 0};
         if (Generate) {
@@ -144,6 +153,7 @@ TypePair QbPascalSyntaxe::ParseReferenceFrom(EntryNumber entry, EntryNumber scop
         // address code of that record is the WITH statement's side block.
         if (Execute) {
             if (field) {
+                AbandonPlan();
                 const bool known = WithFieldIndex >= 1 && WithFieldIndex < WithDepth &&
                                    WithFieldIndex <= MaxWithDepth;
                 if (!known) {
@@ -153,10 +163,15 @@ TypePair QbPascalSyntaxe::ParseReferenceFrom(EntryNumber entry, EntryNumber scop
                     WithStack[static_cast<std::size_t>(WithFieldIndex)].Address +
                     Table->Value(entry));
             } else {
+                PlanStep step;
+                step.What = PlanStep::Kind::Address;
+                step.Type = entry;
+                RecordStep(step);
                 Data->SetCurrentAddress(Data->AddressOf(entry));
             }
             if (mode == VariableMode::OutParameter &&
                 (context == ReferenceContext::Target || context == ReferenceContext::OutArgument)) {
+                AbandonPlan();
                 Data->MarkLocalAssigned(entry);
             }
         }
@@ -176,6 +191,14 @@ TypePair QbPascalSyntaxe::ParseReferenceFrom(EntryNumber entry, EntryNumber scop
             Emit(PascalOpcode::Load, 0, code);
         }
         if (Execute) {
+            if (PlannableCode(code)) {
+                PlanStep step;
+                step.What = PlanStep::Kind::Load;
+                step.Type = type.Type;
+                RecordStep(step);
+            } else {
+                AbandonPlan();
+            }
             Data->LoadValue(type.Type);
             Data->Push(type.Type);
         }
@@ -215,6 +238,7 @@ TypePair QbPascalSyntaxe::ParseIndexes(TypePair type)
         const std::uint32_t base = Data->CurrentAddress();
         const std::uint8_t code = BaseCode(type.Type);
         if (code == TypeCode::String) {
+            AbandonPlan();
             const TypePair index = ParseRelation();
             if (!IsIntegerCode(BaseCode(index.Type))) {
                 Errors->Raise(ErrorNumber::IndexTypeNotAllowed);
@@ -255,6 +279,11 @@ TypePair QbPascalSyntaxe::ParseIndexes(TypePair type)
                 stride *= static_cast<std::uint32_t>(counts[static_cast<std::size_t>(d)]);
             }
             std::uint32_t offset = 0;
+            if (Execute) {
+                PlanStep step;
+                step.What = PlanStep::Kind::BeginIndex;
+                RecordStep(step);
+            }
             for (int d = 0; d < dimensions; ++d) {
                 const auto i = static_cast<std::size_t>(d);
                 if (d > 0) {
@@ -284,6 +313,12 @@ TypePair QbPascalSyntaxe::ParseIndexes(TypePair type)
                     }
                 }
                 if (Execute) {
+                    PlanStep step;
+                    step.What = PlanStep::Kind::Index;
+                    step.Integer = lows[i];
+                    step.Count = counts[i];
+                    step.Stride = stride;
+                    RecordStep(step);
                     Data->Pop();
                     const std::int64_t value = Data->Acc.Integer;
                     if (value < lows[i] ||
@@ -295,6 +330,9 @@ TypePair QbPascalSyntaxe::ParseIndexes(TypePair type)
             }
             EmitOffsetAddition();
             if (Execute) {
+                PlanStep step;
+                step.What = PlanStep::Kind::EndIndex;
+                RecordStep(step);
                 Data->SetCurrentAddress(base + offset);
             }
             type = {element, 0};
@@ -347,6 +385,10 @@ TypePair QbPascalSyntaxe::ParseField(TypePair type)
     }
     EmitOffsetAddition();
     if (Execute) {
+        PlanStep step;
+        step.What = PlanStep::Kind::Field;
+        step.Integer = Table->Value(field);
+        RecordStep(step);
         Data->SetCurrentAddress(Data->CurrentAddress() + Table->Value(field));
     }
     return {NormalType(Table->Link1(field)), 0};
@@ -367,6 +409,10 @@ TypePair QbPascalSyntaxe::ParseDereference(TypePair type)
         Emit(PascalOpcode::Indirect, 0, BaseCode(targetType));
     }
     if (Execute) {
+        PlanStep step;
+        step.What = PlanStep::Kind::Dereference;
+        step.Type = type.Type;
+        RecordStep(step);
         Data->LoadValue(type.Type);
         const auto address = static_cast<std::uint32_t>(Data->Acc.Integer);
         if (address == DataAddress::Nil) {

@@ -193,11 +193,22 @@ void QbPascalSyntaxe::ParseStatementKind()
         }
         Lexer->NextToken();
         ParseInline();
+    } else if (PlansAllowed()) {
+        PlannedStatement();
     } else {
+        ParseNamedStatement();
+    }
+}
+
+// A statement that starts with a name: a labelled statement, a procedure call or an assignment.
+void QbPascalSyntaxe::ParseNamedStatement()
+{
+    {
         const std::string name = Lexer->TokenText();
         EntryNumber label = 0;
         if (Lexer->IsIdentifierStart(name.empty() ? ' ' : name[0]) &&
             Table->Lookup(name, EntryKind::Label, label, CurrentRoutine)) {
+            AbandonPlan();
             AnchorLabel(label);
             Lexer->NextToken();
             Lexer->ExpectSymbol(":");
@@ -222,6 +233,7 @@ void QbPascalSyntaxe::ParseStatementKind()
             if (procedure == CurrentRoutine && OptionA(OptionA::ForbidRecursion)) {
                 Errors->Raise(ErrorNumber::RecursionNotAllowed);
             }
+            AbandonPlan();
             Lexer->NextToken();
             Call(4, procedure);
         } else {
@@ -243,9 +255,15 @@ void QbPascalSyntaxe::ParseAssignment(EntryNumber)
                                                   : Lexer->TokenText() == assignWord.substr(0, 1) ||
                                                         Lexer->IsWord(PascalWord::Assign);
         if (!assigning) {
+            AbandonPlan();
             ParseProceduralCall(target);
             return;
         }
+    }
+    if (Execute) {
+        PlanStep step;
+        step.What = PlanStep::Kind::SaveTarget;
+        RecordStep(step);
     }
     Lexer->ExpectCompound(PascalWord::Assign);
     const TypePair source = ParseExpression();
@@ -256,16 +274,34 @@ void QbPascalSyntaxe::ParseAssignment(EntryNumber)
     if (!Execute) {
         return;
     }
+    if (Recording != nullptr) {
+        PlanStep step;
+        step.What = PlanStep::Kind::Assign;
+        step.Type = target.Type;
+        step.Code = targetCode;
+        step.Integer = ResolvedCode(source.Type) != TypeCode::Real ? 1 : 0;
+        if (PlannableCode(targetCode)) {
+            RecordStep(step);
+        } else {
+            AbandonPlan();
+        }
+    }
+    FinishAssignment(target.Type, targetCode, ResolvedCode(source.Type) != TypeCode::Real, address);
+}
+
+void QbPascalSyntaxe::FinishAssignment(std::uint16_t type, std::uint8_t code, bool integerSource,
+                                       std::uint32_t address)
+{
     Data->PopType();
-    if (IsOrdinalCode(targetCode) && targetCode != TypeCode::Longint &&
-        OptionC(OptionC::CheckOrdinalLimits) && !InTypeRange(target.Type, Data->Acc.Integer)) {
+    if (IsOrdinalCode(code) && code != TypeCode::Longint && OptionC(OptionC::CheckOrdinalLimits) &&
+        !InTypeRange(type, Data->Acc.Integer)) {
         Data->Fail(ErrorNumber::InvalidValue);
     }
-    if (ResolvedCode(source.Type) != TypeCode::Real && targetCode == TypeCode::Real) {
+    if (integerSource && code == TypeCode::Real) {
         Data->Acc.SetReal(static_cast<double>(Data->Acc.Integer));
     }
     Data->SetCurrentAddress(address);
-    Data->StoreValue(target.Type);
+    Data->StoreValue(type);
 }
 
 // A statement naming a procedure variable: executing, the routine it holds is called.

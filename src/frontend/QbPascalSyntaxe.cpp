@@ -8,8 +8,7 @@
 
 #include <cctype>
 
-namespace
-{
+namespace {
 std::string UpperCase(std::string text)
 {
     for (char& ch : text) {
@@ -34,8 +33,7 @@ std::string FirstWord(const std::string& line)
 }
 } // namespace
 
-QbPascalSyntaxe::QbPascalSyntaxe(const DriverEnvironment& env)
-    : QbSyntaxe(env, Language::Pascal)
+QbPascalSyntaxe::QbPascalSyntaxe(const DriverEnvironment& env) : QbSyntaxe(env, Language::Pascal)
 {
     Lexer = std::make_unique<QbPascalLexical>(*this);
     AttachLexer();
@@ -53,6 +51,9 @@ void QbPascalSyntaxe::PrepareRun(int mode)
     Lexer->SetTranslation(translating, Dictionary->CurrentVocabulary(), TranslateStyles,
                           translating ? &TranslatedLines : nullptr, TranslateTo);
     SearchingLabel = false;
+    // Every text is opened anew by a run, and what was kept from the old ones with it.
+    Plans.clear();
+    Recording = nullptr;
     InterfaceNesting = 0;
     RoutineNumber = 1;
     RepeatDepth = 0;

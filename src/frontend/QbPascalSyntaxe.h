@@ -1,11 +1,13 @@
 // The Pascal front-end: one routine per construct, checking, executing or emitting as it reads.
 #pragma once
 
+#include "frontend/ExpressionPlan.h"
 #include "frontend/QbSyntaxe.h"
 #include "symbols/QbTable.h"
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 // The driver for Pascal programs, units and models texts. Reads source upper-cased (option A
 // 4096) and offers SYSTEM, CRT and GRAPH to USES. There is no syntax tree: each routine below
@@ -40,6 +42,10 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     bool Compatible(std::uint16_t targetType, std::uint16_t sourceType, std::uint16_t targetSub,
                     std::uint16_t sourceSub, std::int32_t sourceValue,
                     std::int32_t targetValue) override;
+
+    // Off, every expression and assignment is read from its text at every execution (what the
+    // plans must never change; the tests compare both).
+    bool KeepPlans = true;
 
     // WithScope, for the symbol table: fields of the records opened by WITH.
     bool FindWithField(std::string_view name, EntryNumber routine, EntryNumber& field) override;
@@ -147,6 +153,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     void ParseStatementList(bool body);
     void ParseStatement();
     void ParseStatementKind();
+    void ParseNamedStatement();
     void ParseAssignment(EntryNumber variable);
     void ParseIf();
     void ParseWhile();
@@ -227,6 +234,56 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     void EmitConstantValue(TypePair type);
     // Emits the conversions of a mixed pair and the operator, and performs it when executing.
     void ApplyOperator(int op, int opcode, TypePair left, TypePair right, std::uint16_t result);
+
+    // Expressions executed where they stand (PascalPlans.cpp): a checked program being run
+    // keeps, for each place an expression is read from, what the reading asked of the data
+    // manager; the next reading from there repeats it and jumps over the text. A reading that
+    // did what a plan cannot repeat (a call, a set, a string, a WITH field, a pointer...) is
+    // kept as never to be planned.
+    bool PlansAllowed() const
+    {
+        return KeepPlans && Execute && !Checking && !Generate && !SearchingLabel && !MicroStep &&
+               ViewEvaluations <= 0;
+    }
+    TypePair PlannedExpression();
+    void PlannedStatement();
+    // Reads a construct under a plan, or records one while reading it with `read`.
+    template <class Read> TypePair Planned(bool statement, const Read& read);
+    // The assignment's last step: the value popped, checked and converted for the target of
+    // type `type` (code `code`), and stored at `address`.
+    void FinishAssignment(std::uint16_t type, std::uint8_t code, bool integerSource,
+                          std::uint32_t address);
+    bool RunPlan(const ExpressionPlan& plan);
+    bool PlanHolds(const ExpressionPlan& plan, const void* text) const;
+    static bool PlanBalanced(const ExpressionPlan& plan);
+    void RecordStep(const PlanStep& step)
+    {
+        if (Recording != nullptr) {
+            Recording->Steps.push_back(step);
+        }
+    }
+    void RecordOperate(int op, std::uint16_t result)
+    {
+        if (Recording != nullptr) {
+            PlanStep step;
+            step.What = PlanStep::Kind::Operate;
+            step.Type = result;
+            step.Integer = op;
+            Recording->Steps.push_back(step);
+        }
+    }
+    // The reading being recorded does something no step repeats.
+    void AbandonPlan()
+    {
+        if (Recording != nullptr) {
+            Recording->Never = true;
+            Recording = nullptr;
+        }
+    }
+    // A value of this type code can be loaded or stacked by a plan.
+    static bool PlannableCode(std::uint8_t code);
+    std::vector<ExpressionPlan> Plans;
+    ExpressionPlan* Recording = nullptr;
 
     // Variable references (PascalReferences.cpp).
     enum class ReferenceContext

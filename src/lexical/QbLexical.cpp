@@ -272,6 +272,42 @@ void QbLexical::EndSkip(const SkipMark& mark)
     mark.Text->KeepSkip(std::move(entry), mark.StartLine);
 }
 
+std::int32_t QbLexical::PlanKept(const SkipMark& mark) const
+{
+    if (mark.Text == nullptr || &Current() != mark.Text) {
+        return -1;
+    }
+    const QbTextSource::KeptToken* kept =
+        mark.Text->FindPlan(mark.Start.Options, tokenLine, tokenColumn);
+    return kept != nullptr ? kept->Tag : -1;
+}
+
+void QbLexical::ReplayPlan(const SkipMark& mark)
+{
+    const QbTextSource::KeptToken* kept =
+        mark.Text->FindPlan(mark.Start.Options, tokenLine, tokenColumn);
+    if (kept == nullptr) {
+        return;
+    }
+    mark.Text->Replay(*kept);
+    tokenLine = kept->TokenLine;
+    tokenColumn = kept->TokenColumn;
+}
+
+bool QbLexical::EndPlan(const SkipMark& mark, std::int32_t tag)
+{
+    if (mark.Text == nullptr || sources.size() != mark.Depth || &Current() != mark.Text ||
+        directivesRead != mark.Directives || translating || !pendingInclude.empty() ||
+        !mark.Text->OnTextLine()) {
+        return false;
+    }
+    QbTextSource::KeptToken entry = mark.Start;
+    entry.TokenLine = tokenLine;
+    entry.TokenColumn = tokenColumn;
+    entry.Tag = tag;
+    return mark.Text->KeepPlan(std::move(entry), mark.StartLine);
+}
+
 // Opens the file of an include directive; true when its first token is current.
 bool QbLexical::OpenPendingInclude()
 {

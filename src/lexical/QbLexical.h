@@ -98,6 +98,12 @@ class QbLexical : public TokenLocator
     SkipMark BeginSkip() const;
     bool SkipKept(const SkipMark& mark);
     void EndSkip(const SkipMark& mark);
+    // Expressions executed where they stand, with the same marks: PlanKept tells the tag kept
+    // from the mark's place (-1: none), ReplayPlan jumps over the expression, EndPlan keeps
+    // the tag with the place the reading ended (false when the reading cannot be kept).
+    std::int32_t PlanKept(const SkipMark& mark) const;
+    void ReplayPlan(const SkipMark& mark);
+    bool EndPlan(const SkipMark& mark, std::int32_t tag);
     void NoteDirective() { ++directivesRead; }
 
     // Translation (mode 256): the translator receives the token stream.

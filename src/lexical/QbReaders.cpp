@@ -98,6 +98,7 @@ bool QbTextSource::SetText(const std::string& text)
     lines = SplitLines(text);
     kept.clear();
     skips.clear();
+    plans.clear();
     lineIndex = 0;
     return !lines.empty();
 }
@@ -127,6 +128,7 @@ bool QbTextSource::Close()
     lines.clear();
     kept.clear();
     skips.clear();
+    plans.clear();
     lineIndex = 0;
     return true;
 }
@@ -166,6 +168,12 @@ const QbTextSource::KeptToken* QbTextSource::Find(const std::vector<KeptLine>& f
     return nullptr;
 }
 
+const QbTextSource::KeptToken* QbTextSource::FindPlan(std::uint32_t options, int tokenLine,
+                                                      int tokenColumn) const
+{
+    return Find(plans, options, tokenLine, tokenColumn);
+}
+
 void QbTextSource::Replay(const KeptToken& entry)
 {
     Token = entry.Token;
@@ -190,11 +198,16 @@ void QbTextSource::KeepSkip(KeptToken entry, int startLine)
     Store(skips, std::move(entry), startLine);
 }
 
-void QbTextSource::Store(std::vector<KeptLine>& into, KeptToken entry, int startLine)
+bool QbTextSource::KeepPlan(KeptToken entry, int startLine)
+{
+    return Store(plans, std::move(entry), startLine);
+}
+
+bool QbTextSource::Store(std::vector<KeptLine>& into, KeptToken entry, int startLine)
 {
     if (!OnTextLine() || startLine < 1 || static_cast<std::size_t>(startLine) > lines.size() ||
         entry.Column < 1) {
-        return;
+        return false;
     }
     if (into.size() <= lines.size()) {
         into.resize(lines.size() + 1);
@@ -204,7 +217,7 @@ void QbTextSource::Store(std::vector<KeptLine>& into, KeptToken entry, int start
     // reading it the slow way is cheaper than a long search.
     constexpr std::size_t MaxKeptPerLine = 256;
     if (line.Tokens.size() >= MaxKeptPerLine) {
-        return;
+        return false;
     }
     const auto column = static_cast<std::size_t>(entry.Column);
     if (line.FirstAt.size() <= column) {
@@ -218,6 +231,7 @@ void QbTextSource::Store(std::vector<KeptLine>& into, KeptToken entry, int start
     entry.Next = line.FirstAt[column];
     line.FirstAt[column] = static_cast<std::int16_t>(line.Tokens.size());
     line.Tokens.push_back(std::move(entry));
+    return true;
 }
 
 bool QbEditSource::Open(const std::string& sourceName, QbLexical& lexer)

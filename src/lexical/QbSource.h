@@ -179,6 +179,8 @@ class QbTextSource : public QbSource
         // For a statement read without execution (FindSkip), the start of its first token.
         int KeyTokenLine = 0;
         int KeyTokenColumn = 0;
+        // For an expression (FindPlan), the number its parser gave what it keeps of it.
+        std::int32_t Tag = -1;
     };
     // True when the reader stands on a line of its text (not before the first, not exhausted),
     // the only states a kept token starts from or ends in.
@@ -195,6 +197,9 @@ class QbTextSource : public QbSource
     // that follows them.
     const KeptToken* FindSkip(std::uint32_t options, int tokenLine, int tokenColumn) const;
     void KeepSkip(KeptToken kept, int startLine);
+    // The same for expressions executed where they stand, each with its parser's tag.
+    const KeptToken* FindPlan(std::uint32_t options, int tokenLine, int tokenColumn) const;
+    bool KeepPlan(KeptToken kept, int startLine); // false: not kept
 
   protected:
     // Takes the text's lines; false when there is none.
@@ -211,9 +216,10 @@ class QbTextSource : public QbSource
     };
     std::vector<KeptLine> kept;
     std::vector<KeptLine> skips;
+    std::vector<KeptLine> plans;
     const KeptToken* Find(const std::vector<KeptLine>& lines, std::uint32_t options, int tokenLine,
                           int tokenColumn) const;
-    void Store(std::vector<KeptLine>& lines, KeptToken entry, int startLine);
+    bool Store(std::vector<KeptLine>& lines, KeptToken entry, int startLine);
 };
 
 // An editor page's text, or the file of that name when no page holds it. Program and unit text is

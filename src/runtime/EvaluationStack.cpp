@@ -86,6 +86,7 @@ void QbGesdata::Push(std::uint16_t type)
     entryCodes[entry] = info.Code;
     entryOffsets[entry + 1] = static_cast<std::uint16_t>(start + size);
     ++evaluationCount;
+    ++pushCount;
     if (representation == Representation::Pointer && heap != nullptr &&
         DataAddress::AreaOf(static_cast<std::uint32_t>(Acc.Integer)) == DataAddress::Area::Heap) {
         heap->AddReference(static_cast<std::uint32_t>(Acc.Integer),
@@ -146,6 +147,7 @@ void QbGesdata::PopEntry(bool stepPoint)
     lastPoppedType = entryTypes[entry];
     lastPoppedCode = entryCodes[entry];
     --evaluationCount;
+    ++popCount;
     if (evaluationViewOpen && !evaluationRows.empty()) {
         evaluationRows.pop_back();
     }

@@ -70,8 +70,15 @@ void QbGesdata::Operate(Operator op, std::uint16_t resultType)
     const std::uint8_t rightCode = lastPoppedCode;
     const std::int32_t rightInteger = Acc.Integer;
     const double rightReal = Acc.Real;
-    const ShortString rightString = Acc.String;
-    const SetBits rightSet = Acc.Set;
+    // Only a string or a set operand needs its bytes kept past the left operand's pop.
+    ShortString rightString;
+    if (IsTextual(rightCode)) {
+        rightString = Acc.String;
+    }
+    SetBits rightSet{};
+    if (rightCode == TypeCode::Set) {
+        rightSet = Acc.Set;
+    }
     const std::uint16_t rightStructureType = Acc.StructureType;
     const std::uint16_t rightStructureSize = Acc.StructureSize;
     rightStructure.swap(Acc.Structure);

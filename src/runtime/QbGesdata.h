@@ -175,7 +175,11 @@ class QbGesdata
     std::uint16_t PopType();
     void ClearEvaluationStack();
     int EvaluationCount() const { return evaluationCount - 1; } // values stacked
-    std::uint16_t EvaluationType(int entry) const;              // 1..EvaluationCount()
+    // Pushes and pops since the data manager was made (they wrap round): what a reading did to
+    // the evaluation stack, for a parser that checks it repeats the same work.
+    std::uint32_t PushCount() const { return pushCount; }
+    std::uint32_t PopCount() const { return popCount; }
+    std::uint16_t EvaluationType(int entry) const; // 1..EvaluationCount()
 
     // Operators and values.
     void Operate(Operator op, std::uint16_t resultType);
@@ -293,6 +297,8 @@ class QbGesdata
 
     // Evaluation stack: entry n's data is [offsets[n], offsets[n + 1]); entries 1..count - 1.
     int evaluationCount = 1;
+    std::uint32_t pushCount = 0;
+    std::uint32_t popCount = 0;
     std::array<std::uint16_t, EvaluationEntries + 2> entryTypes{};
     std::array<std::uint8_t, EvaluationEntries + 2>
         entryCodes{}; // resolved, for the representation

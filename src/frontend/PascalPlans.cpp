@@ -1,0 +1,322 @@
+// Expressions executed where they stand: recorded once, replayed without reading their text.
+#include "frontend/QbPascalSyntaxe.h"
+
+#include "diagnostics/Exceptions.h"
+#include "lexical/QbLexical.h"
+#include "runtime/DataAddress.h"
+#include "runtime/QbGesdata.h"
+
+#include <array>
+#include <cstdio>
+#include <limits>
+
+namespace {
+// Places kept per run at most; beyond them expressions are read as they always were.
+constexpr std::size_t MaxPlans = 1u << 16;
+// Indexed references nested in one another's indexes that a plan follows.
+constexpr int MaxIndexNesting = 8;
+
+// Restores the recording in progress whatever way the reading ends.
+class RecordingScope
+{
+  public:
+    RecordingScope(ExpressionPlan*& recording, ExpressionPlan* plan)
+        : slot(recording), saved(recording)
+    {
+        slot = plan;
+    }
+    ~RecordingScope() { slot = saved; }
+    RecordingScope(const RecordingScope&) = delete;
+    RecordingScope& operator=(const RecordingScope&) = delete;
+
+  private:
+    ExpressionPlan*& slot;
+    ExpressionPlan* saved;
+};
+} // namespace
+
+bool QbPascalSyntaxe::PlannableCode(std::uint8_t code)
+{
+    const Representation representation = QbGesdata::RepresentationOf(code);
+    return representation == Representation::Integer ||
+           representation == Representation::Character || representation == Representation::Real;
+}
+
+bool QbPascalSyntaxe::PlanHolds(const ExpressionPlan& plan, const void* text) const
+{
+    return plan.Text == text && plan.Generation == Table->Generation() &&
+           plan.OptionsA == Options.A && plan.OptionsB == Options.B && plan.OptionsC == Options.C &&
+           plan.Routine == CurrentRoutine && plan.ParseDepth == ParseDepth;
+}
+
+// The steps make the pushes and pops the reading made, and close every index they open.
+bool QbPascalSyntaxe::PlanBalanced(const ExpressionPlan& plan)
+{
+    std::uint32_t pushes = 0;
+    std::uint32_t pops = 0;
+    int open = 0;
+    for (const PlanStep& step : plan.Steps) {
+        switch (step.What) {
+        case PlanStep::Kind::Load:
+        case PlanStep::Kind::Constant:
+            ++pushes;
+            break;
+        case PlanStep::Kind::Operate:
+            pops += 2;
+            ++pushes;
+            break;
+        case PlanStep::Kind::Not:
+        case PlanStep::Kind::Negate:
+            ++pops;
+            ++pushes;
+            break;
+        case PlanStep::Kind::Index:
+            if (open <= 0) {
+                return false;
+            }
+            ++pops;
+            break;
+        case PlanStep::Kind::BeginIndex:
+            if (++open > MaxIndexNesting) {
+                return false;
+            }
+            break;
+        case PlanStep::Kind::EndIndex:
+            if (--open < 0) {
+                return false;
+            }
+            break;
+        case PlanStep::Kind::Assign:
+            ++pops;
+            break;
+        case PlanStep::Kind::Clear:
+        case PlanStep::Kind::Address:
+        case PlanStep::Kind::Field:
+        case PlanStep::Kind::Dereference:
+        case PlanStep::Kind::SaveTarget:
+            break;
+        }
+    }
+    const std::uint32_t left = plan.Statement ? 0 : 1;
+    return open == 0 && pushes == plan.Pushes && pops == plan.Pops && pushes == pops + left;
+}
+
+TypePair QbPascalSyntaxe::PlannedExpression()
+{
+    if (Recording != nullptr && Recording->Statement && !Recording->InExpression) {
+        // The expression of an assignment being recorded: its steps join the assignment's.
+        Recording->InExpression = true;
+        PlanStep step;
+        step.What = PlanStep::Kind::Clear;
+        RecordStep(step);
+        Data->ClearAccumulator();
+        const TypePair result = ParseRelation();
+        if (Recording != nullptr) {
+            Recording->InExpression = false;
+        }
+        return result;
+    }
+    // An expression read inside another one's recording (a call's argument, a conversion)
+    // ends that recording: the outer reading is more than its steps.
+    AbandonPlan();
+    return Planned(false, [this] {
+        PlanStep step;
+        step.What = PlanStep::Kind::Clear;
+        RecordStep(step);
+        Data->ClearAccumulator();
+        return ParseRelation();
+    });
+}
+
+void QbPascalSyntaxe::PlannedStatement()
+{
+    AbandonPlan();
+    Planned(true, [this] {
+        ParseNamedStatement();
+        return TypePair{};
+    });
+}
+
+template <class Read> TypePair QbPascalSyntaxe::Planned(bool statement, const Read& read)
+{
+    const QbLexical::SkipMark mark = Lexer->BeginSkip();
+    if (mark.Text == nullptr) {
+        return read();
+    }
+    int line = 0;
+    int column = 0;
+    Lexer->TokenStart(line, column);
+    const std::int32_t tag = Lexer->PlanKept(mark);
+    ExpressionPlan* kept = nullptr;
+    if (tag >= 0 && static_cast<std::size_t>(tag) < Plans.size()) {
+        ExpressionPlan& candidate = Plans[static_cast<std::size_t>(tag)];
+        if (candidate.Text == mark.Text && candidate.TokenLine == line &&
+            candidate.TokenColumn == column && candidate.Statement == statement) {
+            kept = &candidate;
+        }
+    }
+    if (kept != nullptr && !kept->Never && PlanHolds(*kept, mark.Text) && RunPlan(*kept)) {
+        Lexer->ReplayPlan(mark);
+        return kept->Result;
+    }
+    const bool record = kept != nullptr ? !kept->Never : tag < 0 && Plans.size() < MaxPlans;
+    if (!record) {
+        return read();
+    }
+
+    ExpressionPlan plan;
+    plan.Statement = statement;
+    plan.Generation = Table->Generation();
+    plan.OptionsA = Options.A;
+    plan.OptionsB = Options.B;
+    plan.OptionsC = Options.C;
+    plan.Routine = CurrentRoutine;
+    plan.ParseDepth = ParseDepth;
+    plan.Text = mark.Text;
+    plan.TokenLine = line;
+    plan.TokenColumn = column;
+    const std::uint32_t pushes = Data->PushCount();
+    const std::uint32_t pops = Data->PopCount();
+    TypePair result;
+    {
+        RecordingScope scope(Recording, &plan);
+        result = read();
+    }
+    plan.Result = result;
+    plan.Pushes = Data->PushCount() - pushes;
+    plan.Pops = Data->PopCount() - pops;
+    if (!Execute || plan.ParseDepth != ParseDepth || !PlanBalanced(plan)) {
+        plan.Never = true;
+    }
+    if (Table->Generation() != plan.Generation) {
+        // The reading changed the table (a variable's first assignment marks it): what it
+        // recorded is read again next time, under the table as it now stands.
+        plan.Generation = 0;
+    }
+    if (plan.Never) {
+        plan.Steps.clear();
+        plan.Steps.shrink_to_fit();
+    }
+    if (kept != nullptr) {
+        // Read again under a changed table or options: the place keeps its number. The
+        // reading may have made new plans, so the place is found again by its number.
+        Plans[static_cast<std::size_t>(tag)] = std::move(plan);
+    } else if (Lexer->EndPlan(mark, static_cast<std::int32_t>(Plans.size()))) {
+        Plans.push_back(std::move(plan));
+    }
+    return result;
+}
+
+// The steps repeated. A step that fails (an unassigned variable, an index out of range, an
+// overflow) returns false before anything was stored (an assignment stores last): the
+// construct is then read as always, and the reading reports the error where its text stands.
+bool QbPascalSyntaxe::RunPlan(const ExpressionPlan& plan)
+{
+    struct OpenIndex
+    {
+        std::uint32_t Base = 0;
+        std::uint32_t Offset = 0;
+    };
+    std::array<OpenIndex, MaxIndexNesting> indexes{};
+    int open = 0;
+    const int stacked = Data->EvaluationCount();
+    const std::uint32_t address = Data->CurrentAddress();
+    const int errorBefore = Errors->Number();
+    std::uint32_t assignee = 0;
+    Accumulator& acc = Data->Acc;
+    try {
+        for (const PlanStep& step : plan.Steps) {
+            switch (step.What) {
+            case PlanStep::Kind::Clear:
+                Data->ClearAccumulator();
+                break;
+            case PlanStep::Kind::SaveTarget:
+                assignee = Data->CurrentAddress();
+                break;
+            case PlanStep::Kind::Assign:
+                FinishAssignment(step.Type, step.Code, step.Integer != 0, assignee);
+                break;
+            case PlanStep::Kind::Address:
+                Data->SetCurrentAddress(Data->AddressOf(step.Type));
+                break;
+            case PlanStep::Kind::BeginIndex:
+                indexes[static_cast<std::size_t>(open++)] = {Data->CurrentAddress(), 0};
+                break;
+            case PlanStep::Kind::Index: {
+                Data->Pop();
+                const std::int64_t value = acc.Integer;
+                if (value < step.Integer ||
+                    value >= static_cast<std::int64_t>(step.Integer) + step.Count) {
+                    Data->Fail(ErrorNumber::InvalidValue);
+                }
+                indexes[static_cast<std::size_t>(open - 1)].Offset +=
+                    static_cast<std::uint32_t>(value - step.Integer) * step.Stride;
+                break;
+            }
+            case PlanStep::Kind::EndIndex: {
+                const OpenIndex& index = indexes[static_cast<std::size_t>(--open)];
+                Data->SetCurrentAddress(index.Base + index.Offset);
+                break;
+            }
+            case PlanStep::Kind::Field:
+                Data->SetCurrentAddress(Data->CurrentAddress() +
+                                        static_cast<std::uint32_t>(step.Integer));
+                break;
+            case PlanStep::Kind::Dereference: {
+                Data->LoadValue(step.Type);
+                const auto target = static_cast<std::uint32_t>(acc.Integer);
+                const DataAddress::Area area = DataAddress::AreaOf(target);
+                if (target == DataAddress::Nil || area == DataAddress::Area::None ||
+                    area == DataAddress::Area::EvaluationSlot) {
+                    Data->Fail(ErrorNumber::NilDereference);
+                }
+                Data->SetCurrentAddress(target);
+                break;
+            }
+            case PlanStep::Kind::Load:
+                Data->LoadValue(step.Type);
+                Data->Push(step.Type);
+                break;
+            case PlanStep::Kind::Constant:
+                acc.Integer = step.Integer;
+                acc.Real = step.Real;
+                acc.String[0] = step.Text[0];
+                acc.String[1] = step.Text[1];
+                Data->Push(step.Type);
+                break;
+            case PlanStep::Kind::Operate:
+                Data->Operate(step.Integer, step.Type);
+                break;
+            case PlanStep::Kind::Not: {
+                Data->Pop();
+                const std::int32_t value = acc.Integer;
+                acc.SetInteger(step.Code == TypeCode::Boolean ? (value != 0 ? 0 : 1) : ~value);
+                Data->Push(step.Type);
+                break;
+            }
+            case PlanStep::Kind::Negate:
+                Data->Pop();
+                if (step.Code == TypeCode::Real) {
+                    acc.SetReal(-acc.Real);
+                } else {
+                    if (acc.Integer == std::numeric_limits<std::int32_t>::min()) {
+                        Data->Fail(ErrorNumber::SizeTooLarge);
+                    }
+                    acc.SetInteger(-acc.Integer);
+                }
+                Data->Push(step.Type);
+                break;
+            }
+        }
+    } catch (const InterpExcept&) {
+        while (Data->EvaluationCount() > stacked) {
+            Data->Pop();
+        }
+        Data->SetCurrentAddress(address);
+        if (errorBefore == 0) {
+            Errors->RaiseWith(0, "");
+        }
+        return false;
+    }
+    return true;
+}

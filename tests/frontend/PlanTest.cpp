@@ -1,0 +1,159 @@
+// Expressions and assignments replayed from what their first execution recorded must do exactly
+// what reading them again does: the same output, the same run-time error at the same place,
+// whichever pass of a loop or call meets it.
+#include "StatementTestSupport.h"
+
+#include "frontend/QbPascalSyntaxe.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class PlanTest : public StatementTest
+{
+  protected:
+    // The program run with plans and read from its text at every execution; both must agree.
+    RunOutcome Both(const std::string& text)
+    {
+        driver->KeepPlans = false;
+        const RunOutcome read = Run(text);
+        driver->KeepPlans = true;
+        const RunOutcome planned = Run(text);
+        EXPECT_EQ(planned.CheckError, read.CheckError) << text;
+        EXPECT_EQ(planned.RunError, read.RunError) << text;
+        EXPECT_EQ(planned.Line, read.Line) << text;
+        EXPECT_EQ(planned.Column, read.Column) << text;
+        EXPECT_EQ(planned.Output, read.Output) << text;
+        EXPECT_EQ(planned.CheckError, 0)
+            << "check stopped at " << planned.Line << ":" << planned.Column << " in\n"
+            << text;
+        return planned;
+    }
+};
+
+TEST_F(PlanTest, ValuesFollowTheVariablesOfEveryPassAndFrame)
+{
+    // Globals, locals of recursive activations, VAR parameters bound to other variables on
+    // each call, indexes (nested ones too), fields, pointers, reals, chars, enumerations.
+    const RunOutcome outcome =
+        Both("program p;\n"
+             "type color = (red, green, blue); link = ^cell;\n"
+             "  cell = record v : integer; n : link end;\n"
+             "var i, s, a, b : integer; t : array[1..5] of integer; u : array[1..5] of integer;\n"
+             "  r : real; c : char; k : color; q, h : link; m : array[1..2, 1..3] of longint;\n"
+             "  ok : boolean;\n"
+             "procedure bump(var x : integer); begin x := x * 2 + 1 end;\n"
+             "function f(n : integer) : longint;\n"
+             "var d : integer;\n"
+             "begin d := n - 1; if n < 2 then f := n else f := f(d) + f(n - 2) end;\n"
+             "begin\n"
+             "  s := 0; a := 1; b := 10;\n"
+             "  for i := 1 to 5 do begin t[i] := i * i; u[6 - i] := i end;\n"
+             "  for i := 1 to 5 do s := s + t[u[i]] - (i mod 2);\n"
+             "  for i := 1 to 3 do begin bump(a); bump(b) end;\n"
+             "  r := 0; for i := 1 to 4 do r := r + i / 8;\n"
+             "  c := 'a'; for i := 1 to 3 do c := succ(c);\n"
+             "  k := red; ok := false;\n"
+             "  for i := 1 to 2 do begin k := succ(k); ok := not ok and (k > red) end;\n"
+             "  h := nil; for i := 1 to 3 do begin new(q); q^.v := i * 10; q^.n := h; h := q end;\n"
+             "  q := h; s := s + 0; while q <> nil do begin s := s + q^.v; q := q^.n end;\n"
+             "  for i := 1 to 6 do m[(i - 1) div 3 + 1, (i - 1) mod 3 + 1] := -i;\n"
+             "  writeln(s, ' ', a, ' ', b, ' ', r:0:3, ' ', c, ' ', ord(k), ' ', ok, ' ', f(10),\n"
+             "          ' ', m[2, 3] - m[1, 1]);\n"
+             "end.\n");
+    EXPECT_EQ(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Output, "112 15 87 1.250 d 2 FALSE 55 -5\r\n");
+}
+
+TEST_F(PlanTest, AnErrorOnALaterPassIsReportedWhereItsTextStands)
+{
+    // An index out of its bounds on the fourth pass, where the next variable's memory lies.
+    RunOutcome outcome = Both("program p; var i, s : integer; t, v : array[1..3] of integer;\n"
+                              "begin for i := 1 to 3 do begin t[i] := i; v[i] := i end; s := 0;\n"
+                              "  for i := 1 to 5 do\n"
+                              "    s := s + t[i];\n"
+                              "  writeln(s) end.\n");
+    EXPECT_NE(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Line, 4);
+
+    // An overflow of INTEGER on the third pass, in the expression and in the target's range.
+    outcome = Both("program p; var i, s : integer;\n"
+                   "begin s := 7; for i := 1 to 5 do\n"
+                   "  s := s * 100; writeln(s) end.\n");
+    EXPECT_NE(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Line, 3);
+    outcome = Both("program p; var i : integer; d : 1..5;\n"
+                   "begin for i := 1 to 9 do\n"
+                   "  d := i + 0; writeln(d) end.\n");
+    EXPECT_NE(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Line, 3);
+
+    // A division by zero once the divisor reaches it.
+    outcome = Both("program p; var i, s : integer;\n"
+                   "begin s := 0; for i := 3 downto -1 do\n"
+                   "  s := s + 12 div i; writeln(s) end.\n");
+    EXPECT_NE(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Line, 3);
+
+    // A local variable assigned on the first call only: read unassigned on the second.
+    outcome = Both("program p; var i : integer;\n"
+                   "procedure q(n : integer); var v : integer;\n"
+                   "begin if n = 1 then v := 5; writeln(v + n) end;\n"
+                   "begin for i := 1 to 2 do q(i) end.\n");
+    EXPECT_EQ(outcome.RunError, ToInt(ErrorNumber::VariableNotAssigned));
+    EXPECT_EQ(outcome.Line, 3);
+    EXPECT_EQ(outcome.Output, "6\r\n");
+
+    // A pointer that became nil.
+    outcome =
+        Both("program p; type c = record v : integer end; l = ^c; var i, s : integer; q : l;\n"
+             "begin new(q); q^.v := 2; s := 0;\n"
+             "  for i := 1 to 3 do begin s := s + q^.v; if i = 2 then q := nil end;\n"
+             "  writeln(s) end.\n");
+    EXPECT_NE(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Line, 3);
+}
+
+TEST_F(PlanTest, ConstructsAPlanCannotRepeatAreReadEveryTime)
+{
+    // Calls, short-circuit operators, strings, sets, WITH fields and labels next to planned
+    // assignments: each execution must read them.
+    const RunOutcome outcome =
+        Both("program p; type pt = record x, y : integer end;\n"
+             "var i, s : integer; b : byte; w : string; z : set of byte; e : pt; calls : integer;\n"
+             "function g(n : integer) : integer; begin calls := calls + 1; g := n * 3 end;\n"
+             "begin s := 0; w := ''; z := []; calls := 0; e.x := 0; e.y := 0;\n"
+             "  for i := 1 to 4 do begin\n"
+             "    s := s + g(i);\n"
+             "    if (i > 2) and_then (g(i) > 0) then s := s + 1;\n"
+             "    w := w + chr(ord('0') + i);\n"
+             "    b := i; z := z + [b];\n"
+             "    with e do begin x := x + i; y := x * 2 end;\n"
+             "  end;\n"
+             "  writeln(s, ' ', calls, ' ', w, ' ', 3 in z, ' ', e.x, ' ', e.y);\n"
+             "end.\n");
+    EXPECT_EQ(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Output, "32 6 1234 TRUE 10 20\r\n");
+}
+
+TEST_F(PlanTest, SteppingSeesEveryStatementWhetherPlannedOrNot)
+{
+    const std::string program = "program p; var i, s : integer;\n"
+                                "begin s := 0;\n"
+                                "  for i := 1 to 4 do begin\n"
+                                "    s := s + i;\n"
+                                "    s := s * 2 end;\n"
+                                "  writeln(s) end.\n";
+    driver->KeepPlans = false;
+    EXPECT_EQ(Run(program, RunMode::StartStepping).RunError, 0);
+    const int waits = host.Waits;
+    host.Waits = 0;
+    driver->KeepPlans = true;
+    const RunOutcome outcome = Run(program, RunMode::StartStepping);
+    EXPECT_EQ(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Output, "52\r\n");
+    EXPECT_EQ(host.Waits, waits);
+    EXPECT_GT(waits, 8);
+}
+
+} // namespace
