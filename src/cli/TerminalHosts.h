@@ -54,6 +54,7 @@ class TerminalRunHost : public RunHost
     int WaitForStep(int) override { return 2; }
     bool EscapePending() override;
     bool StopsAt(const std::string&, int) override { return false; }
+    bool MayStop() const override { return false; }
     void RefreshViews() override {}
     void ShowLine(const std::string&, int, int) override {}
     void ShowReport(const std::string&, int, const std::string&, int, int) override {}

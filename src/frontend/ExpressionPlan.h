@@ -14,8 +14,10 @@ struct PlanStep
     {
         Clear,       // the accumulator cleared, as an expression starts
         Address,     // the current address becomes the variable Type's
+        Fixed,       // the current address becomes Stride (a global variable's)
         BeginIndex,  // the current address is the base of an indexed reference
-        Index,       // an index popped, checked against Low and Count, times Stride
+        Index,       // an index popped, checked against Integer (the low bound) and Count,
+                     // times Stride
         EndIndex,    // the current address becomes the base plus the indexes' offsets
         Field,       // the current address moves by Integer (a field's offset)
         Dereference, // the pointer of type Type at the current address becomes it

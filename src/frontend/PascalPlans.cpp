@@ -91,6 +91,7 @@ bool QbPascalSyntaxe::PlanBalanced(const ExpressionPlan& plan)
             break;
         case PlanStep::Kind::Clear:
         case PlanStep::Kind::Address:
+        case PlanStep::Kind::Fixed:
         case PlanStep::Kind::Field:
         case PlanStep::Kind::Dereference:
         case PlanStep::Kind::SaveTarget:
@@ -238,6 +239,9 @@ bool QbPascalSyntaxe::RunPlan(const ExpressionPlan& plan)
                 break;
             case PlanStep::Kind::Address:
                 Data->SetCurrentAddress(Data->AddressOf(step.Type));
+                break;
+            case PlanStep::Kind::Fixed:
+                Data->SetCurrentAddress(step.Stride);
                 break;
             case PlanStep::Kind::BeginIndex:
                 indexes[static_cast<std::size_t>(open++)] = {Data->CurrentAddress(), 0};

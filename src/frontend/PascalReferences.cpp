@@ -163,11 +163,19 @@ TypePair QbPascalSyntaxe::ParseReferenceFrom(EntryNumber entry, EntryNumber scop
                     WithStack[static_cast<std::size_t>(WithFieldIndex)].Address +
                     Table->Value(entry));
             } else {
-                PlanStep step;
-                step.What = PlanStep::Kind::Address;
-                step.Type = entry;
-                RecordStep(step);
-                Data->SetCurrentAddress(Data->AddressOf(entry));
+                const std::uint32_t address = Data->AddressOf(entry);
+                if (Recording != nullptr) {
+                    // A global's address is its place in the global area, the same at every
+                    // reading while the table stays; a local's depends on the activation.
+                    const EntryNumber holder = Table->Owner(entry);
+                    const bool global = holder == 0 || Table->Owner(holder) == 0;
+                    PlanStep step;
+                    step.What = global ? PlanStep::Kind::Fixed : PlanStep::Kind::Address;
+                    step.Type = entry;
+                    step.Stride = address;
+                    RecordStep(step);
+                }
+                Data->SetCurrentAddress(address);
             }
             if (mode == VariableMode::OutParameter &&
                 (context == ReferenceContext::Target || context == ReferenceContext::OutArgument)) {

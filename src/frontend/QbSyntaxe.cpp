@@ -203,6 +203,13 @@ void QbSyntaxe::StepPoint()
         return;
     }
     RunHost& host = *environment.Host;
+    // The source's name is made only for a host that shows lines or may stop.
+    if (!TraceViews && !Stepping && !host.MayStop()) {
+        if (host.EscapePending()) {
+            throw HaltExcept("escape");
+        }
+        return;
+    }
     const std::string source = Lexer->SourceName(false);
     if (TraceViews) {
         int line = Lexer->LineNumber();

@@ -16,6 +16,8 @@ class RunHost
     virtual bool EscapePending() = 0;
     // True when a breakpoint of `fileName` stops the run at 1-based `line`.
     virtual bool StopsAt(const std::string& fileName, int line) = 0;
+    // False when StopsAt never stops (no breakpoint can exist): the step points then skip it.
+    virtual bool MayStop() const { return true; }
     // The execution views follow the run.
     virtual void RefreshViews() = 0;
     // Shows where the run is (1-based line and column) in the editor of `fileName`.
@@ -36,6 +38,7 @@ class SilentRunHost : public RunHost
     int WaitForStep(int) override { return 2; }
     bool EscapePending() override { return false; }
     bool StopsAt(const std::string&, int) override { return false; }
+    bool MayStop() const override { return false; }
     void RefreshViews() override {}
     void ShowLine(const std::string&, int, int) override {}
     void ShowReport(const std::string&, int, const std::string&, int, int) override {}

@@ -20,39 +20,6 @@ std::uint16_t CodeSize(std::uint8_t code)
 
 // Types.
 
-Representation QbGesdata::RepresentationOf(std::uint8_t code)
-{
-    switch (code) {
-    case TypeCode::Boolean:
-    case TypeCode::Enumerated:
-    case TypeCode::Byte:
-    case TypeCode::Integer:
-    case TypeCode::Word:
-    case TypeCode::Longint:
-    case TypeCode::Subrange:
-    case TypeCode::ProcedureType:
-    case TypeCode::FunctionType:
-        return Representation::Integer;
-    case TypeCode::Char:
-        return Representation::Character;
-    case TypeCode::Real:
-        return Representation::Real;
-    case TypeCode::String:
-        return Representation::String;
-    case TypeCode::Set:
-        return Representation::Set;
-    case TypeCode::Pointer:
-        return Representation::Pointer;
-    case TypeCode::Array:
-    case TypeCode::Record:
-    case TypeCode::Class:
-    case TypeCode::AbstractClass:
-        return Representation::Structure;
-    default:
-        return Representation::None;
-    }
-}
-
 // Type arguments are the parsers' type values: a type code for the predefined simple types
 // (every code is below 25, or 255), a type entry for declared types. Entry numbers below 25 are
 // taken by the predefined modules' own entries, so the two never meet.
@@ -72,7 +39,25 @@ std::uint16_t QbGesdata::TypeOfVariable(std::uint16_t variable) const
     return TypeArgument(Table().Link1(variable));
 }
 
-QbGesdata::TypeInfo QbGesdata::Resolve(std::uint16_t type) const
+const QbGesdata::ResolvedType& QbGesdata::ResolveKept(std::uint16_t type) const
+{
+    // Without a table (generation 0) nothing is kept.
+    const std::uint32_t generation = driver.Table != nullptr ? Table().Generation() : 0;
+    ResolvedType& slot = resolvedTypes[type % ResolvedSlots];
+    if (generation == 0 || slot.Generation != generation || slot.Type != type) {
+        slot.Generation = generation;
+        slot.Type = type;
+        slot.Info = ResolveAnew(type);
+        // A subrange is stacked as its host code.
+        slot.Stacked = slot.Info.Entry != 0 && IsTypeEntry(type) &&
+                               Table().Code(slot.Info.Entry) == TypeCode::Subrange
+                           ? slot.Info.Code
+                           : type;
+    }
+    return slot;
+}
+
+QbGesdata::TypeInfo QbGesdata::ResolveAnew(std::uint16_t type) const
 {
     TypeInfo info;
     if (!IsTypeEntry(type)) {

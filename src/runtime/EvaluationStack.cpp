@@ -18,7 +18,9 @@ std::uint16_t QbGesdata::EvaluationType(int entry) const
 
 void QbGesdata::Push(std::uint16_t type)
 {
-    const TypeInfo info = Resolve(type);
+    const ResolvedType& resolved = ResolveKept(type);
+    const TypeInfo info = resolved.Info;
+    const std::uint16_t stacked = resolved.Stacked;
     const Representation representation = RepresentationOf(info.Code);
     std::uint16_t size = 0;
     switch (representation) {
@@ -78,11 +80,7 @@ void QbGesdata::Push(std::uint16_t type)
     case Representation::None:
         break;
     }
-    // A subrange is stacked as its host code.
-    entryTypes[entry] =
-        info.Entry != 0 && IsTypeEntry(type) && Table().Code(info.Entry) == TypeCode::Subrange
-            ? info.Code
-            : type;
+    entryTypes[entry] = stacked;
     entryCodes[entry] = info.Code;
     entryOffsets[entry + 1] = static_cast<std::uint16_t>(start + size);
     ++evaluationCount;

@@ -572,8 +572,14 @@ QbGesdata::VariablePlace QbGesdata::PlaceOf(std::uint32_t address) const
             keptPlaces.fill(VariablePlace{});
             keptPlacesGeneration = generation;
         }
-        for (const VariablePlace& kept : keptPlaces) {
+        const VariablePlace& last = keptPlaces[lastKeptPlace];
+        if (last.Entry != 0 && address >= last.Start && address - last.Start < last.Size) {
+            return last;
+        }
+        for (std::size_t i = 0; i < KeptPlaces; ++i) {
+            const VariablePlace& kept = keptPlaces[i];
             if (kept.Entry != 0 && address >= kept.Start && address - kept.Start < kept.Size) {
+                lastKeptPlace = i;
                 return kept;
             }
         }

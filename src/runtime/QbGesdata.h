@@ -3,6 +3,7 @@
 
 #include "diagnostics/ErrorNumber.h"
 #include "runtime/DataAddress.h"
+#include "symbols/QbTable.h"
 
 #include <array>
 #include <bitset>
@@ -215,12 +216,45 @@ class QbGesdata
         std::uint16_t Entry = 0;
         std::uint16_t Size = 0;
     };
-    TypeInfo Resolve(std::uint16_t type) const;
+    // Kept per type value while the table stays as it was (every value pushed, loaded or stored
+    // asks it).
+    TypeInfo Resolve(std::uint16_t type) const { return ResolveKept(type).Info; }
     // The type value that names a declared type entry: the entry itself when Resolve reads it as
     // one (so that subranges keep their host and enumerations their names), else its key.
     std::uint16_t TypeArgument(std::uint16_t typeEntry) const;
     std::uint16_t TypeOfVariable(std::uint16_t variable) const;
-    static Representation RepresentationOf(std::uint8_t code);
+    static Representation RepresentationOf(std::uint8_t code)
+    {
+        switch (code) {
+        case TypeCode::Boolean:
+        case TypeCode::Enumerated:
+        case TypeCode::Byte:
+        case TypeCode::Integer:
+        case TypeCode::Word:
+        case TypeCode::Longint:
+        case TypeCode::Subrange:
+        case TypeCode::ProcedureType:
+        case TypeCode::FunctionType:
+            return Representation::Integer;
+        case TypeCode::Char:
+            return Representation::Character;
+        case TypeCode::Real:
+            return Representation::Real;
+        case TypeCode::String:
+            return Representation::String;
+        case TypeCode::Set:
+            return Representation::Set;
+        case TypeCode::Pointer:
+            return Representation::Pointer;
+        case TypeCode::Array:
+        case TypeCode::Record:
+        case TypeCode::Class:
+        case TypeCode::AbstractClass:
+            return Representation::Structure;
+        default:
+            return Representation::None;
+        }
+    }
 
   private:
     // Where a variable lives: the owner of an address of the global area or the data stack.
@@ -231,6 +265,18 @@ class QbGesdata
         std::uint32_t Start = 0;      // address of its first byte
         std::uint32_t Size = 0;
     };
+
+    struct ResolvedType
+    {
+        std::uint32_t Generation = 0; // the table's generation it was resolved under
+        std::uint16_t Type = 0;
+        std::uint16_t Stacked = 0; // the type an evaluation-stack entry of it records
+        TypeInfo Info;
+    };
+    const ResolvedType& ResolveKept(std::uint16_t type) const;
+    TypeInfo ResolveAnew(std::uint16_t type) const;
+    static constexpr std::size_t ResolvedSlots = 256;
+    mutable std::array<ResolvedType, ResolvedSlots> resolvedTypes{};
 
     QbTable& Table() const;
     bool IsTypeEntry(std::uint16_t type) const;
@@ -246,6 +292,7 @@ class QbGesdata
     mutable std::array<VariablePlace, KeptPlaces> keptPlaces{};
     mutable std::uint32_t keptPlacesGeneration = 0;
     mutable std::size_t nextKeptPlace = 0;
+    mutable std::size_t lastKeptPlace = 0; // asked first: loops read and store the same ones
     bool ReadAllowed(const VariablePlace& place, std::uint32_t address) const;
     void SetPlaceAssigned(const VariablePlace& place, bool assigned);
     std::uint16_t LowerStackPointer(std::uint32_t size);

@@ -53,11 +53,6 @@ void QbTable::Reset()
     predefTypesEnd = 0;
 }
 
-const QbTable::Entry& QbTable::At(EntryNumber entry) const
-{
-    return IsEntry(entry) ? entries[entry] : entries[0];
-}
-
 QbTable::Entry* QbTable::Writable(EntryNumber entry)
 {
     ForgetLookups();
@@ -78,11 +73,6 @@ void QbTable::SetName(EntryNumber entry, std::string_view name)
     }
 }
 
-std::uint16_t QbTable::Aux(EntryNumber entry) const
-{
-    return At(entry).Aux;
-}
-
 void QbTable::SetAux(EntryNumber entry, std::uint16_t value)
 {
     if (Entry* e = Writable(entry)) {
@@ -90,21 +80,11 @@ void QbTable::SetAux(EntryNumber entry, std::uint16_t value)
     }
 }
 
-std::uint16_t QbTable::Value(EntryNumber entry) const
-{
-    return At(entry).Value;
-}
-
 void QbTable::SetValue(EntryNumber entry, std::uint16_t value)
 {
     if (Entry* e = Writable(entry)) {
         e->Value = value;
     }
-}
-
-EntryNumber QbTable::Owner(EntryNumber entry) const
-{
-    return At(entry).Owner;
 }
 
 void QbTable::SetOwner(EntryNumber entry, EntryNumber owner)
@@ -124,11 +104,6 @@ EntryNumber QbTable::Right(EntryNumber entry) const
     return At(entry).Right;
 }
 
-EntryKind QbTable::Kind(EntryNumber entry) const
-{
-    return static_cast<EntryKind>(At(entry).KindByte & 0x7F);
-}
-
 bool QbTable::IsMarked(EntryNumber entry) const
 {
     return (At(entry).KindByte & 0x80) != 0;
@@ -139,11 +114,6 @@ void QbTable::Mark(EntryNumber entry, bool hidden)
     if (Entry* e = Writable(entry)) {
         e->KindByte = static_cast<std::uint8_t>((e->KindByte & 0x7F) | (hidden ? 0x80 : 0));
     }
-}
-
-std::uint8_t QbTable::Code(EntryNumber entry) const
-{
-    return At(entry).Code;
 }
 
 void QbTable::SetCode(EntryNumber entry, std::uint8_t code)

@@ -389,3 +389,29 @@ class QbTable
     EntryNumber predefTypesEnd = 0;
     std::vector<Entry> entries; // MaxEntries + 1; entry 0 stays zeroed
 };
+
+// The accessors every reading of a running program asks, inline.
+inline const QbTable::Entry& QbTable::At(EntryNumber entry) const
+{
+    return IsEntry(entry) ? entries[entry] : entries[0];
+}
+inline std::uint16_t QbTable::Aux(EntryNumber entry) const
+{
+    return At(entry).Aux;
+}
+inline std::uint16_t QbTable::Value(EntryNumber entry) const
+{
+    return At(entry).Value;
+}
+inline EntryNumber QbTable::Owner(EntryNumber entry) const
+{
+    return At(entry).Owner;
+}
+inline EntryKind QbTable::Kind(EntryNumber entry) const
+{
+    return static_cast<EntryKind>(At(entry).KindByte & 0x7F);
+}
+inline std::uint8_t QbTable::Code(EntryNumber entry) const
+{
+    return At(entry).Code;
+}
