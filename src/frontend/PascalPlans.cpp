@@ -38,8 +38,11 @@ class RecordingScope
 bool QbPascalSyntaxe::PlannableCode(std::uint8_t code)
 {
     const Representation representation = QbGesdata::RepresentationOf(code);
+    // Pointers too: the steps make the same calls the reading makes, which keep the heap's
+    // counts of references.
     return representation == Representation::Integer ||
-           representation == Representation::Character || representation == Representation::Real;
+           representation == Representation::Character || representation == Representation::Real ||
+           representation == Representation::Pointer;
 }
 
 bool QbPascalSyntaxe::PlanHolds(const ExpressionPlan& plan, const void* text) const
@@ -156,8 +159,18 @@ template <class Read> TypePair QbPascalSyntaxe::Planned(bool statement, const Re
             kept = &candidate;
         }
     }
-    if (kept != nullptr && !kept->Never && PlanHolds(*kept, mark.Text) && RunPlan(*kept)) {
+    std::uint32_t assignee = 0;
+    if (kept != nullptr && !kept->Never && PlanHolds(*kept, mark.Text) &&
+        RunPlan(*kept, assignee)) {
         Lexer->ReplayPlan(mark);
+        // An assignment stores last, where the reading would store: after its expression, so
+        // that an error of the store (a value out of the target's range, the last reference
+        // to a heap cell let go) is reported there. A store may fail after changing memory,
+        // so it is never read again.
+        if (!kept->Steps.empty() && kept->Steps.back().What == PlanStep::Kind::Assign) {
+            const PlanStep& last = kept->Steps.back();
+            FinishAssignment(last.Type, last.Code, last.Integer != 0, assignee);
+        }
         return kept->Result;
     }
     const bool record = kept != nullptr ? !kept->Never : tag < 0 && Plans.size() < MaxPlans;
@@ -208,10 +221,11 @@ template <class Read> TypePair QbPascalSyntaxe::Planned(bool statement, const Re
     return result;
 }
 
-// The steps repeated. A step that fails (an unassigned variable, an index out of range, an
-// overflow) returns false before anything was stored (an assignment stores last): the
-// construct is then read as always, and the reading reports the error where its text stands.
-bool QbPascalSyntaxe::RunPlan(const ExpressionPlan& plan)
+// The steps repeated, an assignment's store excepted (its target's address is left in
+// `assignee`). A step that fails (an unassigned variable, an index out of range, an overflow)
+// changed nothing but the evaluation stack: it returns false, the construct is then read as
+// always, and the reading reports the error where its text stands.
+bool QbPascalSyntaxe::RunPlan(const ExpressionPlan& plan, std::uint32_t& assignee)
 {
     struct OpenIndex
     {
@@ -223,7 +237,6 @@ bool QbPascalSyntaxe::RunPlan(const ExpressionPlan& plan)
     const int stacked = Data->EvaluationCount();
     const std::uint32_t address = Data->CurrentAddress();
     const int errorBefore = Errors->Number();
-    std::uint32_t assignee = 0;
     Accumulator& acc = Data->Acc;
     try {
         for (const PlanStep& step : plan.Steps) {
@@ -235,7 +248,7 @@ bool QbPascalSyntaxe::RunPlan(const ExpressionPlan& plan)
                 assignee = Data->CurrentAddress();
                 break;
             case PlanStep::Kind::Assign:
-                FinishAssignment(step.Type, step.Code, step.Integer != 0, assignee);
+                // Left to the caller, once the reader stands where the reading stores.
                 break;
             case PlanStep::Kind::Address:
                 Data->SetCurrentAddress(Data->AddressOf(step.Type));
@@ -313,9 +326,7 @@ bool QbPascalSyntaxe::RunPlan(const ExpressionPlan& plan)
             }
         }
     } catch (const InterpExcept&) {
-        while (Data->EvaluationCount() > stacked) {
-            Data->Pop();
-        }
+        Data->DropEntriesAbove(stacked);
         Data->SetCurrentAddress(address);
         if (errorBefore == 0) {
             Errors->RaiseWith(0, "");

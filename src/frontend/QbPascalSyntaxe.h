@@ -253,7 +253,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // type `type` (code `code`), and stored at `address`.
     void FinishAssignment(std::uint16_t type, std::uint8_t code, bool integerSource,
                           std::uint32_t address);
-    bool RunPlan(const ExpressionPlan& plan);
+    bool RunPlan(const ExpressionPlan& plan, std::uint32_t& assignee);
     bool PlanHolds(const ExpressionPlan& plan, const void* text) const;
     static bool PlanBalanced(const ExpressionPlan& plan);
     void RecordStep(const PlanStep& step)

@@ -173,8 +173,16 @@ std::uint16_t QbGesdata::PopType()
 
 void QbGesdata::ClearEvaluationStack()
 {
+    DropEntriesAbove(0);
+    entryOffsets[1] = 0;
+    evaluationRows.clear();
+    ReleaseAccumulatorReference();
+}
+
+void QbGesdata::DropEntriesAbove(int count)
+{
     // Also the path of Fail: nothing here may raise.
-    while (evaluationCount > 1) {
+    while (evaluationCount > std::max(count, 0) + 1) {
         const int entry = evaluationCount - 1;
         if (RepresentationOf(entryCodes[entry]) == Representation::Pointer && heap != nullptr) {
             const std::uint32_t value =
@@ -185,10 +193,10 @@ void QbGesdata::ClearEvaluationStack()
         }
         structureCopies[entry].clear();
         --evaluationCount;
+        if (evaluationViewOpen && !evaluationRows.empty()) {
+            evaluationRows.pop_back();
+        }
     }
-    entryOffsets[1] = 0;
-    evaluationRows.clear();
-    ReleaseAccumulatorReference();
 }
 
 void QbGesdata::SetEvaluationViewOpen(bool open)

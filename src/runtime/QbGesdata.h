@@ -175,6 +175,8 @@ class QbGesdata
     void Pop();
     std::uint16_t PopType();
     void ClearEvaluationStack();
+    // Drops the entries above the first `count`, letting go of the heap references they hold.
+    void DropEntriesAbove(int count);
     int EvaluationCount() const { return evaluationCount - 1; } // values stacked
     // Pushes and pops since the data manager was made (they wrap round): what a reading did to
     // the evaluation stack, for a parser that checks it repeats the same work.

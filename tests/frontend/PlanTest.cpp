@@ -104,6 +104,18 @@ TEST_F(PlanTest, AnErrorOnALaterPassIsReportedWhereItsTextStands)
     EXPECT_EQ(outcome.Line, 3);
     EXPECT_EQ(outcome.Output, "6\r\n");
 
+    // The last holder of a heap cell let go on a later pass: the heap's counts of references
+    // must be those the reading keeps.
+    outcome = Both("program p; type c = record v : integer end; l = ^c;\n"
+                   "var i : integer; b, x : l;\n"
+                   "begin new(x); x^.v := 1;\n"
+                   "  for i := 1 to 3 do begin\n"
+                   "    b := x;\n"
+                   "    if i = 2 then x := nil end;\n"
+                   "  writeln(b^.v) end.\n");
+    EXPECT_EQ(outcome.RunError, ToInt(ErrorNumber::HeapDataUnreachable));
+    EXPECT_EQ(outcome.Line, 5);
+
     // A pointer that became nil.
     outcome =
         Both("program p; type c = record v : integer end; l = ^c; var i, s : integer; q : l;\n"
