@@ -150,7 +150,9 @@ template <class Read> TypePair QbPascalSyntaxe::Planned(bool statement, const Re
     int line = 0;
     int column = 0;
     Lexer->TokenStart(line, column);
-    const std::int32_t tag = Lexer->PlanKept(mark);
+    // Valid until the reader moves or keeps something: only data steps come before its use.
+    const QbTextSource::KeptToken* end = Lexer->PlanKept(mark);
+    const std::int32_t tag = end != nullptr ? end->Tag : -1;
     ExpressionPlan* kept = nullptr;
     if (tag >= 0 && static_cast<std::size_t>(tag) < Plans.size()) {
         ExpressionPlan& candidate = Plans[static_cast<std::size_t>(tag)];
@@ -162,7 +164,7 @@ template <class Read> TypePair QbPascalSyntaxe::Planned(bool statement, const Re
     std::uint32_t assignee = 0;
     if (kept != nullptr && !kept->Never && PlanHolds(*kept, mark.Text) &&
         RunPlan(*kept, assignee)) {
-        Lexer->ReplayPlan(mark);
+        Lexer->ReplayPlan(mark, *end);
         // An assignment stores last, where the reading would store: after its expression, so
         // that an error of the store (a value out of the target's range, the last reference
         // to a heap cell let go) is reported there. A store may fail after changing memory,

@@ -272,26 +272,19 @@ void QbLexical::EndSkip(const SkipMark& mark)
     mark.Text->KeepSkip(std::move(entry), mark.StartLine);
 }
 
-std::int32_t QbLexical::PlanKept(const SkipMark& mark) const
+const QbTextSource::KeptToken* QbLexical::PlanKept(const SkipMark& mark) const
 {
     if (mark.Text == nullptr || &Current() != mark.Text) {
-        return -1;
+        return nullptr;
     }
-    const QbTextSource::KeptToken* kept =
-        mark.Text->FindPlan(mark.Start.Options, tokenLine, tokenColumn);
-    return kept != nullptr ? kept->Tag : -1;
+    return mark.Text->FindPlan(mark.Start.Options, tokenLine, tokenColumn);
 }
 
-void QbLexical::ReplayPlan(const SkipMark& mark)
+void QbLexical::ReplayPlan(const SkipMark& mark, const QbTextSource::KeptToken& kept)
 {
-    const QbTextSource::KeptToken* kept =
-        mark.Text->FindPlan(mark.Start.Options, tokenLine, tokenColumn);
-    if (kept == nullptr) {
-        return;
-    }
-    mark.Text->Replay(*kept);
-    tokenLine = kept->TokenLine;
-    tokenColumn = kept->TokenColumn;
+    mark.Text->Replay(kept);
+    tokenLine = kept.TokenLine;
+    tokenColumn = kept.TokenColumn;
 }
 
 bool QbLexical::EndPlan(const SkipMark& mark, std::int32_t tag)
@@ -607,9 +600,7 @@ void QbLexical::SetTranslation(bool on, int vocabulary, std::uint32_t styles,
     }
 }
 
-void QbLexical::Notify(char kind, const std::string& text, std::uint16_t code)
+void QbLexical::ReportToTranslator(char kind, const std::string& text, std::uint16_t code)
 {
-    if (translating) {
-        translator.Report(kind, text, code);
-    }
+    translator.Report(kind, text, code);
 }

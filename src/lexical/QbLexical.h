@@ -98,11 +98,12 @@ class QbLexical : public TokenLocator
     SkipMark BeginSkip() const;
     bool SkipKept(const SkipMark& mark);
     void EndSkip(const SkipMark& mark);
-    // Expressions executed where they stand, with the same marks: PlanKept tells the tag kept
-    // from the mark's place (-1: none), ReplayPlan jumps over the expression, EndPlan keeps
-    // the tag with the place the reading ended (false when the reading cannot be kept).
-    std::int32_t PlanKept(const SkipMark& mark) const;
-    void ReplayPlan(const SkipMark& mark);
+    // Expressions executed where they stand, with the same marks: PlanKept gives what was kept
+    // from the mark's place (null: nothing; its Tag is the parser's number for it), ReplayPlan
+    // jumps over the expression, EndPlan keeps the tag with the place the reading ended (false
+    // when the reading cannot be kept).
+    const QbTextSource::KeptToken* PlanKept(const SkipMark& mark) const;
+    void ReplayPlan(const SkipMark& mark, const QbTextSource::KeptToken& kept);
     bool EndPlan(const SkipMark& mark, std::int32_t tag);
     void NoteDirective() { ++directivesRead; }
 
@@ -110,7 +111,12 @@ class QbLexical : public TokenLocator
     void SetTranslation(bool on, int vocabulary, std::uint32_t styles,
                         std::vector<std::string>* output, int target);
     // A parser's report to the translator ("T", "C", "V", "Y", "P", "G", "F", "M").
-    void Notify(char kind, const std::string& text, std::uint16_t code);
+    void Notify(char kind, const std::string& text, std::uint16_t code)
+    {
+        if (translating) {
+            ReportToTranslator(kind, text, code);
+        }
+    }
 
     QbSyntaxe& Driver() const { return driver; }
 
@@ -151,6 +157,7 @@ class QbLexical : public TokenLocator
     bool keepTokens = false;
 
   private:
+    void ReportToTranslator(char kind, const std::string& text, std::uint16_t code);
     void ScanToken(bool& identifier);
     bool OpenPendingInclude();
     std::string IncludeFolder() const;

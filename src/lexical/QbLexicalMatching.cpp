@@ -96,7 +96,8 @@ bool QbLexical::AcceptWord(std::uint16_t code)
 
 void QbLexical::ExpectWord(std::uint16_t code)
 {
-    const std::string word = WordOf(driver, code);
+    // Only read before the next token, which is the last thing done here.
+    const std::string& word = WordOf(driver, code);
     if (word.empty()) {
         return;
     }

@@ -156,11 +156,12 @@ void QbSource::SavePosition(LexicalPosition& position) const
 
 void QbSource::RestorePosition(const LexicalPosition& position)
 {
-    Token = position.Token.substr(0, MaxTokenLength);
+    // Assigned in place: a loop comes back here on every pass.
+    Token.assign(position.Token, 0, MaxTokenLength);
     LookAhead = position.LookAhead;
     LineNumber = position.Line;
     Column = position.Column;
-    LineText = position.LineText.substr(0, MaxLineLength);
+    LineText.assign(position.LineText, 0, MaxLineLength);
 }
 
 // ---------------------------------------------------------------------------------------------
