@@ -3,6 +3,7 @@
 #include "runtime/QbGesdata.h"
 
 #include "frontend/QbSyntaxe.h"
+#include "runtime/DataInline.h"
 #include "runtime/HeapAccess.h"
 #include "symbols/QbTable.h"
 
@@ -260,7 +261,7 @@ void QbGesdata::DropHeldReference(std::uint32_t block, std::uint32_t from, bool 
 
 void QbGesdata::LoadValue(std::uint16_t type)
 {
-    const TypeInfo info = Resolve(type);
+    const TypeInfo info = KeptType(type).Info;
     const DataAddress::Area area = DataAddress::AreaOf(currentAddress);
     VariablePlace place;
     if (area == DataAddress::Area::Global || area == DataAddress::Area::Stack) {
@@ -299,7 +300,7 @@ std::size_t QbGesdata::StringRoom(const TypeInfo& type, const VariablePlace& pla
 
 int QbGesdata::StoreValue(std::uint16_t type)
 {
-    const TypeInfo info = Resolve(type);
+    const TypeInfo info = KeptType(type).Info;
     const DataAddress::Area area = DataAddress::AreaOf(currentAddress);
     VariablePlace place;
     if (area == DataAddress::Area::Global || area == DataAddress::Area::Stack) {

@@ -4,6 +4,7 @@
 
 #include "frontend/QbSyntaxe.h"
 #include "lexical/QbDico.h"
+#include "runtime/DataInline.h"
 #include "runtime/HeapAccess.h"
 #include "symbols/QbTable.h"
 
@@ -18,7 +19,7 @@ std::uint16_t QbGesdata::EvaluationType(int entry) const
 
 void QbGesdata::Push(std::uint16_t type)
 {
-    const ResolvedType& resolved = ResolveKept(type);
+    const ResolvedType& resolved = KeptType(type);
     const TypeInfo info = resolved.Info;
     const std::uint16_t stacked = resolved.Stacked;
     const Representation representation = RepresentationOf(info.Code);

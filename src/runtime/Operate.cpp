@@ -2,6 +2,7 @@
 #include "runtime/QbGesdata.h"
 
 #include "frontend/QbSyntaxe.h"
+#include "runtime/DataInline.h"
 #include "symbols/QbTable.h"
 
 #include <algorithm>
@@ -112,7 +113,7 @@ void QbGesdata::Operate(Operator op, std::uint16_t resultType)
         }
         OperateNumbers(op, leftCode, rightCode, rightInteger, rightReal);
         if (!IsComparison(op)) {
-            FinishArithmetic(op, Resolve(resultType).Code);
+            FinishArithmetic(op, KeptType(resultType).Info.Code);
         }
     }
     rightStructure.clear();

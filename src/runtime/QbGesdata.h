@@ -276,6 +276,8 @@ class QbGesdata
         TypeInfo Info;
     };
     const ResolvedType& ResolveKept(std::uint16_t type) const;
+    // ResolveKept's answer when it is kept, inline (runtime/DataInline.h).
+    inline const ResolvedType& KeptType(std::uint16_t type) const;
     TypeInfo ResolveAnew(std::uint16_t type) const;
     static constexpr std::size_t ResolvedSlots = 256;
     mutable std::array<ResolvedType, ResolvedSlots> resolvedTypes{};
