@@ -1,4 +1,5 @@
-// Expressions executed where they stand: recorded once, replayed without reading their text.
+// Expressions and assignments executed where they stand: recorded once, replayed without
+// reading their text.
 #include "frontend/QbPascalSyntaxe.h"
 
 #include "diagnostics/Exceptions.h"
@@ -7,7 +8,6 @@
 #include "runtime/QbGesdata.h"
 
 #include <array>
-#include <cstdio>
 #include <limits>
 
 namespace {
