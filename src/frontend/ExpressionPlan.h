@@ -22,13 +22,15 @@ struct PlanStep
         Field,       // the current address moves by Integer (a field's offset)
         Dereference, // the pointer of type Type at the current address becomes it
         Load,        // the value at the current address, of Type, pushed
+        GlobalLoad,  // Fixed then Load of the whole global variable Integer (Count bytes)
         Constant,    // the accumulator as the constant left it, pushed as Type
         Operate,     // the data manager's operator Integer, result of Type
         Not,         // NOT of the top value (Code its type's code), pushed as Type
         Negate,      // the top value negated (Code its type's code), pushed as Type
         SaveTarget,  // the current address kept as the assignment's target
         Assign       // the value popped and stored at the target, of Type (Code its code;
-                     // Integer 1 when the value is no real)
+                     // Integer 1 when the value is no real; Stride the whole global variable
+                     // it is, of Count bytes, or 0)
     };
     Kind What = Kind::Load;
     std::uint8_t Code = 0;

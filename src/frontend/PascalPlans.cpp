@@ -7,6 +7,7 @@
 #include "runtime/DataAddress.h"
 #include "runtime/QbGesdata.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 
@@ -61,6 +62,7 @@ bool QbPascalSyntaxe::PlanBalanced(const ExpressionPlan& plan)
     for (const PlanStep& step : plan.Steps) {
         switch (step.What) {
         case PlanStep::Kind::Load:
+        case PlanStep::Kind::GlobalLoad:
         case PlanStep::Kind::Constant:
             ++pushes;
             break;
@@ -103,6 +105,42 @@ bool QbPascalSyntaxe::PlanBalanced(const ExpressionPlan& plan)
     }
     const std::uint32_t left = plan.Statement ? 0 : 1;
     return open == 0 && pushes == plan.Pushes && pops == plan.Pops && pushes == pops + left;
+}
+
+// A whole global variable read: its place in the global area is known once, not looked for at
+// every reading.
+void QbPascalSyntaxe::FuseGlobalLoads(ExpressionPlan& plan) const
+{
+    std::vector<PlanStep>& steps = plan.Steps;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        PlanStep step = steps[i];
+        std::uint16_t variable = 0;
+        std::uint32_t size = 0;
+        if (step.What == PlanStep::Kind::Fixed && i + 1 < steps.size() &&
+            steps[i + 1].What == PlanStep::Kind::Load &&
+            Data->WholeGlobal(step.Stride, variable, size) && variable == step.Type &&
+            size <= static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max())) {
+            step.What = PlanStep::Kind::GlobalLoad;
+            step.Type = steps[i + 1].Type;
+            step.Integer = variable;
+            step.Count = static_cast<std::int32_t>(size);
+            ++i;
+        }
+        steps[kept++] = step;
+    }
+    steps.resize(kept);
+    // An assignment to a whole global variable: its store knows the place too.
+    std::uint16_t variable = 0;
+    std::uint32_t size = 0;
+    if (plan.Statement && steps.size() >= 3 && steps[0].What == PlanStep::Kind::Fixed &&
+        steps[1].What == PlanStep::Kind::SaveTarget &&
+        steps.back().What == PlanStep::Kind::Assign &&
+        Data->WholeGlobal(steps[0].Stride, variable, size) && variable == steps[0].Type) {
+        steps.back().Count = static_cast<std::int32_t>(std::min<std::uint32_t>(
+            size, static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max())));
+        steps.back().Stride = variable;
+    }
 }
 
 TypePair QbPascalSyntaxe::PlannedExpression()
@@ -171,7 +209,9 @@ template <class Read> TypePair QbPascalSyntaxe::Planned(bool statement, const Re
         // so it is never read again.
         if (!kept->Steps.empty() && kept->Steps.back().What == PlanStep::Kind::Assign) {
             const PlanStep& last = kept->Steps.back();
-            FinishAssignment(last.Type, last.Code, last.Integer != 0, assignee);
+            FinishAssignment(last.Type, last.Code, last.Integer != 0, assignee,
+                             static_cast<std::uint16_t>(last.Stride),
+                             static_cast<std::uint32_t>(last.Count));
         }
         return kept->Result;
     }
@@ -212,6 +252,8 @@ template <class Read> TypePair QbPascalSyntaxe::Planned(bool statement, const Re
     if (plan.Never) {
         plan.Steps.clear();
         plan.Steps.shrink_to_fit();
+    } else {
+        FuseGlobalLoads(plan);
     }
     if (kept != nullptr) {
         // Read again under a changed table or options: the place keeps its number. The
@@ -294,6 +336,12 @@ bool QbPascalSyntaxe::RunPlan(const ExpressionPlan& plan, std::uint32_t& assigne
             }
             case PlanStep::Kind::Load:
                 Data->LoadValue(step.Type);
+                Data->Push(step.Type);
+                break;
+            case PlanStep::Kind::GlobalLoad:
+                Data->SetCurrentAddress(step.Stride);
+                Data->LoadWholeGlobal(static_cast<std::uint16_t>(step.Integer),
+                                      static_cast<std::uint32_t>(step.Count), step.Type);
                 Data->Push(step.Type);
                 break;
             case PlanStep::Kind::Constant:

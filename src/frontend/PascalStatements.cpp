@@ -290,7 +290,8 @@ void QbPascalSyntaxe::ParseAssignment(EntryNumber)
 }
 
 void QbPascalSyntaxe::FinishAssignment(std::uint16_t type, std::uint8_t code, bool integerSource,
-                                       std::uint32_t address)
+                                       std::uint32_t address, std::uint16_t wholeGlobal,
+                                       std::uint32_t size)
 {
     Data->PopType();
     if (IsOrdinalCode(code) && code != TypeCode::Longint && OptionC(OptionC::CheckOrdinalLimits) &&
@@ -301,7 +302,11 @@ void QbPascalSyntaxe::FinishAssignment(std::uint16_t type, std::uint8_t code, bo
         Data->Acc.SetReal(static_cast<double>(Data->Acc.Integer));
     }
     Data->SetCurrentAddress(address);
-    Data->StoreValue(type);
+    if (wholeGlobal != 0) {
+        Data->StoreWholeGlobal(wholeGlobal, size, type);
+    } else {
+        Data->StoreValue(type);
+    }
 }
 
 // A statement naming a procedure variable: executing, the routine it holds is called.

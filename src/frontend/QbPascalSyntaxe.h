@@ -251,11 +251,14 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     template <class Read> TypePair Planned(bool statement, const Read& read);
     // The assignment's last step: the value popped, checked and converted for the target of
     // type `type` (code `code`), and stored at `address`.
+    // `wholeGlobal`, when not 0, is the global variable of `size` bytes that starts at `address`.
     void FinishAssignment(std::uint16_t type, std::uint8_t code, bool integerSource,
-                          std::uint32_t address);
+                          std::uint32_t address, std::uint16_t wholeGlobal = 0,
+                          std::uint32_t size = 0);
     bool RunPlan(const ExpressionPlan& plan, std::uint32_t& assignee);
     bool PlanHolds(const ExpressionPlan& plan, const void* text) const;
     static bool PlanBalanced(const ExpressionPlan& plan);
+    void FuseGlobalLoads(ExpressionPlan& plan) const;
     void RecordStep(const PlanStep& step)
     {
         if (Recording != nullptr) {

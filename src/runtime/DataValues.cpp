@@ -261,14 +261,36 @@ void QbGesdata::DropHeldReference(std::uint32_t block, std::uint32_t from, bool 
 
 void QbGesdata::LoadValue(std::uint16_t type)
 {
-    const TypeInfo info = KeptType(type).Info;
     const DataAddress::Area area = DataAddress::AreaOf(currentAddress);
     VariablePlace place;
     if (area == DataAddress::Area::Global || area == DataAddress::Area::Stack) {
         place = PlaceOf(currentAddress);
-        if (!ReadAllowed(place, currentAddress)) {
-            FailWithName(ErrorNumber::VariableNotAssigned, Table().GetName(place.Entry));
-        }
+    }
+    LoadFrom(place, type);
+}
+
+bool QbGesdata::WholeGlobal(std::uint32_t address, std::uint16_t& variable,
+                            std::uint32_t& size) const
+{
+    if (DataAddress::AreaOf(address) != DataAddress::Area::Global) {
+        return false;
+    }
+    const VariablePlace place = PlaceOf(address);
+    variable = place.Entry;
+    size = place.Size;
+    return place.Entry != 0 && place.Start == address;
+}
+
+void QbGesdata::LoadWholeGlobal(std::uint16_t variable, std::uint32_t size, std::uint16_t type)
+{
+    LoadFrom({variable, 0, currentAddress, size}, type);
+}
+
+void QbGesdata::LoadFrom(const VariablePlace& place, std::uint16_t type)
+{
+    const TypeInfo info = KeptType(type).Info;
+    if (!ReadAllowed(place, currentAddress)) {
+        FailWithName(ErrorNumber::VariableNotAssigned, Table().GetName(place.Entry));
     }
     if (RepresentationOf(info.Code) == Representation::None) {
         return;
@@ -300,12 +322,23 @@ std::size_t QbGesdata::StringRoom(const TypeInfo& type, const VariablePlace& pla
 
 int QbGesdata::StoreValue(std::uint16_t type)
 {
-    const TypeInfo info = KeptType(type).Info;
     const DataAddress::Area area = DataAddress::AreaOf(currentAddress);
     VariablePlace place;
     if (area == DataAddress::Area::Global || area == DataAddress::Area::Stack) {
         place = PlaceOf(currentAddress);
     }
+    return StoreTo(place, type);
+}
+
+int QbGesdata::StoreWholeGlobal(std::uint16_t variable, std::uint32_t size, std::uint16_t type)
+{
+    return StoreTo({variable, 0, currentAddress, size}, type);
+}
+
+int QbGesdata::StoreTo(const VariablePlace& place, std::uint16_t type)
+{
+    const TypeInfo info = KeptType(type).Info;
+    const DataAddress::Area area = DataAddress::AreaOf(currentAddress);
     const Representation representation = RepresentationOf(info.Code);
     if (representation == Representation::Pointer) {
         StorePointer(BytesOrFail(currentAddress, 4));

@@ -162,6 +162,12 @@ class QbGesdata
         return DataAddress::Constant(constant, 0);
     }
     void LoadValue(std::uint16_t type);
+    // The global variable whose first byte is `address`, and its size; false when the address
+    // is not the start of one. LoadWholeGlobal is LoadValue at such an address, with the
+    // variable and size it gave (while the table stays as it was).
+    bool WholeGlobal(std::uint32_t address, std::uint16_t& variable, std::uint32_t& size) const;
+    void LoadWholeGlobal(std::uint16_t variable, std::uint32_t size, std::uint16_t type);
+    int StoreWholeGlobal(std::uint16_t variable, std::uint32_t size, std::uint16_t type);
     // Returns 0 (global area), 1 (data stack), 2 (heap) or -1 (elsewhere).
     int StoreValue(std::uint16_t type);
     void MarkAssigned();
@@ -290,6 +296,9 @@ class QbGesdata
     std::uint16_t FrameOfDescriptor(std::uint16_t index) const;
     std::uint16_t PreviousHeader(std::uint16_t frame) const;
     VariablePlace PlaceOf(std::uint32_t address) const;
+    // LoadValue once the place of the current address is known (none outside the variables).
+    void LoadFrom(const VariablePlace& place, std::uint16_t type);
+    int StoreTo(const VariablePlace& place, std::uint16_t type);
     // The global variables found last by PlaceOf, while the table stays as it was: globals
     // never move during a run, and every store asks for its variable's place.
     static constexpr std::size_t KeptPlaces = 8;
