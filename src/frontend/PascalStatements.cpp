@@ -477,7 +477,21 @@ void QbPascalSyntaxe::ParseFor()
             Errors->Raise(ErrorNumber::ExpressionNotCompatibleTypeVariable);
         }
     };
-    const auto store = [&](std::uint32_t address) {
+    // A global control variable and its limit do not move during a run: their places are
+    // found once here instead of at every pass (0: a local, looked for as always).
+    struct Place
+    {
+        std::uint16_t Variable = 0;
+        std::uint32_t Size = 0;
+    };
+    const auto globalPlace = [&](std::uint32_t address) {
+        Place place;
+        if (!Data->WholeGlobal(address, place.Variable, place.Size)) {
+            place = {};
+        }
+        return place;
+    };
+    const auto store = [&](std::uint32_t address, const Place& place) {
         Data->PopType();
         if (OptionC(OptionC::CheckOrdinalLimits) && code != TypeCode::Longint &&
             !InTypeRange(target.Type, Data->Acc.Integer)) {
@@ -485,18 +499,27 @@ void QbPascalSyntaxe::ParseFor()
         }
         Data->Acc.SetInteger(Data->Acc.Integer);
         Data->SetCurrentAddress(address);
-        Data->StoreValue(target.Type);
+        if (place.Variable != 0) {
+            Data->StoreWholeGlobal(place.Variable, place.Size, target.Type);
+        } else {
+            Data->StoreValue(target.Type);
+        }
     };
-    const auto load = [&](std::uint32_t address) {
+    const auto load = [&](std::uint32_t address, const Place& place) {
         Data->SetCurrentAddress(address);
-        Data->LoadValue(target.Type);
+        if (place.Variable != 0) {
+            Data->LoadWholeGlobal(place.Variable, place.Size, target.Type);
+        } else {
+            Data->LoadValue(target.Type);
+        }
         return Data->Acc.Integer;
     };
+    const Place controlPlace = executing ? globalPlace(controlAddress) : Place{};
 
     Lexer->ExpectCompound(PascalWord::ForAssign);
     readBound();
     if (executing) {
-        store(controlAddress);
+        store(controlAddress, controlPlace);
     }
     bool up = true;
     if (!Lexer->AcceptWord(PascalWord::To)) {
@@ -506,9 +529,11 @@ void QbPascalSyntaxe::ParseFor()
     readBound();
     const EntryNumber limit = ForLimitVariable(control);
     std::uint32_t limitAddress = 0;
+    Place limitPlace;
     if (executing) {
         limitAddress = Data->AddressOf(limit);
-        store(limitAddress);
+        limitPlace = globalPlace(limitAddress);
+        store(limitAddress, limitPlace);
     }
     Lexer->ExpectWord(PascalWord::ForDo);
     ReadingPosition body;
@@ -518,8 +543,8 @@ void QbPascalSyntaxe::ParseFor()
     }
     // -1 the variable has not reached the limit, 0 it equals it, 1 it is beyond it.
     const auto compare = [&]() {
-        const std::int32_t value = load(controlAddress);
-        const std::int32_t final = load(limitAddress);
+        const std::int32_t value = load(controlAddress, controlPlace);
+        const std::int32_t final = load(limitAddress, limitPlace);
         if (value == final) {
             return 0;
         }
@@ -541,10 +566,14 @@ void QbPascalSyntaxe::ParseFor()
             cmp = 1;
             continue;
         }
-        const std::int32_t value = load(controlAddress) + (up ? 1 : -1);
+        const std::int32_t value = load(controlAddress, controlPlace) + (up ? 1 : -1);
         Data->Acc.SetInteger(value);
         Data->SetCurrentAddress(controlAddress);
-        Data->StoreValue(target.Type);
+        if (controlPlace.Variable != 0) {
+            Data->StoreWholeGlobal(controlPlace.Variable, controlPlace.Size, target.Type);
+        } else {
+            Data->StoreValue(target.Type);
+        }
         PassLoop(passes);
         cmp = compare();
     }
