@@ -26,19 +26,6 @@ bool IsParameterMode(std::uint8_t mode)
 }
 } // namespace
 
-void Accumulator::SetInteger(std::int32_t value)
-{
-    Integer = value;
-    Real = value;
-    String[0] = 1;
-    String[1] = static_cast<std::uint8_t>(value);
-}
-
-void Accumulator::SetReal(double value)
-{
-    Real = value;
-}
-
 void Accumulator::SetText(std::string_view text)
 {
     const std::size_t length = std::min<std::size_t>(text.size(), 255);

@@ -73,8 +73,14 @@ struct Accumulator
     std::uint16_t StructureSize = 0;
     std::vector<std::uint8_t> Structure; // owned copy of an array or record value
 
-    void SetInteger(std::int32_t value);
-    void SetReal(double value);
+    void SetInteger(std::int32_t value)
+    {
+        Integer = value;
+        Real = value;
+        String[0] = 1;
+        String[1] = static_cast<std::uint8_t>(value);
+    }
+    void SetReal(double value) { Real = value; }
     void SetText(std::string_view text); // cut to 255 characters
     std::string Text() const;
     void ClearValues(); // 0, 0.0, "", [] (the structure slot is left alone)
