@@ -60,6 +60,7 @@ struct ExpressionPlan
     std::uint32_t Pushes = 0;
     std::uint32_t Pops = 0;
     bool Statement = false;    // an assignment: its steps leave the evaluation stack as it was
+    std::uint16_t Closing = 0; // a condition read with the word that follows it (THEN, DO)
     bool InExpression = false; // recording an assignment's expression
     bool Never = false;        // reading it does more than steps can say: always read it
 };

@@ -161,7 +161,7 @@ TypePair QbPascalSyntaxe::PlannedExpression()
     // An expression read inside another one's recording (a call's argument, a conversion)
     // ends that recording: the outer reading is more than its steps.
     AbandonPlan();
-    return Planned(false, [this] {
+    return Planned(false, 0, [this] {
         PlanStep step;
         step.What = PlanStep::Kind::Clear;
         RecordStep(step);
@@ -170,16 +170,41 @@ TypePair QbPascalSyntaxe::PlannedExpression()
     });
 }
 
+// condition word: a condition and the word that follows it, read as one, so that a kept reading
+// jumps to the statement after the word.
+void QbPascalSyntaxe::ParseConditionThen(std::uint16_t word)
+{
+    if (!PlansAllowed()) {
+        ParseCondition();
+        Lexer->ExpectWord(word);
+        return;
+    }
+    AbandonPlan();
+    Planned(false, word, [this, word] {
+        PlanStep step;
+        step.What = PlanStep::Kind::Clear;
+        RecordStep(step);
+        Data->ClearAccumulator();
+        const TypePair type = ParseRelation();
+        if (BaseCode(type.Type) != TypeCode::Boolean) {
+            Errors->Raise(ErrorNumber::BooleanExpected);
+        }
+        Lexer->ExpectWord(word);
+        return type;
+    });
+}
+
 void QbPascalSyntaxe::PlannedStatement()
 {
     AbandonPlan();
-    Planned(true, [this] {
+    Planned(true, 0, [this] {
         ParseNamedStatement();
         return TypePair{};
     });
 }
 
-template <class Read> TypePair QbPascalSyntaxe::Planned(bool statement, const Read& read)
+template <class Read>
+TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const Read& read)
 {
     const QbLexical::SkipMark mark = Lexer->BeginSkip();
     if (mark.Text == nullptr) {
@@ -195,7 +220,8 @@ template <class Read> TypePair QbPascalSyntaxe::Planned(bool statement, const Re
     if (tag >= 0 && static_cast<std::size_t>(tag) < Plans.size()) {
         ExpressionPlan& candidate = Plans[static_cast<std::size_t>(tag)];
         if (candidate.Text == mark.Text && candidate.TokenLine == line &&
-            candidate.TokenColumn == column && candidate.Statement == statement) {
+            candidate.TokenColumn == column && candidate.Statement == statement &&
+            candidate.Closing == closing) {
             kept = &candidate;
         }
     }
@@ -222,6 +248,7 @@ template <class Read> TypePair QbPascalSyntaxe::Planned(bool statement, const Re
 
     ExpressionPlan plan;
     plan.Statement = statement;
+    plan.Closing = closing;
     plan.Generation = Table->Generation();
     plan.OptionsA = Options.A;
     plan.OptionsB = Options.B;

@@ -319,8 +319,7 @@ void QbPascalSyntaxe::ParseProceduralCall(TypePair target)
 // IF condition THEN statement [ELSE statement] [closing word 96]
 void QbPascalSyntaxe::ParseIf()
 {
-    ParseCondition();
-    Lexer->ExpectWord(PascalWord::Then);
+    ParseConditionThen(PascalWord::Then);
     const bool executing = Execute;
     bool taken = true;
     if (executing) {
@@ -360,8 +359,7 @@ void QbPascalSyntaxe::ParseWhile()
         SaveReading(*Lexer, condition);
     }
     for (;;) {
-        ParseCondition();
-        Lexer->ExpectWord(PascalWord::WhileDo);
+        ParseConditionThen(PascalWord::WhileDo);
         bool go = false;
         if (executing) {
             Data->Pop();

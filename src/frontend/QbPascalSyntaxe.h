@@ -247,8 +247,11 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     }
     TypePair PlannedExpression();
     void PlannedStatement();
-    // Reads a construct under a plan, or records one while reading it with `read`.
-    template <class Read> TypePair Planned(bool statement, const Read& read);
+    // Reads a construct under a plan, or records one while reading it with `read`: an
+    // expression, an assignment (`statement`) or a condition and its `closing` word.
+    template <class Read> TypePair Planned(bool statement, std::uint16_t closing, const Read& read);
+    // A condition followed by `word` (THEN, DO), planned as one.
+    void ParseConditionThen(std::uint16_t word);
     // The assignment's last step: the value popped, checked and converted for the target of
     // type `type` (code `code`), and stored at `address`.
     // `wholeGlobal`, when not 0, is the global variable of `size` bytes that starts at `address`.

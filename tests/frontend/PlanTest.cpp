@@ -88,6 +88,14 @@ TEST_F(PlanTest, AnErrorOnALaterPassIsReportedWhereItsTextStands)
     EXPECT_NE(outcome.RunError, 0);
     EXPECT_EQ(outcome.Line, 3);
 
+    // A WHILE condition (read with its DO) whose index leaves its bounds on a later pass.
+    outcome = Both("program p; var i : integer; t, v : array[1..3] of integer;\n"
+                   "begin for i := 1 to 3 do begin t[i] := 1; v[i] := 1 end; i := 0;\n"
+                   "  while t[i + 1] > 0 do\n"
+                   "    i := i + 1; writeln(i) end.\n");
+    EXPECT_EQ(outcome.RunError, ToInt(ErrorNumber::InvalidValue));
+    EXPECT_EQ(outcome.Line, 3);
+
     // A division by zero once the divisor reaches it.
     outcome = Both("program p; var i, s : integer;\n"
                    "begin s := 0; for i := 3 downto -1 do\n"
