@@ -253,7 +253,11 @@ TypePair QbPascalSyntaxe::ParseExpression()
 
 void QbPascalSyntaxe::ParseCondition()
 {
-    const TypePair type = ParseExpression();
+    RequireBoolean(ParseExpression());
+}
+
+void QbPascalSyntaxe::RequireBoolean(TypePair type) const
+{
     if (BaseCode(type.Type) != TypeCode::Boolean) {
         Errors->Raise(ErrorNumber::BooleanExpected);
     }

@@ -46,10 +46,10 @@ bool QbPascalSyntaxe::PlannableCode(std::uint8_t code)
            representation == Representation::Pointer;
 }
 
-bool QbPascalSyntaxe::PlanHolds(const ExpressionPlan& plan, const void* text) const
+bool QbPascalSyntaxe::PlanHolds(const ExpressionPlan& plan) const
 {
-    return plan.Text == text && plan.Generation == Table->Generation() &&
-           plan.OptionsA == Options.A && plan.OptionsB == Options.B && plan.OptionsC == Options.C &&
+    return plan.Generation == Table->Generation() && plan.OptionsA == Options.A &&
+           plan.OptionsB == Options.B && plan.OptionsC == Options.C &&
            plan.Routine == CurrentRoutine && plan.ParseDepth == ParseDepth;
 }
 
@@ -143,16 +143,22 @@ void QbPascalSyntaxe::FuseGlobalLoads(ExpressionPlan& plan) const
     }
 }
 
+// An expression's reading as its plan records it: the accumulator cleared, then the relation.
+TypePair QbPascalSyntaxe::ReadRecordedRelation()
+{
+    PlanStep step;
+    step.What = PlanStep::Kind::Clear;
+    RecordStep(step);
+    Data->ClearAccumulator();
+    return ParseRelation();
+}
+
 TypePair QbPascalSyntaxe::PlannedExpression()
 {
     if (Recording != nullptr && Recording->Statement && !Recording->InExpression) {
         // The expression of an assignment being recorded: its steps join the assignment's.
         Recording->InExpression = true;
-        PlanStep step;
-        step.What = PlanStep::Kind::Clear;
-        RecordStep(step);
-        Data->ClearAccumulator();
-        const TypePair result = ParseRelation();
+        const TypePair result = ReadRecordedRelation();
         if (Recording != nullptr) {
             Recording->InExpression = false;
         }
@@ -161,13 +167,7 @@ TypePair QbPascalSyntaxe::PlannedExpression()
     // An expression read inside another one's recording (a call's argument, a conversion)
     // ends that recording: the outer reading is more than its steps.
     AbandonPlan();
-    return Planned(false, 0, [this] {
-        PlanStep step;
-        step.What = PlanStep::Kind::Clear;
-        RecordStep(step);
-        Data->ClearAccumulator();
-        return ParseRelation();
-    });
+    return Planned(false, 0, [this] { return ReadRecordedRelation(); });
 }
 
 // condition word: a condition and the word that follows it, read as one, so that a kept reading
@@ -181,14 +181,8 @@ void QbPascalSyntaxe::ParseConditionThen(std::uint16_t word)
     }
     AbandonPlan();
     Planned(false, word, [this, word] {
-        PlanStep step;
-        step.What = PlanStep::Kind::Clear;
-        RecordStep(step);
-        Data->ClearAccumulator();
-        const TypePair type = ParseRelation();
-        if (BaseCode(type.Type) != TypeCode::Boolean) {
-            Errors->Raise(ErrorNumber::BooleanExpected);
-        }
+        const TypePair type = ReadRecordedRelation();
+        RequireBoolean(type);
         Lexer->ExpectWord(word);
         return type;
     });
@@ -226,8 +220,7 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
         }
     }
     std::uint32_t assignee = 0;
-    if (kept != nullptr && !kept->Never && PlanHolds(*kept, mark.Text) &&
-        RunPlan(*kept, assignee)) {
+    if (kept != nullptr && !kept->Never && PlanHolds(*kept) && RunPlan(*kept, assignee)) {
         Lexer->ReplayPlan(mark, *end);
         // An assignment stores last, where the reading would store: after its expression, so
         // that an error of the store (a value out of the target's range, the last reference

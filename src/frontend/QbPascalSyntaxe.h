@@ -34,6 +34,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     int HeadingKind(const std::string& word) override;
     bool IsRoutineHeading(const std::string& line) override;
     void ParseCondition() override;
+    void RequireBoolean(TypePair type) const;
     TypePair ParseExpression() override;
     TypePair ParseConstant(bool caseLabel) override;
     void ParseActualParameter(std::uint16_t formal) override;
@@ -259,7 +260,10 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
                           std::uint32_t address, std::uint16_t wholeGlobal = 0,
                           std::uint32_t size = 0);
     bool RunPlan(const ExpressionPlan& plan, std::uint32_t& assignee);
-    bool PlanHolds(const ExpressionPlan& plan, const void* text) const;
+    // The table, options, routine and nesting are those the plan was recorded under (its place
+    // is compared where it is found).
+    bool PlanHolds(const ExpressionPlan& plan) const;
+    TypePair ReadRecordedRelation();
     static bool PlanBalanced(const ExpressionPlan& plan);
     void FuseGlobalLoads(ExpressionPlan& plan) const;
     void RecordStep(const PlanStep& step)

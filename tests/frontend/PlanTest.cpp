@@ -67,71 +67,72 @@ TEST_F(PlanTest, ValuesFollowTheVariablesOfEveryPassAndFrame)
 
 TEST_F(PlanTest, AnErrorOnALaterPassIsReportedWhereItsTextStands)
 {
-    // An index out of its bounds on the fourth pass, where the next variable's memory lies.
-    RunOutcome outcome = Both("program p; var i, s : integer; t, v : array[1..3] of integer;\n"
-                              "begin for i := 1 to 3 do begin t[i] := i; v[i] := i end; s := 0;\n"
-                              "  for i := 1 to 5 do\n"
-                              "    s := s + t[i];\n"
-                              "  writeln(s) end.\n");
-    EXPECT_NE(outcome.RunError, 0);
-    EXPECT_EQ(outcome.Line, 4);
-
-    // An overflow of INTEGER on the third pass, in the expression and in the target's range.
-    outcome = Both("program p; var i, s : integer;\n"
-                   "begin s := 7; for i := 1 to 5 do\n"
-                   "  s := s * 100; writeln(s) end.\n");
-    EXPECT_NE(outcome.RunError, 0);
-    EXPECT_EQ(outcome.Line, 3);
-    outcome = Both("program p; var i : integer; d : 1..5;\n"
-                   "begin for i := 1 to 9 do\n"
-                   "  d := i + 0; writeln(d) end.\n");
-    EXPECT_NE(outcome.RunError, 0);
-    EXPECT_EQ(outcome.Line, 3);
-
-    // A WHILE condition (read with its DO) whose index leaves its bounds on a later pass.
-    outcome = Both("program p; var i : integer; t, v : array[1..3] of integer;\n"
-                   "begin for i := 1 to 3 do begin t[i] := 1; v[i] := 1 end; i := 0;\n"
-                   "  while t[i + 1] > 0 do\n"
-                   "    i := i + 1; writeln(i) end.\n");
-    EXPECT_EQ(outcome.RunError, ToInt(ErrorNumber::InvalidValue));
-    EXPECT_EQ(outcome.Line, 3);
-
-    // A division by zero once the divisor reaches it.
-    outcome = Both("program p; var i, s : integer;\n"
-                   "begin s := 0; for i := 3 downto -1 do\n"
-                   "  s := s + 12 div i; writeln(s) end.\n");
-    EXPECT_NE(outcome.RunError, 0);
-    EXPECT_EQ(outcome.Line, 3);
-
-    // A local variable assigned on the first call only: read unassigned on the second.
-    outcome = Both("program p; var i : integer;\n"
-                   "procedure q(n : integer); var v : integer;\n"
-                   "begin if n = 1 then v := 5; writeln(v + n) end;\n"
-                   "begin for i := 1 to 2 do q(i) end.\n");
-    EXPECT_EQ(outcome.RunError, ToInt(ErrorNumber::VariableNotAssigned));
-    EXPECT_EQ(outcome.Line, 3);
-    EXPECT_EQ(outcome.Output, "6\r\n");
-
-    // The last holder of a heap cell let go on a later pass: the heap's counts of references
-    // must be those the reading keeps.
-    outcome = Both("program p; type c = record v : integer end; l = ^c;\n"
-                   "var i : integer; b, x : l;\n"
-                   "begin new(x); x^.v := 1;\n"
-                   "  for i := 1 to 3 do begin\n"
-                   "    b := x;\n"
-                   "    if i = 2 then x := nil end;\n"
-                   "  writeln(b^.v) end.\n");
-    EXPECT_EQ(outcome.RunError, ToInt(ErrorNumber::HeapDataUnreachable));
-    EXPECT_EQ(outcome.Line, 5);
-
-    // A pointer that became nil.
-    outcome =
-        Both("program p; type c = record v : integer end; l = ^c; var i, s : integer; q : l;\n"
-             "begin new(q); q^.v := 2; s := 0;\n"
-             "  for i := 1 to 3 do begin s := s + q^.v; if i = 2 then q := nil end;\n"
-             "  writeln(s) end.\n");
-    EXPECT_NE(outcome.RunError, 0);
-    EXPECT_EQ(outcome.Line, 3);
+    struct LaterError
+    {
+        const char* What;
+        const char* Program;
+        ErrorNumber Error;
+        int Line;
+    };
+    const LaterError cases[] = {
+        {"an index out of bounds on the fourth pass, where the next variable's memory lies",
+         "program p; var i, s : integer; t, v : array[1..3] of integer;\n"
+         "begin for i := 1 to 3 do begin t[i] := i; v[i] := i end; s := 0;\n"
+         "  for i := 1 to 5 do\n"
+         "    s := s + t[i];\n"
+         "  writeln(s) end.\n",
+         ErrorNumber::InvalidValue, 4},
+        {"an INTEGER overflow on the third pass",
+         "program p; var i, s : integer;\n"
+         "begin s := 7; for i := 1 to 5 do\n"
+         "  s := s * 100; writeln(s) end.\n",
+         ErrorNumber::SizeTooLarge, 3},
+        {"a store beyond the target's subrange",
+         "program p; var i : integer; d : 1..5;\n"
+         "begin for i := 1 to 9 do\n"
+         "  d := i + 0; writeln(d) end.\n",
+         ErrorNumber::InvalidValue, 3},
+        {"a WHILE condition (read with its DO) whose index leaves its bounds",
+         "program p; var i : integer; t, v : array[1..3] of integer;\n"
+         "begin for i := 1 to 3 do begin t[i] := 1; v[i] := 1 end; i := 0;\n"
+         "  while t[i + 1] > 0 do\n"
+         "    i := i + 1; writeln(i) end.\n",
+         ErrorNumber::InvalidValue, 3},
+        {"a division by zero once the divisor reaches it",
+         "program p; var i, s : integer;\n"
+         "begin s := 0; for i := 3 downto -1 do\n"
+         "  s := s + 12 div i; writeln(s) end.\n",
+         ErrorNumber::DivisionByZero, 3},
+        {"a local assigned on the first call only, read on the second",
+         "program p; var i : integer;\n"
+         "procedure q(n : integer); var v : integer;\n"
+         "begin if n = 1 then v := 5; writeln(v + n) end;\n"
+         "begin for i := 1 to 2 do q(i) end.\n",
+         ErrorNumber::VariableNotAssigned, 3},
+        {"the last holder of a heap cell let go: the counts of references are the reading's",
+         "program p; type c = record v : integer end; l = ^c;\n"
+         "var i : integer; b, x : l;\n"
+         "begin new(x); x^.v := 1;\n"
+         "  for i := 1 to 3 do begin\n"
+         "    b := x;\n"
+         "    if i = 2 then x := nil end;\n"
+         "  writeln(b^.v) end.\n",
+         ErrorNumber::HeapDataUnreachable, 5},
+        {"a pointer that became nil (another one still holds its cell)",
+         "program p; type c = record v : integer end; l = ^c; var i, s : integer; q, h : l;\n"
+         "begin new(q); h := q; q^.v := 2; s := 0;\n"
+         "  for i := 1 to 3 do begin s := s + q^.v; if i = 2 then q := nil end;\n"
+         "  writeln(s, h^.v) end.\n",
+         ErrorNumber::NilDereference, 3},
+    };
+    for (const LaterError& c : cases) {
+        SCOPED_TRACE(c.What);
+        const RunOutcome outcome = Both(c.Program);
+        EXPECT_EQ(outcome.RunError, ToInt(c.Error));
+        EXPECT_EQ(outcome.Line, c.Line);
+    }
+    // The passes before the error ran and printed.
+    EXPECT_EQ(Both(cases[5].Program).Output, "6\r\n");
 }
 
 TEST_F(PlanTest, ConstructsAPlanCannotRepeatAreReadEveryTime)
