@@ -170,8 +170,8 @@ TypePair QbPascalSyntaxe::PlannedExpression()
     return Planned(false, 0, [this] { return ReadRecordedRelation(); });
 }
 
-// condition word: a condition and the word that follows it, read as one, so that a kept reading
-// jumps to the statement after the word.
+// A condition and the word that follows it (THEN, DO), read as one, so that a kept reading jumps
+// straight to the statement after the word.
 void QbPascalSyntaxe::ParseConditionThen(std::uint16_t word)
 {
     if (!PlansAllowed()) {
