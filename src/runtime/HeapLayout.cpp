@@ -131,8 +131,18 @@ void QbHeap::LayoutTree(Cell& root)
 
 void QbHeap::Reorganize()
 {
+    // Structures are laid out in the order of their changed cells' addresses.
+    std::vector<std::uint32_t> blocks = std::move(changed);
+    changed.clear();
+    std::sort(blocks.begin(), blocks.end());
+    blocks.erase(std::unique(blocks.begin(), blocks.end()), blocks.end());
+    for (const std::uint32_t block : blocks) {
+        if (Cell* cell = Find(block)) {
+            cell->Changed = false;
+        }
+    }
     std::set<int> done;
-    for (const std::uint32_t block : changed) {
+    for (const std::uint32_t block : blocks) {
         const Cell* cell = Find(block);
         if (cell == nullptr || done.count(cell->Structure) != 0) {
             continue;
@@ -155,16 +165,19 @@ void QbHeap::Reorganize()
             }
         }
     }
-    changed.clear();
     ++repaints;
 }
 
 void QbHeap::ReorganizeStructure(std::uint32_t block)
 {
-    std::set<std::uint32_t> waiting = std::move(changed);
-    changed = {block};
+    std::vector<std::uint32_t> waiting = std::move(changed);
+    changed.assign(1, block);
     Reorganize();
-    waiting.erase(block);
+    // What Reorganize did not take keeps its place in the list; the block itself is done.
+    std::erase(waiting, block);
+    for (const std::uint32_t other : changed) {
+        waiting.push_back(other);
+    }
     changed = std::move(waiting);
 }
 
@@ -185,12 +198,11 @@ std::string QbHeap::Dump() const
         text += cell->Disposed ? " disposed\n" : "\n";
     }
     for (const Cell* cell : Cells()) {
-        const auto anchor = anchors.find(cell->Block);
-        if (anchor == anchors.end()) {
+        if (cell->Anchors.empty()) {
             continue;
         }
         text += "anchor " + Hex(cell->Block) + ":";
-        for (const std::uint32_t holder : anchor->second) {
+        for (const std::uint32_t holder : cell->Anchors) {
             const std::string name = hooks.NameOf ? hooks.NameOf(holder) : std::string();
             text += " " + (name.empty() ? Hex(holder) : name);
         }
@@ -205,24 +217,22 @@ std::string QbHeap::DescribeReference(std::uint32_t address)
     std::string path;
     std::set<std::uint32_t> seen;
     std::uint32_t block = address;
-    while (Find(block) != nullptr && seen.insert(block).second) {
-        const auto anchor = anchors.find(block);
-        if (anchor != anchors.end()) {
-            for (const std::uint32_t holder : anchor->second) {
-                const std::string name = hooks.NameOf ? hooks.NameOf(holder) : std::string();
-                if (!name.empty()) {
-                    return name + path;
-                }
+    for (const Cell* cell = Find(block); cell != nullptr && seen.insert(block).second;
+         cell = Find(block)) {
+        for (const std::uint32_t holder : cell->Anchors) {
+            const std::string name = hooks.NameOf ? hooks.NameOf(holder) : std::string();
+            if (!name.empty()) {
+                return name + path;
             }
         }
         std::uint32_t parent = DataAddress::Nil;
-        for (const auto& [from, cell] : cells) {
+        for (const auto& [from, holder] : cells) {
             for (int k = 0; k < DrawnTargets && parent == DataAddress::Nil; ++k) {
-                if (cell.Targets[static_cast<std::size_t>(k)] == block) {
+                if (holder.Targets[static_cast<std::size_t>(k)] == block) {
                     parent = from;
                     const std::string field =
-                        static_cast<std::size_t>(k) < cell.Shape.PointerNames.size()
-                            ? cell.Shape.PointerNames[static_cast<std::size_t>(k)]
+                        static_cast<std::size_t>(k) < holder.Shape.PointerNames.size()
+                            ? holder.Shape.PointerNames[static_cast<std::size_t>(k)]
                             : "field." + std::to_string(k + 1);
                     path = "^." + field + path;
                 }

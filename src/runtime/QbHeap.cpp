@@ -39,7 +39,7 @@ bool QbHeap::Open(std::size_t kilobytes, std::size_t newLimit)
     nextBlock = DataAddress::HeapBase;
     nextOrder = 0;
     cells.clear();
-    anchors.clear();
+    cellIndex.clear();
     changed.clear();
     structureCells.clear();
     nextStructure = 1;
@@ -50,8 +50,8 @@ bool QbHeap::Open(std::size_t kilobytes, std::size_t newLimit)
 void QbHeap::Close()
 {
     cells.clear();
+    cellIndex.clear();
     structureCells.clear();
-    anchors.clear();
     changed.clear();
     liveBytes = 0;
     open = false;
@@ -120,10 +120,11 @@ std::uint32_t QbHeap::Allocate(std::uint16_t type, std::uint32_t bytes, std::uin
     }
     liveBytes += size;
     CountStructure(cell.Structure, 1);
-    cells.emplace(block, std::move(cell));
+    Cell& placed = cells.emplace(block, std::move(cell)).first->second;
+    cellIndex[block] = &placed;
     // A cell hanging from a parent is placed beside it; its structure is laid out again by the
     // next Reorganize (re-laying it out here would make building a long list quadratic).
-    changed.insert(block);
+    MarkChanged(placed);
     ++repaints;
     return block;
 }
@@ -136,10 +137,8 @@ int QbHeap::Dispose(std::uint32_t block, std::uint32_t referencing, bool refuseI
     }
     int index = 0;
     Cell* holder = FindHolderCell(referencing, index);
-    const auto anchor = anchors.find(block);
-    const bool anchored = anchor != anchors.end() &&
-                          std::find(anchor->second.begin(), anchor->second.end(), referencing) !=
-                              anchor->second.end();
+    const bool anchored = std::find(cell->Anchors.begin(), cell->Anchors.end(), referencing) !=
+                          cell->Anchors.end();
     const bool counted = referencing == DataAddress::Nil ||
                          (IsOutsideHolder(referencing) && anchored) ||
                          (holder != nullptr && index > 0);
@@ -189,9 +188,7 @@ void QbHeap::Release(std::uint16_t from)
     for (const std::uint32_t block : released) {
         FreeStorage(cells.at(block));
         CountStructure(cells.at(block).Structure, -1);
-        cells.erase(block);
-        anchors.erase(block);
-        changed.erase(block);
+        EraseCell(block);
     }
     for (auto& [block, cell] : cells) {
         for (std::uint32_t& target : cell.Targets) {
@@ -207,14 +204,20 @@ void QbHeap::Release(std::uint16_t from)
 
 const QbHeap::Cell* QbHeap::FindCell(std::uint32_t address) const
 {
-    const auto it = cells.find(address);
-    return it != cells.end() ? &it->second : nullptr;
+    const auto it = cellIndex.find(address);
+    return it != cellIndex.end() ? it->second : nullptr;
 }
 
 QbHeap::Cell* QbHeap::Find(std::uint32_t block)
 {
-    const auto it = cells.find(block);
-    return it != cells.end() ? &it->second : nullptr;
+    const auto it = cellIndex.find(block);
+    return it != cellIndex.end() ? it->second : nullptr;
+}
+
+void QbHeap::EraseCell(std::uint32_t block)
+{
+    cells.erase(block);
+    cellIndex.erase(block);
 }
 
 const QbHeap::Cell* QbHeap::FindPointerField(std::uint32_t address, int& index) const
@@ -261,8 +264,8 @@ std::vector<const QbHeap::Cell*> QbHeap::Cells() const
 
 std::vector<std::uint32_t> QbHeap::AnchorHolders(std::uint32_t block) const
 {
-    const auto it = anchors.find(block);
-    return it != anchors.end() ? it->second : std::vector<std::uint32_t>{};
+    const Cell* cell = FindCell(block);
+    return cell != nullptr ? cell->Anchors : std::vector<std::uint32_t>{};
 }
 
 void QbHeap::FreeStorage(Cell& cell)
@@ -304,9 +307,7 @@ void QbHeap::EraseCells(std::vector<std::uint32_t> blocks)
         const std::vector<std::uint32_t> held = HeldTargets(*cell);
         FreeStorage(*cell);
         CountStructure(cell->Structure, -1);
-        cells.erase(block);
-        anchors.erase(block);
-        changed.erase(block);
+        EraseCell(block);
         for (const std::uint32_t target : held) {
             Cell* next = target != block ? Find(target) : nullptr;
             if (next != nullptr && --next->References <= 0) {
@@ -337,9 +338,9 @@ void QbHeap::AddReference(std::uint32_t block, std::uint32_t from)
     }
     ++cell->References;
     if (IsOutsideHolder(from)) {
-        anchors[block].push_back(from);
+        cell->Anchors.push_back(from);
     }
-    changed.insert(block);
+    MarkChanged(*cell);
 }
 
 int QbHeap::DropReference(std::uint32_t block, std::uint32_t from, bool mayOrphan)
@@ -349,18 +350,11 @@ int QbHeap::DropReference(std::uint32_t block, std::uint32_t from, bool mayOrpha
         return -1;
     }
     if (IsOutsideHolder(from)) {
-        auto anchor = anchors.find(block);
-        if (anchor == anchors.end()) {
+        auto holder = std::find(cell->Anchors.begin(), cell->Anchors.end(), from);
+        if (holder == cell->Anchors.end()) {
             return cell->References; // not a holder: a stale number, not counted
         }
-        auto holder = std::find(anchor->second.begin(), anchor->second.end(), from);
-        if (holder == anchor->second.end()) {
-            return cell->References;
-        }
-        anchor->second.erase(holder);
-        if (anchor->second.empty()) {
-            anchors.erase(anchor);
-        }
+        cell->Anchors.erase(holder);
     } else {
         int index = 0;
         Cell* parent = FindHolderCell(from, index);
@@ -370,7 +364,7 @@ int QbHeap::DropReference(std::uint32_t block, std::uint32_t from, bool mayOrpha
         }
     }
     if (--cell->References > 0) {
-        changed.insert(block);
+        MarkChanged(*cell);
         return cell->References;
     }
     cell->References = 0;
@@ -408,7 +402,22 @@ void QbHeap::LinkReference(std::uint32_t block, std::uint32_t from)
     } else {
         Renumber(block, parent->Structure);
     }
-    changed.insert(parent->Block);
+    MarkChanged(*parent);
+}
+
+void QbHeap::MarkChanged(Cell& cell)
+{
+    if (!cell.Changed) {
+        cell.Changed = true;
+        changed.push_back(cell.Block);
+    }
+}
+
+void QbHeap::MarkChanged(std::uint32_t block)
+{
+    if (Cell* cell = Find(block)) {
+        MarkChanged(*cell);
+    }
 }
 
 void QbHeap::CountStructure(int structure, int change)

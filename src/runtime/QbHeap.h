@@ -10,6 +10,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // The pointer fields of a block's type, as the heap needs them to follow arrows.
@@ -63,14 +64,18 @@ class QbHeap : public HeapAccess
         int X = 0;
         int Y = 0;
         bool Disposed = false; // storage freed, still drawn while referenced
+        bool Changed = false;  // listed in `changed`
         std::vector<std::uint8_t> Bytes;
         std::vector<std::uint32_t> Held; // pointer values of a disposed cell
+        std::vector<std::uint32_t> Anchors; // holders outside the heap, in holding order
 
         int PointerFields() const { return static_cast<int>(Shape.PointerOffsets.size()); }
         int Width() const { return ValueWidth + SquareWidth * PointerFields(); }
     };
 
     explicit QbHeap(HeapHooks hooks = {});
+    QbHeap(const QbHeap&) = delete; // the cell index points into its own cells
+    QbHeap& operator=(const QbHeap&) = delete;
 
     // Fails when already open; `kilobytes` 0 opens a heap without memory (every allocation nil).
     // `limit` bounds the bytes of live storage.
@@ -146,9 +151,16 @@ class QbHeap : public HeapAccess
     std::size_t liveBytes = 0;
     std::uint32_t nextBlock = 0;
     std::uint64_t nextOrder = 0;
-    std::map<std::uint32_t, Cell> cells;                         // by block address
-    std::map<std::uint32_t, std::vector<std::uint32_t>> anchors; // block -> holders
-    std::set<std::uint32_t> changed; // cells touched since the last Reorganize
+    std::map<std::uint32_t, Cell> cells; // by block address
+    // The same cells found by block without walking the tree (a pointer store finds two).
+    std::unordered_map<std::uint32_t, Cell*> cellIndex;
+    void EraseCell(std::uint32_t block);
+    // Cells touched since the last Reorganize, each listed once (its Changed flag); a block
+    // whose cell went since is passed over. Reference counting marks cells at every pointer
+    // store, so this is a list rather than a tree.
+    std::vector<std::uint32_t> changed;
+    void MarkChanged(Cell& cell);
+    void MarkChanged(std::uint32_t block);
     int nextStructure = 1;
     // How many cells carry each structure number (numbers of no cell are absent).
     std::map<int, int> structureCells;
