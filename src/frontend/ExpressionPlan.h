@@ -4,6 +4,7 @@
 #pragma once
 
 #include "frontend/QbSyntaxe.h"
+#include "lexical/QbSource.h"
 
 #include <cstdint>
 #include <vector>
@@ -42,11 +43,10 @@ struct PlanStep
     std::uint8_t Text[2] = {0, 0}; // a constant's one-character string slot
 };
 
-struct ExpressionPlan
+// Where a plan was recorded and under what: it holds while the table, the options and the
+// place are those it was read under.
+struct PlanPlace
 {
-    std::vector<PlanStep> Steps;
-    TypePair Result;
-    // It holds while the table, the options and the place are those it was read under.
     std::uint32_t Generation = 0;
     std::uint32_t OptionsA = 0;
     std::uint32_t OptionsB = 0;
@@ -56,6 +56,12 @@ struct ExpressionPlan
     const void* Text = nullptr;
     int TokenLine = 0;
     int TokenColumn = 0;
+};
+
+struct ExpressionPlan : PlanPlace
+{
+    std::vector<PlanStep> Steps;
+    TypePair Result;
     // The evaluation stack's pushes and pops the reading made: the steps must make as many.
     std::uint32_t Pushes = 0;
     std::uint32_t Pops = 0;
@@ -63,4 +69,31 @@ struct ExpressionPlan
     std::uint16_t Closing = 0; // a condition read with the word that follows it (THEN, DO)
     bool InExpression = false; // recording an assignment's expression
     bool Never = false;        // reading it does more than steps can say: always read it
+};
+
+// A CASE executed from a place: its labels as the reading found them and, for each arm executed
+// once, the reader's state at the arm's statement, so that executing it again goes from the
+// selector's value straight to the arm and from the arm's end straight past END. An arm never
+// executed yet is reached by reading the labels as always.
+struct CasePlan : PlanPlace
+{
+    struct Label
+    {
+        std::int32_t Low = 0;
+        std::int32_t High = 0;
+        int Arm = 0;
+    };
+    struct Arm
+    {
+        bool Known = false; // Start holds the state at the arm's statement
+        QbTextSource::KeptToken Start;
+        bool Jump = false; // from the token at EndLine, EndColumn to End
+        int EndLine = 0;
+        int EndColumn = 0;
+    };
+    std::vector<Label> Labels; // in the text's order: the first that holds the value is its arm
+    int ElseArm = -1;          // the ELSE arm's number, -1 when there is none
+    std::vector<Arm> Arms;
+    QbTextSource::KeptToken End; // the state after END
+    bool NoArmJump = false;      // from the first label to End, for a value no arm takes
 };

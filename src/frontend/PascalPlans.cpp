@@ -46,7 +46,20 @@ bool QbPascalSyntaxe::PlannableCode(std::uint8_t code)
            representation == Representation::Pointer;
 }
 
-bool QbPascalSyntaxe::PlanHolds(const ExpressionPlan& plan) const
+void QbPascalSyntaxe::StartPlace(PlanPlace& plan, const void* text, int line, int column) const
+{
+    plan.Generation = Table->Generation();
+    plan.OptionsA = Options.A;
+    plan.OptionsB = Options.B;
+    plan.OptionsC = Options.C;
+    plan.Routine = CurrentRoutine;
+    plan.ParseDepth = ParseDepth;
+    plan.Text = text;
+    plan.TokenLine = line;
+    plan.TokenColumn = column;
+}
+
+bool QbPascalSyntaxe::PlanHolds(const PlanPlace& plan) const
 {
     return plan.Generation == Table->Generation() && plan.OptionsA == Options.A &&
            plan.OptionsB == Options.B && plan.OptionsC == Options.C &&
@@ -242,15 +255,7 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
     ExpressionPlan plan;
     plan.Statement = statement;
     plan.Closing = closing;
-    plan.Generation = Table->Generation();
-    plan.OptionsA = Options.A;
-    plan.OptionsB = Options.B;
-    plan.OptionsC = Options.C;
-    plan.Routine = CurrentRoutine;
-    plan.ParseDepth = ParseDepth;
-    plan.Text = mark.Text;
-    plan.TokenLine = line;
-    plan.TokenColumn = column;
+    StartPlace(plan, mark.Text, line, column);
     const std::uint32_t pushes = Data->PushCount();
     const std::uint32_t pops = Data->PopCount();
     TypePair result;
@@ -404,4 +409,102 @@ bool QbPascalSyntaxe::RunPlan(const ExpressionPlan& plan, std::uint32_t& assigne
         return false;
     }
     return true;
+}
+
+int QbPascalSyntaxe::FindCasePlan(const QbLexical::SkipMark& mark) const
+{
+    const QbTextSource::KeptToken* kept = Lexer->PlanKept(mark);
+    if (kept == nullptr || kept->Tag < CaseTagBase) {
+        return -1;
+    }
+    const auto index = static_cast<std::size_t>(kept->Tag - CaseTagBase);
+    if (index >= CasePlans.size()) {
+        return -1;
+    }
+    int line = 0;
+    int column = 0;
+    Lexer->TokenStart(line, column);
+    const CasePlan& plan = CasePlans[index];
+    return plan.Text == mark.Text && plan.TokenLine == line && plan.TokenColumn == column
+               ? static_cast<int>(index)
+               : -1;
+}
+
+bool QbPascalSyntaxe::ReplayCase(const QbLexical::SkipMark& mark, std::size_t index,
+                                 std::int32_t value, const TypePair& selector)
+{
+    const CasePlan& plan = CasePlans[index];
+    if (!PlanHolds(plan)) {
+        return false;
+    }
+    int arm = plan.ElseArm;
+    for (const CasePlan::Label& label : plan.Labels) {
+        if (value >= label.Low && value <= label.High) {
+            arm = label.Arm;
+            break;
+        }
+    }
+    if (arm < 0) {
+        if (!plan.NoArmJump) {
+            return false;
+        }
+        Lexer->ReplayPlan(mark, plan.End);
+        return true;
+    }
+    const auto taken = static_cast<std::size_t>(arm);
+    if (taken >= plan.Arms.size() || !plan.Arms[taken].Known) {
+        return false;
+    }
+    Lexer->ReplayPlan(mark, plan.Arms[taken].Start);
+    StepPoint();
+    ParseStatement();
+    // The arm may have recorded plans of its own: the plan is found again by its number.
+    const CasePlan& after = CasePlans[index];
+    int line = 0;
+    int column = 0;
+    Lexer->TokenStart(line, column);
+    if (taken < after.Arms.size() && after.Arms[taken].Jump && line == after.Arms[taken].EndLine &&
+        column == after.Arms[taken].EndColumn && Lexer->SameReading(mark)) {
+        Lexer->ReplayPlan(mark, after.End);
+    } else {
+        // The arm ended elsewhere than it did (a directive obeyed in it): the rest is read.
+        ReadCaseArms(selector, value, arm == after.ElseArm ? 2 : 1, nullptr);
+    }
+    return true;
+}
+
+// Keeps what the reading found; arms executed by earlier readings under the same table stay
+// known.
+void QbPascalSyntaxe::KeepCasePlan(CaseRecording& recording, int index)
+{
+    CasePlan& plan = recording.Plan;
+    const QbLexical::SkipMark& from = recording.Ran >= 0 ? recording.AfterArm : recording.Mark;
+    if (!Lexer->TakeState(from, plan.End)) {
+        return;
+    }
+    if (recording.Ran >= 0) {
+        CasePlan::Arm& ran = plan.Arms[static_cast<std::size_t>(recording.Ran)];
+        ran.Jump = true;
+        ran.EndLine = recording.AfterArm.Start.KeyTokenLine;
+        ran.EndColumn = recording.AfterArm.Start.KeyTokenColumn;
+    } else {
+        plan.NoArmJump = true;
+    }
+    if (index >= 0) {
+        CasePlan& old = CasePlans[static_cast<std::size_t>(index)];
+        if (PlanHolds(old) && old.Arms.size() == plan.Arms.size() &&
+            old.Labels.size() == plan.Labels.size() && old.ElseArm == plan.ElseArm) {
+            for (std::size_t k = 0; k < plan.Arms.size(); ++k) {
+                if (!plan.Arms[k].Known && old.Arms[k].Known) {
+                    plan.Arms[k] = old.Arms[k];
+                }
+            }
+            plan.NoArmJump = plan.NoArmJump || old.NoArmJump;
+        }
+        old = std::move(plan);
+    } else if (CasePlans.size() < MaxPlans &&
+               Lexer->EndPlan(recording.Mark,
+                              CaseTagBase + static_cast<std::int32_t>(CasePlans.size()))) {
+        CasePlans.push_back(std::move(plan));
+    }
 }

@@ -585,17 +585,59 @@ void QbPascalSyntaxe::ParseCase()
         Errors->Raise(ErrorNumber::ExpressionOrdinal);
     }
     Lexer->ExpectWord(PascalWord::CaseOf);
-    const bool executing = Execute;
     std::int32_t value = 0;
-    if (executing) {
+    if (Execute) {
         Data->PopType();
         value = Data->Acc.Integer;
     }
-    bool done = false;
+    if (!PlansAllowed()) {
+        ReadCaseArms(selector, value, 0, nullptr);
+        return;
+    }
+    // Executed again from here, the CASE goes by its plan straight to the arm.
+    AbandonPlan();
+    CaseRecording recording;
+    recording.Mark = Lexer->BeginSkip();
+    const int index = FindCasePlan(recording.Mark);
+    if (index >= 0 &&
+        ReplayCase(recording.Mark, static_cast<std::size_t>(index), value, selector)) {
+        return;
+    }
+    if (recording.Mark.Text == nullptr) {
+        ReadCaseArms(selector, value, 0, nullptr);
+        return;
+    }
+    int line = 0;
+    int column = 0;
+    Lexer->TokenStart(line, column);
+    StartPlace(recording.Plan, recording.Mark.Text, line, column);
+    ReadCaseArms(selector, value, 0, &recording);
+    // A reading that changed the table (a label anchored) is read again next time.
+    if (Table->Generation() == recording.Plan.Generation) {
+        KeepCasePlan(recording, index);
+    }
+}
+
+void QbPascalSyntaxe::ReadCaseArms(const TypePair& selector, std::int32_t value, int resume,
+                                   CaseRecording* recording)
+{
+    const bool executing = Execute;
+    bool done = resume != 0;
+    int number = 0; // the arm being read
     const auto arm = [&](bool matches) {
         if (executing && matches && !done) {
+            if (recording != nullptr) {
+                std::vector<CasePlan::Arm>& arms = recording->Plan.Arms;
+                arms.resize(std::max(arms.size(), static_cast<std::size_t>(number) + 1));
+                CasePlan::Arm& taken = arms[static_cast<std::size_t>(number)];
+                taken.Known = Lexer->TakeState(recording->Mark, taken.Start);
+                recording->Ran = number;
+            }
             StepPoint();
             ParseStatement();
+            if (recording != nullptr) {
+                recording->AfterArm = Lexer->BeginSkip();
+            }
             done = true;
         } else {
             SkipStatement();
@@ -609,7 +651,13 @@ void QbPascalSyntaxe::ParseCase()
         }
         return Data->Acc.Integer;
     };
-    while (!Lexer->IsWord(PascalWord::CaseElse) && !Lexer->IsWord(PascalWord::CaseEnd)) {
+    if (resume == 2) {
+        Lexer->AcceptSymbol(";");
+        Lexer->ExpectWord(PascalWord::CaseEnd);
+        return;
+    }
+    bool more = resume != 1 || Lexer->AcceptSymbol(";");
+    while (more && !Lexer->IsWord(PascalWord::CaseElse) && !Lexer->IsWord(PascalWord::CaseEnd)) {
         bool matches = false;
         {
             const bool wasConstant = ConstantContext;
@@ -622,21 +670,31 @@ void QbPascalSyntaxe::ParseCase()
                     high = readLabel();
                 }
                 matches = matches || (value >= low && value <= high);
+                if (recording != nullptr) {
+                    recording->Plan.Labels.push_back({low, high, number});
+                }
             } while (Lexer->AcceptSymbol(","));
             ConstantContext = wasConstant;
         }
         Lexer->ExpectSymbol(":");
         arm(matches);
-        if (!Lexer->AcceptSymbol(";")) {
-            break;
-        }
+        ++number;
+        more = Lexer->AcceptSymbol(";");
     }
     if (!Lexer->IsWord(PascalWord::CaseEnd)) {
         Lexer->ExpectWord(PascalWord::CaseElse);
+        if (recording != nullptr) {
+            recording->Plan.ElseArm = number;
+        }
         arm(true);
         Lexer->AcceptSymbol(";");
     }
     Lexer->ExpectWord(PascalWord::CaseEnd);
+    if (recording != nullptr) {
+        const int arms = number + (recording->Plan.ElseArm >= 0 ? 1 : 0);
+        recording->Plan.Arms.resize(
+            std::max(recording->Plan.Arms.size(), static_cast<std::size_t>(arms)));
+    }
 }
 
 // WITH record-reference { "," record-reference } DO statement

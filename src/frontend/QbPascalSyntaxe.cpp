@@ -53,6 +53,7 @@ void QbPascalSyntaxe::PrepareRun(int mode)
     SearchingLabel = false;
     // Every text is opened anew by a run, and what was kept from the old ones with it.
     Plans.clear();
+    CasePlans.clear();
     Recording = nullptr;
     InterfaceNesting = 0;
     RoutineNumber = 1;

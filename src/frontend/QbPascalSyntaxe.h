@@ -3,6 +3,7 @@
 
 #include "frontend/ExpressionPlan.h"
 #include "frontend/QbSyntaxe.h"
+#include "lexical/QbLexical.h"
 #include "symbols/QbTable.h"
 
 #include <array>
@@ -161,6 +162,24 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     void ParseRepeat();
     void ParseFor();
     void ParseCase();
+    // A CASE's arms from its first label (or, `resume` 1, right after a label arm executed;
+    // 2, after its ELSE arm) to END; `recording` notes what a CasePlan keeps of the reading.
+    struct CaseRecording
+    {
+        CasePlan Plan;
+        QbLexical::SkipMark Mark;     // at the first label
+        QbLexical::SkipMark AfterArm; // after the arm executed
+        int Ran = -1;                 // the arm executed, -1 for none
+    };
+    void ReadCaseArms(const TypePair& selector, std::int32_t value, int resume,
+                      CaseRecording* recording);
+    // Executes the CASE at `mark` by its plan `index`: false, having read nothing, when the
+    // plan does not know where `value` goes.
+    bool ReplayCase(const QbLexical::SkipMark& mark, std::size_t index, std::int32_t value,
+                    const TypePair& selector);
+    // The plan of the CASE whose first label is at `mark`, or -1.
+    int FindCasePlan(const QbLexical::SkipMark& mark) const;
+    void KeepCasePlan(CaseRecording& recording, int index);
     void ParseWith();
     void ParseGoto();
     void ParseInline();
@@ -262,7 +281,8 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     bool RunPlan(const ExpressionPlan& plan, std::uint32_t& assignee);
     // The table, options, routine and nesting are those the plan was recorded under (its place
     // is compared where it is found).
-    bool PlanHolds(const ExpressionPlan& plan) const;
+    bool PlanHolds(const PlanPlace& plan) const;
+    void StartPlace(PlanPlace& plan, const void* text, int line, int column) const;
     TypePair ReadRecordedRelation();
     static bool PlanBalanced(const ExpressionPlan& plan);
     void FuseGlobalLoads(ExpressionPlan& plan) const;
@@ -294,6 +314,8 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     static bool PlannableCode(std::uint8_t code);
     std::vector<ExpressionPlan> Plans;
     ExpressionPlan* Recording = nullptr;
+    std::vector<CasePlan> CasePlans; // their places' tags are CaseTagBase and above
+    static constexpr std::int32_t CaseTagBase = 1 << 30;
 
     // Variable references (PascalReferences.cpp).
     enum class ReferenceContext

@@ -259,11 +259,16 @@ bool QbLexical::SkipKept(const SkipMark& mark)
     return true;
 }
 
+bool QbLexical::SameReading(const SkipMark& mark) const
+{
+    return mark.Text != nullptr && sources.size() == mark.Depth && &Current() == mark.Text &&
+           directivesRead == mark.Directives && !translating && pendingInclude.empty() &&
+           mark.Text->OnTextLine();
+}
+
 void QbLexical::EndSkip(const SkipMark& mark)
 {
-    if (mark.Text == nullptr || sources.size() != mark.Depth || &Current() != mark.Text ||
-        directivesRead != mark.Directives || translating || !pendingInclude.empty() ||
-        !mark.Text->OnTextLine()) {
+    if (!SameReading(mark)) {
         return;
     }
     QbTextSource::KeptToken entry = mark.Start;
@@ -287,11 +292,20 @@ void QbLexical::ReplayPlan(const SkipMark& mark, const QbTextSource::KeptToken& 
     tokenColumn = kept.TokenColumn;
 }
 
+bool QbLexical::TakeState(const SkipMark& mark, QbTextSource::KeptToken& state) const
+{
+    if (!SameReading(mark)) {
+        return false;
+    }
+    mark.Text->Capture(state);
+    state.TokenLine = tokenLine;
+    state.TokenColumn = tokenColumn;
+    return true;
+}
+
 bool QbLexical::EndPlan(const SkipMark& mark, std::int32_t tag)
 {
-    if (mark.Text == nullptr || sources.size() != mark.Depth || &Current() != mark.Text ||
-        directivesRead != mark.Directives || translating || !pendingInclude.empty() ||
-        !mark.Text->OnTextLine()) {
+    if (!SameReading(mark)) {
         return false;
     }
     QbTextSource::KeptToken entry = mark.Start;

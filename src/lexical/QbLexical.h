@@ -96,6 +96,8 @@ class QbLexical : public TokenLocator
         std::uint32_t Directives = 0;
     };
     SkipMark BeginSkip() const;
+    // The reading since `mark` stayed in its text and obeyed no directive.
+    bool SameReading(const SkipMark& mark) const;
     bool SkipKept(const SkipMark& mark);
     void EndSkip(const SkipMark& mark);
     // Expressions executed where they stand, with the same marks: PlanKept gives what was kept
@@ -105,6 +107,9 @@ class QbLexical : public TokenLocator
     const QbTextSource::KeptToken* PlanKept(const SkipMark& mark) const;
     void ReplayPlan(const SkipMark& mark, const QbTextSource::KeptToken& kept);
     bool EndPlan(const SkipMark& mark, std::int32_t tag);
+    // The reader's state now, for ReplayPlan to come back to: false when the reading since the
+    // mark cannot be jumped over (another source, a directive obeyed).
+    bool TakeState(const SkipMark& mark, QbTextSource::KeptToken& state) const;
     void NoteDirective() { ++directivesRead; }
 
     // Translation (mode 256): the translator receives the token stream.

@@ -188,6 +188,15 @@ void QbTextSource::Replay(const KeptToken& entry)
     CommentDetection = entry.EndCommentDetection;
 }
 
+void QbTextSource::Capture(KeptToken& entry) const
+{
+    entry.Token = Token;
+    entry.EndLine = LineNumber;
+    entry.EndColumn = Column;
+    entry.EndLookAhead = LookAhead;
+    entry.EndCommentDetection = CommentDetection;
+}
+
 void QbTextSource::Keep(KeptToken entry, int startLine)
 {
     Store(kept, std::move(entry), startLine);
@@ -223,11 +232,7 @@ bool QbTextSource::Store(std::vector<KeptLine>& into, KeptToken entry, int start
     if (line.FirstAt.size() <= column) {
         line.FirstAt.resize(column + 1, -1);
     }
-    entry.Token = Token;
-    entry.EndLine = LineNumber;
-    entry.EndColumn = Column;
-    entry.EndLookAhead = LookAhead;
-    entry.EndCommentDetection = CommentDetection;
+    Capture(entry);
     entry.Next = line.FirstAt[column];
     line.FirstAt[column] = static_cast<std::int16_t>(line.Tokens.size());
     line.Tokens.push_back(std::move(entry));

@@ -191,6 +191,8 @@ class QbTextSource : public QbSource
     }
     const KeptToken* FindKept(std::uint32_t options) const;
     void Replay(const KeptToken& kept);
+    // The reader's state now, as the end of `entry` (what Replay restores).
+    void Capture(KeptToken& entry) const;
     void Keep(KeptToken kept, int startLine);
     // The same for whole statements read without being executed: from the state after their
     // first token (which started at `tokenLine`, `tokenColumn`) to the state after the token

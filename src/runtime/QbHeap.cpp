@@ -137,8 +137,8 @@ int QbHeap::Dispose(std::uint32_t block, std::uint32_t referencing, bool refuseI
     }
     int index = 0;
     Cell* holder = FindHolderCell(referencing, index);
-    const bool anchored = std::find(cell->Anchors.begin(), cell->Anchors.end(), referencing) !=
-                          cell->Anchors.end();
+    const bool anchored =
+        std::find(cell->Anchors.begin(), cell->Anchors.end(), referencing) != cell->Anchors.end();
     const bool counted = referencing == DataAddress::Nil ||
                          (IsOutsideHolder(referencing) && anchored) ||
                          (holder != nullptr && index > 0);

@@ -66,7 +66,7 @@ class QbHeap : public HeapAccess
         bool Disposed = false; // storage freed, still drawn while referenced
         bool Changed = false;  // listed in `changed`
         std::vector<std::uint8_t> Bytes;
-        std::vector<std::uint32_t> Held; // pointer values of a disposed cell
+        std::vector<std::uint32_t> Held;    // pointer values of a disposed cell
         std::vector<std::uint32_t> Anchors; // holders outside the heap, in holding order
 
         int PointerFields() const { return static_cast<int>(Shape.PointerOffsets.size()); }

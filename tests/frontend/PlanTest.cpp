@@ -177,4 +177,69 @@ TEST_F(PlanTest, SteppingSeesEveryStatementWhetherPlannedOrNot)
     EXPECT_GT(waits, 8);
 }
 
+// A CASE executed again goes from its selector's value straight to the arm it took before.
+TEST_F(PlanTest, CaseArmsAreTheReadingsArms)
+{
+    // Ranges, lists, ELSE, a value no arm takes, nested CASEs, chars and enumerations, a CASE
+    // in a recursive function, arms taken for the first time on a later pass.
+    const RunOutcome outcome =
+        Both("program p; type color = (red, green, blue);\n"
+             "var i, s : integer; c : char; k : color; w : string;\n"
+             "function f(n : integer) : integer;\n"
+             "begin case n of 0, 1: f := n; else f := f(n - 1) + f(n - 2) end end;\n"
+             "begin s := 0; w := '';\n"
+             "  for i := -2 to 12 do\n"
+             "    case i mod 7 of\n"
+             "      0: s := s + 1;\n"
+             "      1..3, 5: case i of\n"
+             "                 1, 8: s := s + 10;\n"
+             "                 2..4: begin s := s + 100; w := w + 'a' end\n"
+             "               else s := s + 1000 end;\n"
+             "      -2: w := w + 'n';\n"
+             "    end;\n"
+             "  for c := 'a' to 'f' do case c of 'a', 'e': w := w + c; 'b'..'d': ; end;\n"
+             "  k := red; for i := 1 to 5 do begin\n"
+             "    case k of red: k := blue; green: k := red; blue: k := green end;\n"
+             "    w := w + chr(ord('0') + ord(k)) end;\n"
+             "  writeln(s, ' ', w, ' ', f(8));\n"
+             "end.\n");
+    EXPECT_EQ(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Output, "4222 naaae21021 21\r\n");
+}
+
+TEST_F(PlanTest, CaseErrorsAndSteppingAreTheReadings)
+{
+    // An error in an arm first taken on a later pass, and one in an arm taken before.
+    for (const char* program :
+         {"program p; var i, s : integer;\n"
+          "begin s := 0; for i := 1 to 5 do case i of 1..3: s := s + i;\n"
+          "  4: s := s div (i - 4) end; writeln(s) end.\n",
+          "program p; var i, s : integer;\n"
+          "begin s := 0; for i := 5 downto 1 do case i of 1..3: s := s div (i - 1);\n"
+          "  4, 5: s := s + i end; writeln(s) end.\n"}) {
+        const RunOutcome outcome = Both(program);
+        EXPECT_EQ(outcome.RunError, ToInt(ErrorNumber::DivisionByZero)) << program;
+        EXPECT_GE(outcome.Line, 2) << program;
+    }
+    // Stepping shows the same places in the same order.
+    const std::string program = "program p; var i, s : integer;\n"
+                                "begin s := 0;\n"
+                                "  for i := 1 to 6 do\n"
+                                "    case i mod 3 of\n"
+                                "      0: s := s + 1;\n"
+                                "      1: begin s := s * 2;\n"
+                                "           s := s + i end\n"
+                                "    end;\n"
+                                "  writeln(s) end.\n";
+    driver->KeepPlans = false;
+    EXPECT_EQ(Run(program, RunMode::StartStepping).RunError, 0);
+    const auto shown = host.Shown;
+    host.Shown.clear();
+    driver->KeepPlans = true;
+    const RunOutcome outcome = Run(program, RunMode::StartStepping);
+    EXPECT_EQ(outcome.Output, "9\r\n");
+    EXPECT_EQ(host.Shown, shown);
+    EXPECT_GT(shown.size(), 10u);
+}
+
 } // namespace

@@ -12,6 +12,8 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 class StatementPages : public SourceText
 {
@@ -69,7 +71,11 @@ class RecordingRunHost : public RunHost
         return line == BreakLine;
     }
     void RefreshViews() override {}
-    void ShowLine(const std::string&, int line, int) override { LastLine = line; }
+    void ShowLine(const std::string&, int line, int column) override
+    {
+        LastLine = line;
+        Shown.emplace_back(line, column);
+    }
     void ShowReport(const std::string&, int, const std::string&, int, int) override {}
 
     int Command = 1; // step on
@@ -79,6 +85,7 @@ class RecordingRunHost : public RunHost
     int Waits = 0;
     int StepPoints = 0;
     int LastLine = 0;
+    std::vector<std::pair<int, int>> Shown; // every place shown, in order
 };
 
 // What a check and a run gave: the error (0 for none) of the check or of the run with its
