@@ -539,16 +539,20 @@ void QbPascalSyntaxe::ParseFor()
     if (executing) {
         SaveReading(*Lexer, body);
     }
-    // -1 the variable has not reached the limit, 0 it equals it, 1 it is beyond it.
-    const auto compare = [&]() {
-        const std::int32_t value = load(controlAddress, controlPlace);
-        const std::int32_t final = load(limitAddress, limitPlace);
+    // -1 the variable has not reached the limit, 0 it equals it, 1 it is beyond it. Each pass
+    // reads the variable (the body may have changed it) and the limit; the variable is not read
+    // again right after its step when the value stored is the value a load gives back.
+    const auto order = [&](std::int32_t value, std::int32_t final) {
         if (value == final) {
             return 0;
         }
         return (value < final) == up ? -1 : 1;
     };
-    int cmp = executing ? compare() : 1;
+    const bool exactStore = code == TypeCode::Integer || code == TypeCode::Longint ||
+                            code == TypeCode::Byte || code == TypeCode::Word ||
+                            code == TypeCode::Char || code == TypeCode::Boolean;
+    int cmp =
+        executing ? order(load(controlAddress, controlPlace), load(limitAddress, limitPlace)) : 1;
     for (;;) {
         if (executing && cmp != 1) {
             ParseStatement();
@@ -559,12 +563,16 @@ void QbPascalSyntaxe::ParseFor()
             return;
         }
         RestoreReading(*Lexer, body);
-        cmp = compare();
-        if (cmp == 0) {
+        const std::int32_t current = load(controlAddress, controlPlace);
+        const std::int32_t final = load(limitAddress, limitPlace);
+        if (current == final) {
             cmp = 1;
             continue;
         }
-        const std::int32_t value = load(controlAddress, controlPlace) + (up ? 1 : -1);
+        // A body that set the variable to the end of LONGINT wraps around instead of
+        // overflowing; the pass limit or the limit stops the loop as for any other value.
+        const auto value =
+            static_cast<std::int32_t>(static_cast<std::int64_t>(current) + (up ? 1 : -1));
         Data->Acc.SetInteger(value);
         Data->SetCurrentAddress(controlAddress);
         if (controlPlace.Variable != 0) {
@@ -573,7 +581,8 @@ void QbPascalSyntaxe::ParseFor()
             Data->StoreValue(target.Type);
         }
         PassLoop(passes);
-        cmp = compare();
+        const bool same = exactStore && QbTable::CodeHolds(code, value);
+        cmp = order(same ? value : load(controlAddress, controlPlace), final);
     }
 }
 
