@@ -5,6 +5,7 @@
 #include "diagnostics/Exceptions.h"
 #include "lexical/QbLexical.h"
 #include "runtime/DataAddress.h"
+#include "runtime/DataInline.h"
 #include "runtime/QbGesdata.h"
 
 #include <algorithm>

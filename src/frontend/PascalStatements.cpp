@@ -6,6 +6,7 @@
 #include "frontend/PascalWords.h"
 #include "frontend/ReadingPosition.h"
 #include "lexical/QbLexical.h"
+#include "runtime/DataInline.h"
 #include "runtime/QbGesdata.h"
 
 #include <algorithm>

@@ -15,3 +15,82 @@ inline const QbGesdata::ResolvedType& QbGesdata::KeptType(std::uint16_t type) co
     }
     return ResolveKept(type);
 }
+
+// The bytes of a whole global variable of `size` bytes at the current address for a value of
+// `info`, or null when the general path must take it.
+inline std::uint8_t* QbGesdata::WholeGlobalBytes(const TypeInfo& info, std::uint32_t size)
+{
+    const std::size_t offset = currentAddress - DataAddress::GlobalBase;
+    if (currentAddress < DataAddress::GlobalBase || offset + 4 > globals.size() ||
+        info.Size > size) {
+        return nullptr;
+    }
+    return globals.data() + offset;
+}
+
+inline void QbGesdata::LoadWholeGlobal(std::uint16_t variable, std::uint32_t size,
+                                       std::uint16_t type)
+{
+    const TypeInfo& info = KeptType(type).Info;
+    const std::uint8_t* from = WholeGlobalBytes(info, size);
+    if (from != nullptr && (Table().Aux(variable) & VariableFlag::Run) != 0) {
+        switch (info.Code) {
+        case TypeCode::Boolean:
+            Acc.SetInteger(from[0] != 0 ? 1 : 0);
+            return;
+        case TypeCode::Char:
+        case TypeCode::Enumerated:
+        case TypeCode::Byte:
+            Acc.SetInteger(from[0]);
+            return;
+        case TypeCode::Integer:
+            Acc.SetInteger(static_cast<std::int16_t>(from[0] | (from[1] << 8)));
+            return;
+        case TypeCode::Word:
+            Acc.SetInteger(static_cast<std::uint16_t>(from[0] | (from[1] << 8)));
+            return;
+        case TypeCode::Longint:
+            Acc.SetInteger(static_cast<std::int32_t>(DataAddress::Read(from)));
+            return;
+        default:
+            break;
+        }
+    }
+    LoadFrom({variable, 0, currentAddress, size}, type);
+}
+
+inline int QbGesdata::StoreWholeGlobal(std::uint16_t variable, std::uint32_t size,
+                                       std::uint16_t type)
+{
+    const TypeInfo& info = KeptType(type).Info;
+    std::uint8_t* to = WholeGlobalBytes(info, size);
+    if (to == nullptr) {
+        return StoreTo({variable, 0, currentAddress, size}, type);
+    }
+    switch (info.Code) {
+    case TypeCode::Boolean:
+        to[0] = Acc.Integer != 0 ? 1 : 0;
+        break;
+    case TypeCode::Char:
+        to[0] = Acc.String[0] >= 1 ? Acc.String[1] : static_cast<std::uint8_t>(Acc.Integer);
+        break;
+    case TypeCode::Enumerated:
+    case TypeCode::Byte:
+        to[0] = static_cast<std::uint8_t>(Acc.Integer);
+        break;
+    case TypeCode::Integer:
+    case TypeCode::Word:
+        to[0] = static_cast<std::uint8_t>(Acc.Integer);
+        to[1] = static_cast<std::uint8_t>(Acc.Integer >> 8);
+        break;
+    case TypeCode::Longint:
+        DataAddress::Write(to, static_cast<std::uint32_t>(Acc.Integer));
+        break;
+    default:
+        return StoreTo({variable, 0, currentAddress, size}, type);
+    }
+    if ((Table().Aux(variable) & VariableFlag::Run) == 0) {
+        SetPlaceAssigned({variable, 0, currentAddress, size}, true);
+    }
+    return 0;
+}

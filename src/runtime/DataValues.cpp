@@ -281,11 +281,6 @@ bool QbGesdata::WholeGlobal(std::uint32_t address, std::uint16_t& variable,
     return place.Entry != 0 && place.Start == address;
 }
 
-void QbGesdata::LoadWholeGlobal(std::uint16_t variable, std::uint32_t size, std::uint16_t type)
-{
-    LoadFrom({variable, 0, currentAddress, size}, type);
-}
-
 void QbGesdata::LoadFrom(const VariablePlace& place, std::uint16_t type)
 {
     const TypeInfo info = KeptType(type).Info;
@@ -328,11 +323,6 @@ int QbGesdata::StoreValue(std::uint16_t type)
         place = PlaceOf(currentAddress);
     }
     return StoreTo(place, type);
-}
-
-int QbGesdata::StoreWholeGlobal(std::uint16_t variable, std::uint32_t size, std::uint16_t type)
-{
-    return StoreTo({variable, 0, currentAddress, size}, type);
 }
 
 int QbGesdata::StoreTo(const VariablePlace& place, std::uint16_t type)

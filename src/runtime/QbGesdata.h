@@ -172,8 +172,10 @@ class QbGesdata
     // is not the start of one. LoadWholeGlobal is LoadValue at such an address, with the
     // variable and size it gave (while the table stays as it was).
     bool WholeGlobal(std::uint32_t address, std::uint16_t& variable, std::uint32_t& size) const;
-    void LoadWholeGlobal(std::uint16_t variable, std::uint32_t size, std::uint16_t type);
-    int StoreWholeGlobal(std::uint16_t variable, std::uint32_t size, std::uint16_t type);
+    // Both inline (runtime/DataInline.h): a scalar goes straight between the accumulator and
+    // the global area.
+    inline void LoadWholeGlobal(std::uint16_t variable, std::uint32_t size, std::uint16_t type);
+    inline int StoreWholeGlobal(std::uint16_t variable, std::uint32_t size, std::uint16_t type);
     // Returns 0 (global area), 1 (data stack), 2 (heap) or -1 (elsewhere).
     int StoreValue(std::uint16_t type);
     void MarkAssigned();
@@ -290,6 +292,7 @@ class QbGesdata
     const ResolvedType& ResolveKept(std::uint16_t type) const;
     // ResolveKept's answer when it is kept, inline (runtime/DataInline.h).
     inline const ResolvedType& KeptType(std::uint16_t type) const;
+    inline std::uint8_t* WholeGlobalBytes(const TypeInfo& info, std::uint32_t size);
     TypeInfo ResolveAnew(std::uint16_t type) const;
     static constexpr std::size_t ResolvedSlots = 256;
     mutable std::array<ResolvedType, ResolvedSlots> resolvedTypes{};
