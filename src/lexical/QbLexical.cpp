@@ -579,8 +579,12 @@ void QbLexical::SavePosition(LexicalPosition& position) const
 void QbLexical::RestorePosition(const LexicalPosition& position)
 {
     QbSource& source = Current();
-    source.RestorePosition(position);
-    if (source.Kind() != QbSource::NullKind && position.Line >= 1) {
+    const std::uint8_t kind = source.Kind();
+    const bool reread = kind != QbSource::NullKind && position.Line >= 1;
+    // A text's reader sets the line from its own lines: the saved copy is not needed.
+    const bool ownLines = kind == QbSource::EditKind || kind == QbSource::FileKind;
+    source.RestorePosition(position, !(reread && ownLines));
+    if (reread) {
         ReadLineAt(position.Line - 1);
     }
 }

@@ -154,14 +154,16 @@ void QbSource::SavePosition(LexicalPosition& position) const
     position.LineText = LineText;
 }
 
-void QbSource::RestorePosition(const LexicalPosition& position)
+void QbSource::RestorePosition(const LexicalPosition& position, bool withLine)
 {
     // Assigned in place: a loop comes back here on every pass.
     Token.assign(position.Token, 0, MaxTokenLength);
     LookAhead = position.LookAhead;
     LineNumber = position.Line;
     Column = position.Column;
-    LineText.assign(position.LineText, 0, MaxLineLength);
+    if (withLine) {
+        LineText.assign(position.LineText, 0, MaxLineLength);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -71,7 +71,8 @@ class QbSource
     void TakeVDirective(std::uint16_t& a, std::uint16_t& b);
     int LastLineIndex() const;
     void SavePosition(LexicalPosition& position) const;
-    void RestorePosition(const LexicalPosition& position);
+    // `withLine` false leaves the line's text to the ReadLine that follows.
+    void RestorePosition(const LexicalPosition& position, bool withLine = true);
     void SkipPascalComment(char closer);
     void SkipCComment(char closer);
     bool CheckPascalComment(char& ch);
