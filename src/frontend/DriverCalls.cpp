@@ -158,10 +158,18 @@ void QbSyntaxe::ExecuteProgram()
 // call (F8) runs the routine without stopping unless a breakpoint inside it stops the run.
 void QbSyntaxe::Call(int kind, std::uint16_t routine)
 {
-    const bool stepping = Stepping;
-    const bool trace = TraceViews;
-    const bool stepOver = Execute && Stepping && !StepInto;
-    if (stepOver) {
+    const CallScope scope = BeginCall(routine);
+    ExecuteCall(kind, routine);
+    EndCall(scope);
+}
+
+QbSyntaxe::CallScope QbSyntaxe::BeginCall(std::uint16_t routine)
+{
+    CallScope scope;
+    scope.Stepping = Stepping;
+    scope.Trace = TraceViews;
+    scope.StepOver = Execute && Stepping && !StepInto;
+    if (scope.StepOver) {
         Stepping = false;
         TraceViews = false;
     }
@@ -173,15 +181,30 @@ void QbSyntaxe::Call(int kind, std::uint16_t routine)
     if (routine == CurrentRoutine && OptionA(OptionA::ForbidRecursion)) {
         Errors->Raise(ErrorNumber::RecursionNotAllowed);
     }
-    ExecuteCall(kind, routine);
+    return scope;
+}
+
+void QbSyntaxe::EndCall(const CallScope& scope)
+{
     if (Execute && HeapActive) {
         Host().StatementEnded(true);
     }
-    if (stepOver) {
-        Stepping = stepping || Stepping;
-        TraceViews = trace;
+    if (scope.StepOver) {
+        Stepping = scope.Stepping || Stepping;
+        TraceViews = scope.Trace;
         Host().RefreshViews();
     }
+}
+
+std::vector<std::uint16_t> QbSyntaxe::FormalsOf(const QbTable& table, std::uint16_t owner)
+{
+    return FormalParameters(table, owner);
+}
+
+std::uint16_t QbSyntaxe::OpenFrame()
+{
+    Data->MarkStackPointer();
+    return Data->DescriptorTop();
 }
 
 // Parameters, frame, body and return, in the data manager's calling order: the actual
@@ -221,15 +244,18 @@ void QbSyntaxe::ExecuteCall(int kind, std::uint16_t routine)
     }
     const EntryNumber formalOwner = Execute ? called : routine;
     const bool hasParameters = HasFormalParameters(table, formalOwner);
-    std::uint16_t savedTop = 0;
-    if (Execute) {
-        Data->MarkStackPointer();
-        savedTop = Data->DescriptorTop();
-    }
+    const std::uint16_t savedTop = Execute ? OpenFrame() : 0;
     ParseActualParameters(kind, static_cast<int>(table.Kind(called)), formalOwner, hasParameters);
-    if (!Execute) {
-        return;
+    if (Execute) {
+        RunCalled(called, savedTop);
     }
+}
+
+// The frame the parameters started is completed, the body executed from its recorded position,
+// a function's result pushed, and the reader brought back where it stood.
+void QbSyntaxe::RunCalled(std::uint16_t called, std::uint16_t savedTop)
+{
+    QbTable& table = *Table;
     Data->ClearMarksSince(savedTop);
     Data->AllocateFrame((table.Code(called) & RoutineFlag::FarFrame) != 0 ? 6 : 4);
     Data->CreateLocals(called);

@@ -29,9 +29,13 @@ struct PlanStep
         Not,         // NOT of the top value (Code its type's code), pushed as Type
         Negate,      // the top value negated (Code its type's code), pushed as Type
         SaveTarget,  // the current address kept as the assignment's target
-        Assign       // the value popped and stored at the target, of Type (Code its code;
+        Assign,      // the value popped and stored at the target, of Type (Code its code;
                      // Integer 1 when the value is no real; Stride the whole global variable
                      // it is, of Count bytes, or 0)
+        CallOpen,    // a call of the function Type begins: its frame is opened
+        Fits,        // the top value checked against the formal's type Type, pushed as Stride
+        Bind,        // the value popped into the parameter Type of the frame being built
+        CallEnter    // the function Type executed; its result pushed
     };
     Kind What = Kind::Load;
     std::uint8_t Code = 0;
@@ -41,6 +45,10 @@ struct PlanStep
     std::uint32_t Stride = 0;
     double Real = 0.0;
     std::uint8_t Text[2] = {0, 0}; // a constant's one-character string slot
+    // The start of the token the reading stood on (0-based): an error of a step after a call
+    // is reported there, as the reading reports it.
+    int Line = 0;
+    int Column = 0;
 };
 
 // Where a plan was recorded and under what: it holds while the table, the options and the
@@ -69,6 +77,16 @@ struct ExpressionPlan : PlanPlace
     std::uint16_t Closing = 0; // a condition read with the word that follows it (THEN, DO)
     bool InExpression = false; // recording an assignment's expression
     bool Never = false;        // reading it does more than steps can say: always read it
+    // Calls of the pupil's functions: their arguments' steps join the plan, their bodies are
+    // executed (and read, or planned, on their own) by the CallEnter step. The pushes and pops
+    // the bodies made are not the plan's; the reading's end is kept here, since the places the
+    // bodies keep may move the lexer's.
+    int Arguments = 0; // recording arguments of this many calls
+    bool Calls = false;
+    std::uint32_t HiddenPushes = 0;
+    std::uint32_t HiddenPops = 0;
+    QbTextSource::KeptToken End;
+    int Running = 0; // replays in progress (a body may replay its own caller's place)
 };
 
 // A CASE executed from a place: its labels as the reading found them and, for each arm executed

@@ -242,8 +242,7 @@ void QbPascalSyntaxe::ApplyOperator(int op, int opcode, TypePair left, TypePair 
 
 TypePair QbPascalSyntaxe::ParseExpression()
 {
-    if (Execute && !Checking && !Generate && !SearchingLabel && !MicroStep &&
-        ViewEvaluations <= 0) {
+    if (PlansAllowed()) {
         return PlannedExpression();
     }
     AbandonPlan();
@@ -813,7 +812,10 @@ TypePair QbPascalSyntaxe::PushRoutineValue(EntryNumber routine, std::uint16_t ty
 // A function call; the name has been read. Its value is on the evaluation stack afterwards.
 TypePair QbPascalSyntaxe::CallFunction(EntryNumber function)
 {
-    AbandonPlan();
+    const bool planned = Recording != nullptr && PlannableCall(function);
+    if (!planned) {
+        AbandonPlan();
+    }
     const EntryNumber result = static_cast<EntryNumber>(function + 1);
     // A predefined function's result entry holds a type code, a declared one a type entry.
     const bool predefined = (Table->Code(function) & RoutineFlag::Predefined) != 0;
@@ -828,7 +830,11 @@ TypePair QbPascalSyntaxe::CallFunction(EntryNumber function)
     }
     // Compiling a method called from another method of its object first passes the object with
     // LDLC (4, 4) (6 for routines with the 6-byte header); the class reader owns that case.
-    Call(5, function);
+    if (planned) {
+        RecordedCall(function);
+    } else {
+        Call(5, function);
+    }
     const TypePair type = ExpressionType;
     ExpressionType = saved;
     return type;

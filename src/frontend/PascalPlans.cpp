@@ -17,6 +17,8 @@ namespace {
 constexpr std::size_t MaxPlans = 1u << 16;
 // Indexed references nested in one another's indexes that a plan follows.
 constexpr int MaxIndexNesting = 8;
+// Calls in one another's arguments that a plan follows.
+constexpr int MaxCallNesting = 8;
 
 // Restores the recording in progress whatever way the reading ends.
 class RecordingScope
@@ -34,6 +36,19 @@ class RecordingScope
   private:
     ExpressionPlan*& slot;
     ExpressionPlan* saved;
+};
+
+// Counts a replay in progress whatever way it ends.
+class RunningScope
+{
+  public:
+    explicit RunningScope(int& counter) : count(counter) { ++count; }
+    ~RunningScope() { --count; }
+    RunningScope(const RunningScope&) = delete;
+    RunningScope& operator=(const RunningScope&) = delete;
+
+  private:
+    int& count;
 };
 } // namespace
 
@@ -73,6 +88,7 @@ bool QbPascalSyntaxe::PlanBalanced(const ExpressionPlan& plan)
     std::uint32_t pushes = 0;
     std::uint32_t pops = 0;
     int open = 0;
+    int calls = 0;
     for (const PlanStep& step : plan.Steps) {
         switch (step.What) {
         case PlanStep::Kind::Load:
@@ -108,6 +124,27 @@ bool QbPascalSyntaxe::PlanBalanced(const ExpressionPlan& plan)
         case PlanStep::Kind::Assign:
             ++pops;
             break;
+        case PlanStep::Kind::Fits:
+            ++pops;
+            ++pushes;
+            break;
+        case PlanStep::Kind::Bind:
+            if (calls <= 0) {
+                return false;
+            }
+            ++pops;
+            break;
+        case PlanStep::Kind::CallOpen:
+            if (++calls > MaxCallNesting) {
+                return false;
+            }
+            break;
+        case PlanStep::Kind::CallEnter:
+            if (--calls < 0) {
+                return false;
+            }
+            ++pushes;
+            break;
         case PlanStep::Kind::Clear:
         case PlanStep::Kind::Address:
         case PlanStep::Kind::Fixed:
@@ -118,7 +155,8 @@ bool QbPascalSyntaxe::PlanBalanced(const ExpressionPlan& plan)
         }
     }
     const std::uint32_t left = plan.Statement ? 0 : 1;
-    return open == 0 && pushes == plan.Pushes && pops == plan.Pops && pushes == pops + left;
+    return open == 0 && calls == 0 && pushes == plan.Pushes && pops == plan.Pops &&
+           pushes == pops + left;
 }
 
 // A whole global variable read: its place in the global area is known once, not looked for at
@@ -169,6 +207,15 @@ TypePair QbPascalSyntaxe::ReadRecordedRelation()
 
 TypePair QbPascalSyntaxe::PlannedExpression()
 {
+    if (Recording != nullptr && Recording->Arguments > 0) {
+        // An argument of a call being recorded: its steps are the call's.
+        const int arguments = Recording->Arguments;
+        Recording->Arguments = 0;
+        ExpressionPlan* const plan = Recording;
+        const TypePair result = ReadRecordedRelation();
+        plan->Arguments = arguments;
+        return result;
+    }
     if (Recording != nullptr && Recording->Statement && !Recording->InExpression) {
         // The expression of an assignment being recorded: its steps join the assignment's.
         Recording->InExpression = true;
@@ -235,7 +282,7 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
     }
     std::uint32_t assignee = 0;
     if (kept != nullptr && !kept->Never && PlanHolds(*kept) && RunPlan(*kept, assignee)) {
-        Lexer->ReplayPlan(mark, *end);
+        Lexer->ReplayPlan(mark, kept->Calls ? kept->End : *end);
         // An assignment stores last, where the reading would store: after its expression, so
         // that an error of the store (a value out of the target's range, the last reference
         // to a heap cell let go) is reported there. A store may fail after changing memory,
@@ -265,9 +312,10 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
         result = read();
     }
     plan.Result = result;
-    plan.Pushes = Data->PushCount() - pushes;
-    plan.Pops = Data->PopCount() - pops;
-    if (!Execute || plan.ParseDepth != ParseDepth || !PlanBalanced(plan)) {
+    plan.Pushes = Data->PushCount() - pushes - plan.HiddenPushes;
+    plan.Pops = Data->PopCount() - pops - plan.HiddenPops;
+    if (!Execute || plan.ParseDepth != ParseDepth || !PlanBalanced(plan) ||
+        (plan.Calls && !Lexer->TakeState(mark, plan.End))) {
         plan.Never = true;
     }
     if (Table->Generation() != plan.Generation) {
@@ -283,8 +331,12 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
     }
     if (kept != nullptr) {
         // Read again under a changed table or options: the place keeps its number. The
-        // reading may have made new plans, so the place is found again by its number.
-        Plans[static_cast<std::size_t>(tag)] = std::move(plan);
+        // reading may have made new plans, so the place is found again by its number; a
+        // replay of it still under way (a body calling its own caller) keeps it.
+        ExpressionPlan& place = Plans[static_cast<std::size_t>(tag)];
+        if (place.Running == 0) {
+            place = std::move(plan);
+        }
     } else if (Lexer->EndPlan(mark, static_cast<std::int32_t>(Plans.size()))) {
         Plans.push_back(std::move(plan));
     }
@@ -295,7 +347,7 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
 // `assignee`). A step that fails (an unassigned variable, an index out of range, an overflow)
 // changed nothing but the evaluation stack: it returns false, the construct is then read as
 // always, and the reading reports the error where its text stands.
-bool QbPascalSyntaxe::RunPlan(const ExpressionPlan& plan, std::uint32_t& assignee)
+bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
 {
     struct OpenIndex
     {
@@ -304,13 +356,53 @@ bool QbPascalSyntaxe::RunPlan(const ExpressionPlan& plan, std::uint32_t& assigne
     };
     std::array<OpenIndex, MaxIndexNesting> indexes{};
     int open = 0;
+    struct OpenCall
+    {
+        CallScope Scope;
+        std::uint16_t SavedTop = 0;
+    };
+    std::array<OpenCall, MaxCallNesting> calls{};
+    int calling = 0;
+    // Once a call has begun, the steps' effects cannot be taken back: an error from then on is
+    // reported at the token the reading stood on when it met it.
+    bool committed = false;
     const int stacked = Data->EvaluationCount();
     const std::uint32_t address = Data->CurrentAddress();
     const int errorBefore = Errors->Number();
     Accumulator& acc = Data->Acc;
+    RunningScope running(plan.Running);
     try {
         for (const PlanStep& step : plan.Steps) {
+            if (committed || step.What == PlanStep::Kind::CallOpen) {
+                committed = true;
+                Lexer->MarkTokenStart(step.Line + 1, step.Column + 1);
+            }
             switch (step.What) {
+            case PlanStep::Kind::CallOpen: {
+                OpenCall& call = calls[static_cast<std::size_t>(calling++)];
+                call.Scope = BeginCall(step.Type);
+                if (CurrentRoutine == 1) {
+                    CalledFromMain = true;
+                }
+                call.SavedTop = OpenFrame();
+                break;
+            }
+            case PlanStep::Kind::Fits:
+                Data->Pop();
+                if (!FitsType(step.Type, acc.Integer)) {
+                    Data->Fail(ErrorNumber::InvalidValue);
+                }
+                Data->Push(static_cast<std::uint16_t>(step.Stride));
+                break;
+            case PlanStep::Kind::Bind:
+                Data->CreateVariable(step.Type, 8195);
+                break;
+            case PlanStep::Kind::CallEnter: {
+                const OpenCall call = calls[static_cast<std::size_t>(--calling)];
+                RunCalled(step.Type, call.SavedTop);
+                EndCall(call.Scope);
+                break;
+            }
             case PlanStep::Kind::Clear:
                 Data->ClearAccumulator();
                 break;
@@ -402,6 +494,9 @@ bool QbPascalSyntaxe::RunPlan(const ExpressionPlan& plan, std::uint32_t& assigne
             }
         }
     } catch (const InterpExcept&) {
+        if (committed) {
+            throw;
+        }
         Data->DropEntriesAbove(stacked);
         Data->SetCurrentAddress(address);
         if (errorBefore == 0) {
@@ -508,4 +603,91 @@ void QbPascalSyntaxe::KeepCasePlan(CaseRecording& recording, int index)
                               CaseTagBase + static_cast<std::int32_t>(CasePlans.size()))) {
         CasePlans.push_back(std::move(plan));
     }
+}
+
+bool QbPascalSyntaxe::PlannableCall(EntryNumber function) const
+{
+    const QbTable& table = *Table;
+    if (!Execute || (table.Code(function) & RoutineFlag::Predefined) != 0 ||
+        table.Kind(function) != EntryKind::Function) {
+        return false;
+    }
+    const EntryNumber result = static_cast<EntryNumber>(function + 1);
+    if (table.Kind(result) != EntryKind::Variable ||
+        !PlannableCode(ResolvedCode(NormalType(table.Link1(result))))) {
+        return false;
+    }
+    for (const EntryNumber formal : FormalsOf(table, function)) {
+        const std::uint8_t mode = table.Code(formal);
+        const std::uint8_t code = ResolvedCode(NormalType(table.Link1(formal)));
+        if ((mode != VariableMode::ValueParameter && mode != VariableMode::ConstParameter) ||
+            table.Link1(formal) == 0 || !PlannableCode(code) || code == TypeCode::ProcedureType ||
+            code == TypeCode::FunctionType) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// What ExecuteCall does for a pupil's function, each data step recorded: the arguments'
+// expressions and checks, each becoming its parameter, then the body executed apart from the
+// recording (it keeps plans of its own).
+void QbPascalSyntaxe::RecordedCall(EntryNumber function)
+{
+    PlanStep open;
+    open.What = PlanStep::Kind::CallOpen;
+    open.Type = function;
+    RecordStep(open);
+    if (Recording != nullptr) {
+        Recording->Calls = true;
+    }
+    const CallScope scope = BeginCall(function);
+    if (CurrentRoutine == 1) {
+        CalledFromMain = true;
+    }
+    const std::uint16_t savedTop = OpenFrame();
+    const std::vector<EntryNumber> formals = FormalsOf(*Table, function);
+    if (!formals.empty()) {
+        Lexer->ExpectSymbol("(");
+        for (std::size_t i = 0; i < formals.size(); ++i) {
+            if (i > 0) {
+                Lexer->ExpectSymbol(",");
+            }
+            ExpressionPlan* const plan = Recording;
+            if (plan != nullptr) {
+                ++plan->Arguments;
+            }
+            ParseActualParameter(formals[i]);
+            if (plan != nullptr) {
+                --plan->Arguments;
+            }
+            PlanStep bind;
+            bind.What = PlanStep::Kind::Bind;
+            bind.Type = formals[i];
+            RecordStep(bind);
+            Data->CreateVariable(formals[i], 8195);
+        }
+        Lexer->ExpectSymbol(")");
+    }
+    PlanStep enter;
+    enter.What = PlanStep::Kind::CallEnter;
+    enter.Type = function;
+    RecordStep(enter);
+    ExpressionPlan* const plan = Recording;
+    const std::uint32_t pushes = Data->PushCount();
+    const std::uint32_t pops = Data->PopCount();
+    const int stacked = Data->EvaluationCount();
+    {
+        RecordingScope body(Recording, nullptr);
+        RunCalled(function, savedTop);
+    }
+    if (plan != nullptr && Recording == plan) {
+        // The result's push is the step's; the rest was the body's.
+        plan->HiddenPushes += Data->PushCount() - pushes - 1;
+        plan->HiddenPops += Data->PopCount() - pops;
+        if (Data->EvaluationCount() != stacked + 1) {
+            AbandonPlan();
+        }
+    }
+    EndCall(scope);
 }

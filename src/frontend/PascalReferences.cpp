@@ -489,6 +489,11 @@ void QbPascalSyntaxe::ParseActualParameter(std::uint16_t formal)
     }
     if (Execute) {
         if (formalCode < TypeCode::Real && OptionC(OptionC::CheckOrdinalLimits)) {
+            PlanStep step;
+            step.What = PlanStep::Kind::Fits;
+            step.Type = formalType;
+            step.Stride = actual.Type;
+            RecordStep(step);
             Data->Pop();
             if (!FitsType(formalType, Data->Acc.Integer)) {
                 Data->Fail(ErrorNumber::InvalidValue);

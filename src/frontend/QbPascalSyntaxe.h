@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 // The driver for Pascal programs, units and models texts. Reads source upper-cased (option A
@@ -278,7 +279,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     void FinishAssignment(std::uint16_t type, std::uint8_t code, bool integerSource,
                           std::uint32_t address, std::uint16_t wholeGlobal = 0,
                           std::uint32_t size = 0);
-    bool RunPlan(const ExpressionPlan& plan, std::uint32_t& assignee);
+    bool RunPlan(ExpressionPlan& plan, std::uint32_t& assignee);
     // The table, options, routine and nesting are those the plan was recorded under (its place
     // is compared where it is found).
     bool PlanHolds(const PlanPlace& plan) const;
@@ -286,9 +287,10 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     TypePair ReadRecordedRelation();
     static bool PlanBalanced(const ExpressionPlan& plan);
     void FuseGlobalLoads(ExpressionPlan& plan) const;
-    void RecordStep(const PlanStep& step)
+    void RecordStep(PlanStep step)
     {
         if (Recording != nullptr) {
+            Lexer->TokenStart(step.Line, step.Column);
             Recording->Steps.push_back(step);
         }
     }
@@ -299,9 +301,14 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
             step.What = PlanStep::Kind::Operate;
             step.Type = result;
             step.Integer = op;
-            Recording->Steps.push_back(step);
+            RecordStep(step);
         }
     }
+    // A call of the pupil's function `function` that a plan can repeat: value parameters of
+    // scalar types only.
+    bool PlannableCall(EntryNumber function) const;
+    // Call(5, function) for such a call, recording its steps.
+    void RecordedCall(EntryNumber function);
     // The reading being recorded does something no step repeats.
     void AbandonPlan()
     {
@@ -312,7 +319,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     }
     // A value of this type code can be loaded or stacked by a plan.
     static bool PlannableCode(std::uint8_t code);
-    std::vector<ExpressionPlan> Plans;
+    std::deque<ExpressionPlan> Plans; // a replay holds its plan while bodies add others
     ExpressionPlan* Recording = nullptr;
     std::vector<CasePlan> CasePlans; // their places' tags are CaseTagBase and above
     static constexpr std::int32_t CaseTagBase = 1 << 30;

@@ -73,7 +73,7 @@ struct ModuleSlot
 // language in its constructor, right after this base is built.
 class QbSyntaxe
 {
-public:
+  public:
     static constexpr int SlotCount = 4;
 
     QbSyntaxe(const DriverEnvironment& environment, Language language);
@@ -113,6 +113,22 @@ public:
     // Routine calls (kind 4 procedure statement, 5 function in an expression).
     void Call(int kind, std::uint16_t routine);
     void ExecuteCall(int kind, std::uint16_t routine);
+    // A call's pieces, in their order, for a front-end that reads the arguments itself:
+    // BeginCall (stepping over, the recursion check), OpenFrame (the frame the parameters
+    // join; its answer goes to RunCalled), the parameters' variables, RunCalled (locals, body,
+    // result), EndCall.
+    struct CallScope
+    {
+        bool Stepping = false;
+        bool Trace = false;
+        bool StepOver = false;
+    };
+    CallScope BeginCall(std::uint16_t routine);
+    // The formal parameters of a routine (or procedural type), in declaration order.
+    static std::vector<std::uint16_t> FormalsOf(const QbTable& table, std::uint16_t owner);
+    std::uint16_t OpenFrame();
+    void RunCalled(std::uint16_t called, std::uint16_t savedTop);
+    void EndCall(const CallScope& scope);
     void CallPredefined(std::uint16_t routine);
     void ParseActualParameters(int kind, int routineKind, std::uint16_t routine,
                                bool hasParameters);
@@ -222,11 +238,11 @@ public:
     std::uint32_t TranslateStyles = 0;
     std::vector<std::string> TranslatedLines;
 
-protected:
+  protected:
     // Binds the error manager to the lexer once the subclass has created it.
     void AttachLexer();
 
-private:
+  private:
     void ParseProgram();
     // Execution of a checked program: data areas, SYSTEM's run hooks, unit initialisations,
     // then the program's body (DriverCalls.cpp).

@@ -242,4 +242,99 @@ TEST_F(PlanTest, CaseErrorsAndSteppingAreTheReadings)
     EXPECT_GT(shown.size(), 10u);
 }
 
+// Calls of the pupil's functions inside planned expressions: arguments and results are the
+// plan's, bodies are executed as always.
+TEST_F(PlanTest, CallsInPlansDoWhatTheReadingDoes)
+{
+    const RunOutcome outcome =
+        Both("program p; var i, s, calls : integer; b : byte; t : array[1..3] of integer;\n"
+             "function sq(n : integer) : integer; begin calls := calls + 1; sq := n * n end;\n"
+             "function two : integer; begin calls := calls + 1; two := 2 end;\n"
+             "function half(x : byte) : integer; begin half := x div 2 end;\n"
+             "function fib(n : integer) : longint;\n"
+             "begin if n < 2 then fib := n else fib := fib(n - 1) + fib(n - 2) end;\n"
+             "begin s := 0; calls := 0;\n"
+             "  for i := 1 to 3 do t[i] := sq(i) + two;\n"
+             "  for i := 1 to 4 do begin s := s + sq(sq(i) - i) * two; b := i * 50;\n"
+             "    s := s + half(b) end;\n"
+             "  if sq(3) > two then s := s + 1;\n"
+             "  while sq(i) > 1 do i := i - 1;\n"
+             "  writeln(s, ' ', calls, ' ', t[1] + t[2] + t[3], ' ', fib(8), ' ', i);\n"
+             "end.\n");
+    EXPECT_EQ(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Output, "619 24 20 21 1\r\n");
+}
+
+TEST_F(PlanTest, AnErrorAroundACallOnALaterPassIsTheReadings)
+{
+    struct CallError
+    {
+        const char* What;
+        const char* Program;
+        ErrorNumber Error;
+    };
+    const CallError cases[] = {
+        {"in the body, on the fourth call",
+         "program p; var i, s : integer;\n"
+         "function f(n : integer) : integer; begin f := 12 div (4 - n) end;\n"
+         "begin s := 0; for i := 1 to 5 do s := s + f(i); writeln(s) end.\n",
+         ErrorNumber::DivisionByZero},
+        {"in the operator after the call",
+         "program p; var i, s : integer;\n"
+         "function f(n : integer) : integer; begin f := n * 10000 end;\n"
+         "begin s := 0; for i := 1 to 3 do s := 1 + f(1) + f(i) + 100; writeln(s) end.\n",
+         ErrorNumber::SizeTooLarge},
+        {"in a second argument, after a first call was made",
+         "program p; var i, s : integer;\n"
+         "function f(n : integer) : integer; begin f := n + 1 end;\n"
+         "begin s := 0; for i := 1 to 5 do\n"
+         "  s := s + f(i) + f(100 div (3 - i)); writeln(s) end.\n",
+         ErrorNumber::DivisionByZero},
+        {"an argument outside its byte parameter",
+         "program p; var i, s : integer;\n"
+         "function f(n : byte) : integer; begin f := n end;\n"
+         "begin s := 0; for i := 1 to 5 do s := s + f(i * 100); writeln(s) end.\n",
+         ErrorNumber::InvalidValue},
+        {"a result not given on the third call",
+         "program p; var i, s : integer;\n"
+         "function f(n : integer) : integer; begin if n <> 3 then f := n end;\n"
+         "begin s := 0; for i := 1 to 5 do s := s + f(i); writeln(s) end.\n",
+         ErrorNumber::FunctionResultMissing},
+    };
+    for (const CallError& c : cases) {
+        SCOPED_TRACE(c.What);
+        EXPECT_EQ(Both(c.Program).RunError, ToInt(c.Error));
+    }
+}
+
+TEST_F(PlanTest, SteppingOverCallsInPlansShowsTheReadingsPlaces)
+{
+    const std::string program = "program p; var i, s : integer;\n"
+                                "function f(n : integer) : integer;\n"
+                                "begin\n"
+                                "  f := n * 2\n"
+                                "end;\n"
+                                "begin s := 0;\n"
+                                "  for i := 1 to 4 do\n"
+                                "    s := s + f(i);\n"
+                                "  writeln(s) end.\n";
+    for (const bool into : {false, true}) {
+        SCOPED_TRACE(into ? "into" : "over");
+        driver->StepInto = into;
+        driver->KeepPlans = false;
+        host.Shown.clear();
+        host.Waits = 0;
+        EXPECT_EQ(Run(program, RunMode::StartStepping).RunError, 0);
+        const auto shown = host.Shown;
+        const int waits = host.Waits;
+        host.Shown.clear();
+        host.Waits = 0;
+        driver->KeepPlans = true;
+        const RunOutcome outcome = Run(program, RunMode::StartStepping);
+        EXPECT_EQ(outcome.Output, "20\r\n");
+        EXPECT_EQ(host.Shown, shown);
+        EXPECT_EQ(host.Waits, waits);
+    }
+}
+
 } // namespace
