@@ -388,11 +388,11 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
                 break;
             }
             case PlanStep::Kind::Fits:
-                Data->Pop();
+                Data->PopKept();
                 if (!FitsType(step.Type, acc.Integer)) {
                     Data->Fail(ErrorNumber::InvalidValue);
                 }
-                Data->Push(static_cast<std::uint16_t>(step.Stride));
+                Data->PushKept(static_cast<std::uint16_t>(step.Stride));
                 break;
             case PlanStep::Kind::Bind:
                 Data->CreateVariable(step.Type, 8195);
@@ -422,7 +422,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
                 indexes[static_cast<std::size_t>(open++)] = {Data->CurrentAddress(), 0};
                 break;
             case PlanStep::Kind::Index: {
-                Data->Pop();
+                Data->PopKept();
                 const std::int64_t value = acc.Integer;
                 if (value < step.Integer ||
                     value >= static_cast<std::int64_t>(step.Integer) + step.Count) {
@@ -454,33 +454,33 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
             }
             case PlanStep::Kind::Load:
                 Data->LoadValue(step.Type);
-                Data->Push(step.Type);
+                Data->PushKept(step.Type);
                 break;
             case PlanStep::Kind::GlobalLoad:
                 Data->SetCurrentAddress(step.Stride);
                 Data->LoadWholeGlobal(static_cast<std::uint16_t>(step.Integer),
                                       static_cast<std::uint32_t>(step.Count), step.Type);
-                Data->Push(step.Type);
+                Data->PushKept(step.Type);
                 break;
             case PlanStep::Kind::Constant:
                 acc.Integer = step.Integer;
                 acc.Real = step.Real;
                 acc.String[0] = step.Text[0];
                 acc.String[1] = step.Text[1];
-                Data->Push(step.Type);
+                Data->PushKept(step.Type);
                 break;
             case PlanStep::Kind::Operate:
                 Data->Operate(step.Integer, step.Type);
                 break;
             case PlanStep::Kind::Not: {
-                Data->Pop();
+                Data->PopKept();
                 const std::int32_t value = acc.Integer;
                 acc.SetInteger(step.Code == TypeCode::Boolean ? (value != 0 ? 0 : 1) : ~value);
-                Data->Push(step.Type);
+                Data->PushKept(step.Type);
                 break;
             }
             case PlanStep::Kind::Negate:
-                Data->Pop();
+                Data->PopKept();
                 if (step.Code == TypeCode::Real) {
                     acc.SetReal(-acc.Real);
                 } else {
@@ -489,7 +489,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
                     }
                     acc.SetInteger(-acc.Integer);
                 }
-                Data->Push(step.Type);
+                Data->PushKept(step.Type);
                 break;
             }
         }

@@ -94,3 +94,54 @@ inline int QbGesdata::StoreWholeGlobal(std::uint16_t variable, std::uint32_t siz
     }
     return 0;
 }
+
+inline void QbGesdata::PushKept(std::uint16_t type)
+{
+    const ResolvedType& resolved = KeptType(type);
+    const Representation representation = RepresentationOf(resolved.Info.Code);
+    const int entry = evaluationCount;
+    if ((representation != Representation::Integer &&
+         representation != Representation::Character) ||
+        evaluationViewOpen || entry >= EvaluationEntries ||
+        entryOffsets[entry] + 4 > EvaluationDataLimit) {
+        Push(type);
+        return;
+    }
+    const int start = entryOffsets[entry];
+    std::uint8_t* data = evaluationData.data() + start;
+    int size = 4;
+    if (representation == Representation::Integer) {
+        DataAddress::Write(data, static_cast<std::uint32_t>(Acc.Integer));
+    } else {
+        data[0] = static_cast<std::uint8_t>(Acc.Integer);
+        size = 1;
+    }
+    entryTypes[entry] = resolved.Stacked;
+    entryCodes[entry] = resolved.Info.Code;
+    entryOffsets[entry + 1] = static_cast<std::uint16_t>(start + size);
+    ++evaluationCount;
+    ++pushCount;
+    driver.MicroStepPoint();
+}
+
+inline void QbGesdata::PopKept()
+{
+    const int entry = evaluationCount - 1;
+    const Representation representation =
+        entry >= 1 ? RepresentationOf(entryCodes[entry]) : Representation::None;
+    if ((representation != Representation::Integer &&
+         representation != Representation::Character) ||
+        evaluationViewOpen) {
+        PopEntry(true);
+        return;
+    }
+    const std::uint8_t* data = evaluationData.data() + entryOffsets[entry];
+    Acc.SetInteger(representation == Representation::Integer
+                       ? static_cast<std::int32_t>(DataAddress::Read(data))
+                       : static_cast<std::int32_t>(data[0]));
+    lastPoppedType = entryTypes[entry];
+    lastPoppedCode = entryCodes[entry];
+    --evaluationCount;
+    ++popCount;
+    driver.MicroStepPoint();
+}

@@ -67,7 +67,7 @@ void QbGesdata::Operate(int op, std::uint16_t resultType)
 
 void QbGesdata::Operate(Operator op, std::uint16_t resultType)
 {
-    PopEntry(true);
+    PopKept();
     const std::uint8_t rightCode = lastPoppedCode;
     const std::int32_t rightInteger = Acc.Integer;
     const double rightReal = Acc.Real;
@@ -84,7 +84,7 @@ void QbGesdata::Operate(Operator op, std::uint16_t resultType)
     const std::uint16_t rightStructureSize = Acc.StructureSize;
     rightStructure.swap(Acc.Structure);
     Acc.Structure.clear();
-    PopEntry(true);
+    PopKept();
     const std::uint8_t leftCode = lastPoppedCode;
     // Pointer operands are only compared: the accumulator keeps no reference to them.
     ReleaseAccumulatorReference();
@@ -117,7 +117,7 @@ void QbGesdata::Operate(Operator op, std::uint16_t resultType)
         }
     }
     rightStructure.clear();
-    Push(resultType);
+    PushKept(resultType);
 }
 
 void QbGesdata::SetResult(bool truth)

@@ -187,6 +187,10 @@ class QbGesdata
     // Evaluation stack.
     void Push(std::uint16_t type);
     void Pop();
+    // The same, inline (runtime/DataInline.h): an integer or character value without the
+    // evaluation view goes straight between the accumulator and the stack's bytes.
+    inline void PushKept(std::uint16_t type);
+    inline void PopKept();
     std::uint16_t PopType();
     void ClearEvaluationStack();
     // Drops the entries above the first `count`, letting go of the heap references they hold.
