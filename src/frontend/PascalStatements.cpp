@@ -162,7 +162,12 @@ void QbPascalSyntaxe::ParseStatementKind()
         throw HaltExcept("escape");
     }
     // Most statements start with a name: one test tells that no statement word can follow.
-    const bool word = Lexer->MayBeWord();
+    const bool word =
+        Lexer->MayBeWord() &&
+        Lexer->MayBeOneOf(StatementWords,
+                          {PascalWord::End, PascalWord::Until, PascalWord::Begin, PascalWord::If,
+                           PascalWord::While, PascalWord::Repeat, PascalWord::For, PascalWord::Case,
+                           PascalWord::Goto, PascalWord::With, PascalWord::Inline});
     if (Lexer->TokenText() == ";" || (word && Lexer->IsWord(PascalWord::End)) ||
         (word && RepeatDepth > 0 && Lexer->IsWord(PascalWord::Until))) {
         return;

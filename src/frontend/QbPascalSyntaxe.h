@@ -321,7 +321,9 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     static bool PlannableCode(std::uint8_t code);
     std::deque<ExpressionPlan> Plans; // a replay holds its plan while bodies add others
     ExpressionPlan* Recording = nullptr;
-    std::vector<CasePlan> CasePlans; // their places' tags are CaseTagBase and above
+    std::vector<CasePlan> CasePlans;
+    QbLexical::WordShapes StatementWords; // the words a statement may start with // their places'
+                                          // tags are CaseTagBase and above
     static constexpr std::int32_t CaseTagBase = 1 << 30;
 
     // Variable references (PascalReferences.cpp).

@@ -73,6 +73,14 @@ class QbDico
     // Every module's mapped wordings were forgotten or changed: the dictionary's own index of
     // them (see WordTextRef) starts again.
     void WordsChanged() const { ++wordGeneration; }
+    // Changes whenever a wording may have changed (the words, the vocabulary, the reading
+    // options that map letters): what is derived from wordings holds while it stays.
+    std::uint64_t WordingStamp() const
+    {
+        return (static_cast<std::uint64_t>(wordGeneration) << 32) ^
+               (static_cast<std::uint64_t>(static_cast<std::uint32_t>(currentVocabulary)) << 20) ^
+               (*optionsA & FastOptionBits);
+    }
     // The code of a wording in the current vocabulary (or in `vocabulary`); 0 when none.
     std::uint16_t FindWord(const std::string& text) const;
     std::uint16_t FindWord(const std::string& text, int vocabulary) const;

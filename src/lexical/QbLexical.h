@@ -5,7 +5,9 @@
 #include "lexical/QbSource.h"
 #include "lexical/QbTranslator.h"
 
+#include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -137,6 +139,18 @@ class QbLexical : public TokenLocator
     bool InHeaderPeek() const { return headerPeek; }
     void MarkTokenStart(int line, int column);
     bool Translating() const { return translating; }
+
+    // A few words a parser tests one after the other (a statement's first words): the first
+    // characters and lengths of their wordings, kept while the wordings stand. MayBeOneOf is
+    // false when the token can be none of them, true when unsure.
+    struct WordShapes
+    {
+        bool Known = false;
+        bool Unsure = false; // a wording the bits cannot say (empty, or too long)
+        std::uint64_t Stamp = 0;
+        std::array<std::uint64_t, 256> Bits{};
+    };
+    bool MayBeOneOf(WordShapes& shapes, std::initializer_list<std::uint16_t> codes) const;
 
     bool IsIdentifierStart(char ch) const;
     bool IsIdentifierChar(char ch) const;

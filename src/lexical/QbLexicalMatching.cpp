@@ -64,6 +64,34 @@ bool QbLexical::MayBeWord() const
     return !driver.Dictionary || driver.Dictionary->MayBeWord(TokenText());
 }
 
+bool QbLexical::MayBeOneOf(WordShapes& shapes, std::initializer_list<std::uint16_t> codes) const
+{
+    const QbDico* dictionary = driver.Dictionary.get();
+    const std::string& text = TokenText();
+    if (dictionary == nullptr || text.empty() || text.size() >= 64) {
+        return true;
+    }
+    const std::uint64_t stamp = dictionary->WordingStamp();
+    if (!shapes.Known || shapes.Stamp != stamp) {
+        shapes.Bits.fill(0);
+        shapes.Known = true;
+        shapes.Unsure = false;
+        shapes.Stamp = stamp;
+        for (const std::uint16_t code : codes) {
+            const std::string& word = dictionary->WordTextRef(code);
+            if (word.empty() || word.size() >= 64) {
+                shapes.Unsure = true;
+            } else {
+                shapes.Bits[static_cast<std::uint8_t>(word[0])] |= std::uint64_t{1} << word.size();
+            }
+        }
+    }
+    if (shapes.Unsure) {
+        return true;
+    }
+    return ((shapes.Bits[static_cast<std::uint8_t>(text[0])] >> text.size()) & 1) != 0;
+}
+
 bool QbLexical::IsWord(std::uint16_t code)
 {
     if (driver.Dictionary && !driver.Dictionary->MayBeWord(TokenText())) {

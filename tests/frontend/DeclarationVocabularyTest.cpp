@@ -67,3 +67,30 @@ TEST_F(DeclarationVocabularyTest, ModeWordsMustBeWrittenWhenNoneIsEmpty)
     UseModes({"", "", "CONST", "OUT"});
     EXPECT_EQ(Check("program p;\nbegin end.").Error, 86);
 }
+
+// The parser keeps the shapes of the words a statement may start with: another vocabulary
+// selected in the same driver must be read with its own words.
+TEST_F(DeclarationVocabularyTest, StatementWordsFollowTheSelectedVocabulary)
+{
+    ASSERT_TRUE(VocabularyFile::Write(directory + "/SYSTEM.mvv", "index", "mots", "",
+                                      {{"PROGRAM", "1", "PROGRAMME"},
+                                       {"VAR", "6", "VAR"},
+                                       {"BEGIN", "9", "DEBUT"},
+                                       {"END", "27", "FIN"},
+                                       {"INTEGER", "64", "ENTIER"},
+                                       {"IF", "14", "SI"},
+                                       {"THEN", "15", "ALORS"},
+                                       {"WHILE", "17", "TANTQUE"},
+                                       {"DO", "18", "FAIRE"},
+                                       {"-", "42", "VALEUR"},
+                                       {"VAR", "43", "VAR"},
+                                       {"CONST", "89", "CONST"},
+                                       {"OUT", "90", "OUT"}}));
+    environment.ConfigDirectory = directory;
+    driver = std::make_unique<QbPascalSyntaxe>(environment);
+    CheckClean("program p; var i: integer;\n"
+               "begin i := 0; while i < 3 do if i >= 0 then i := i + 1 end.");
+    driver->Dictionary->SelectVocabulary(1);
+    CheckClean("programme p; var i: entier;\n"
+               "debut i := 0; tantque i < 3 faire si i >= 0 alors i := i + 1 fin.");
+}
