@@ -115,3 +115,39 @@ struct CasePlan : PlanPlace
     QbTextSource::KeptToken End; // the state after END
     bool NoArmJump = false;      // from the first label to End, for a value no arm takes
 };
+
+// A statement executed from a place, as its reading went: an assignment's plan, a block's
+// statements, an IF's or a WHILE's condition plan and parts. Executed again from there by a host
+// that shows nothing and never stops, it is carried out from these without reading its text;
+// a part whose plan does not hold is read from where it starts, and a step that fails sends the
+// statement back to its reading, which reports the error where its text stands.
+struct StatementPlan : PlanPlace
+{
+    enum class Kind : std::uint8_t
+    {
+        Opaque,   // read as always
+        Empty,    // nothing between two separators
+        Assign,   // Plan is the assignment's
+        Compound, // BEGIN: Parts are its statements, the empty one before END included
+        If,       // Plan is the condition's (with THEN); Parts THEN (when Then) and ELSE
+        While     // Plan is the condition's (with DO); Parts the body
+    };
+    struct Part
+    {
+        int Statement = -1;            // its plan, -1 until it has one
+        QbTextSource::KeptToken Start; // the reader at its first token
+    };
+    Kind What = Kind::Opaque;
+    bool Block = false; // starts with BEGIN (its parent's step point rule)
+    bool Then = false;  // If: a THEN part is there (it may be missing before ELSE)
+    bool Else = false;  // If: an ELSE part is there
+    int Plan = -1;
+    QbTextSource::KeptToken Start;     // the reader at the statement's first token
+    QbTextSource::KeptToken End;       // the reader after it
+    QbTextSource::KeptToken Condition; // While: the reader at the condition
+    QbTextSource::KeptToken AfterBody; // While: the reader after the body and closing word
+    std::vector<Part> Parts;
+    int EndLine = 0; // Compound: where its END stands
+    int EndColumn = 0;
+    int Running = 0; // executions in progress: a recording of the same place keeps it
+};

@@ -236,6 +236,7 @@ TypePair QbPascalSyntaxe::PlannedExpression()
 void QbPascalSyntaxe::ParseConditionThen(std::uint16_t word)
 {
     if (!PlansAllowed()) {
+        LastPlanTag = -1;
         ParseCondition();
         Lexer->ExpectWord(word);
         return;
@@ -256,14 +257,24 @@ void QbPascalSyntaxe::PlannedStatement()
         ParseNamedStatement();
         return TypePair{};
     });
+    if (StatementRecord != nullptr && LastPlanTag >= 0) {
+        NoteStatement(StatementPlan::Kind::Assign);
+        StatementRecord->Plan.Plan = LastPlanTag;
+    }
 }
 
 template <class Read>
 TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const Read& read)
 {
+    // What the reading's own plans (a call's body) leave here is not this construct's.
+    const auto readOnly = [this, &read] {
+        const TypePair type = read();
+        LastPlanTag = -1;
+        return type;
+    };
     const QbLexical::SkipMark mark = Lexer->BeginSkip();
     if (mark.Text == nullptr) {
-        return read();
+        return readOnly();
     }
     int line = 0;
     int column = 0;
@@ -293,11 +304,12 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
                              static_cast<std::uint16_t>(last.Stride),
                              static_cast<std::uint32_t>(last.Count));
         }
+        LastPlanTag = tag;
         return kept->Result;
     }
     const bool record = kept != nullptr ? !kept->Never : tag < 0 && Plans.size() < MaxPlans;
     if (!record) {
-        return read();
+        return readOnly();
     }
 
     ExpressionPlan plan;
@@ -323,6 +335,7 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
         // recorded is read again next time, under the table as it now stands.
         plan.Generation = 0;
     }
+    LastPlanTag = -1;
     if (plan.Never) {
         plan.Steps.clear();
         plan.Steps.shrink_to_fit();
@@ -337,8 +350,10 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
         if (place.Running == 0) {
             place = std::move(plan);
         }
+        LastPlanTag = place.Never ? -1 : tag;
     } else if (Lexer->EndPlan(mark, static_cast<std::int32_t>(Plans.size()))) {
         Plans.push_back(std::move(plan));
+        LastPlanTag = Plans.back().Never ? -1 : static_cast<int>(Plans.size()) - 1;
     }
     return result;
 }

@@ -125,6 +125,12 @@ void QbPascalSyntaxe::ParseStatementPart(EntryNumber routine)
 // more on the END so that the pupil sees the block close.
 void QbPascalSyntaxe::ParseStatementList(bool body)
 {
+    // A BEGIN block whose plan is being recorded notes its statements.
+    StatementRecording* const recording =
+        StatementRecord != nullptr && StatementRecord->Plan.What == StatementPlan::Kind::Compound &&
+                StatementRecord->Plan.Parts.empty()
+            ? StatementRecord
+            : nullptr;
     for (;;) {
         if (Execute) {
             StepPoint();
@@ -132,7 +138,15 @@ void QbPascalSyntaxe::ParseStatementList(bool body)
                 Host().RefreshViews();
             }
         }
+        StatementPlan::Part part;
+        if (recording != nullptr) {
+            part = StartPart(*recording);
+        }
         ParseStatement();
+        if (recording != nullptr) {
+            part.Statement = LastStatement;
+            recording->Plan.Parts.push_back(std::move(part));
+        }
         if (!Lexer->AcceptSymbol(";")) {
             break;
         }
@@ -141,19 +155,11 @@ void QbPascalSyntaxe::ParseStatementList(bool body)
         StepPoint();
     }
     TokenPosition(BodyEndLine, BodyEndColumn);
-    Lexer->ExpectWord(PascalWord::End);
-}
-
-// statement = [label ":"] ( compound | IF | WHILE | REPEAT | FOR | CASE | GOTO | WITH | INLINE
-//             | procedure-call | assignment | empty )
-void QbPascalSyntaxe::ParseStatement()
-{
-    ParseDepthGuard guard(*this);
-    ParseStatementKind();
-    // The heap view may re-lay out the structures the statement changed.
-    if (Execute && HeapActive) {
-        Host().StatementEnded(false);
+    if (recording != nullptr) {
+        recording->Plan.EndLine = BodyEndLine;
+        recording->Plan.EndColumn = BodyEndColumn;
     }
+    Lexer->ExpectWord(PascalWord::End);
 }
 
 void QbPascalSyntaxe::ParseStatementKind()
@@ -161,6 +167,11 @@ void QbPascalSyntaxe::ParseStatementKind()
     if (Execute && Host().EscapePending()) {
         throw HaltExcept("escape");
     }
+    ParseStatementBody();
+}
+
+void QbPascalSyntaxe::ParseStatementBody()
+{
     // Most statements start with a name: one test tells that no statement word can follow.
     const bool word =
         Lexer->MayBeWord() &&
@@ -170,13 +181,17 @@ void QbPascalSyntaxe::ParseStatementKind()
                            PascalWord::Goto, PascalWord::With, PascalWord::Inline});
     if (Lexer->TokenText() == ";" || (word && Lexer->IsWord(PascalWord::End)) ||
         (word && RepeatDepth > 0 && Lexer->IsWord(PascalWord::Until))) {
+        NoteStatement(StatementPlan::Kind::Empty);
         return;
     }
     if (word && Lexer->AcceptWord(PascalWord::Begin)) {
+        NoteStatement(StatementPlan::Kind::Compound);
         ParseStatementList(true);
     } else if (word && Lexer->AcceptWord(PascalWord::If)) {
+        NoteStatement(StatementPlan::Kind::If);
         ParseIf();
     } else if (word && Lexer->AcceptWord(PascalWord::While)) {
+        NoteStatement(StatementPlan::Kind::While);
         ParseWhile();
     } else if (word && Lexer->AcceptWord(PascalWord::Repeat)) {
         ParseRepeat();
@@ -325,30 +340,50 @@ void QbPascalSyntaxe::ParseProceduralCall(TypePair target)
 // IF condition THEN statement [ELSE statement] [closing word 96]
 void QbPascalSyntaxe::ParseIf()
 {
+    StatementRecording* const recording = StatementRecord;
     ParseConditionThen(PascalWord::Then);
+    if (recording != nullptr) {
+        recording->Plan.Plan = LastPlanTag;
+        recording->Plan.Parts.resize(2);
+        recording->Valid = recording->Valid && LastPlanTag >= 0;
+    }
     const bool executing = Execute;
     bool taken = true;
     if (executing) {
         Data->Pop();
         taken = Data->Acc.Integer != 0;
     }
-    const auto branch = [this](bool run) {
+    const auto branch = [this, recording](bool run, std::size_t which) {
+        StatementPlan::Part part;
+        if (recording != nullptr) {
+            part = StartPart(*recording);
+        }
         if (run) {
             if (Execute && !Lexer->IsWord(PascalWord::Begin)) {
                 StepPoint();
             }
             ParseStatement();
+            part.Statement = LastStatement;
         } else {
             SkipStatement();
+        }
+        if (recording != nullptr) {
+            recording->Plan.Parts[which] = std::move(part);
         }
     };
     // Not executing, both branches are read with Execute off; a GOTO search that finds its
     // label in the THEN branch turns execution on, and the ELSE branch is then skipped.
     if (!Lexer->IsWord(PascalWord::Else)) {
-        branch(executing && taken);
+        if (recording != nullptr) {
+            recording->Plan.Then = true;
+        }
+        branch(executing && taken, 0);
     }
     if (Lexer->AcceptWord(PascalWord::Else)) {
-        branch(executing && !taken);
+        if (recording != nullptr) {
+            recording->Plan.Else = true;
+        }
+        branch(executing && !taken, 1);
     }
     Lexer->ExpectWord(PascalWord::Closing2);
 }
@@ -358,12 +393,23 @@ void QbPascalSyntaxe::ParseIf()
 // reading of the body is done without execution, which moves the reader past the statement.
 void QbPascalSyntaxe::ParseWhile()
 {
-    const bool executing = Execute;
+    StatementRecording* const recording = StatementRecord;
     ReadingPosition condition;
-    int passes = Options.MaxPasses;
-    if (executing) {
+    if (Execute) {
         SaveReading(*Lexer, condition);
     }
+    if (recording != nullptr && !Lexer->TakeState(recording->Mark, recording->Plan.Condition)) {
+        recording->Valid = false;
+    }
+    ReadWhile(condition, Options.MaxPasses, recording);
+}
+
+// The passes of a WHILE from its condition at `condition`, `passes` left before error 239; the
+// first one noted in `recording` when there is one.
+void QbPascalSyntaxe::ReadWhile(const ReadingPosition& condition, int passes,
+                                StatementRecording* recording)
+{
+    const bool executing = Execute;
     for (;;) {
         ParseConditionThen(PascalWord::WhileDo);
         bool go = false;
@@ -371,10 +417,21 @@ void QbPascalSyntaxe::ParseWhile()
             Data->Pop();
             go = Data->Acc.Integer != 0;
         }
+        StatementPlan::Part body;
+        if (recording != nullptr) {
+            recording->Plan.Plan = LastPlanTag;
+            recording->Valid = recording->Valid && LastPlanTag >= 0;
+            body = StartPart(*recording);
+        }
         if (go) {
             ParseStatement();
+            body.Statement = LastStatement;
         } else {
             SkipStatement();
+        }
+        if (recording != nullptr) {
+            recording->Plan.Parts.assign(1, std::move(body));
+            recording = nullptr;
         }
         Lexer->ExpectWord(PascalWord::Closing1);
         if (!executing || !go) {
@@ -871,6 +928,8 @@ void QbPascalSyntaxe::ExecuteRoutineBody(std::uint16_t routine)
     }
     RestoreOnExit repeatDepth(RepeatDepth);
     RestoreOnExit withDepth(WithDepth);
+    // The statement being recorded where the call stands is not this body's.
+    StatementRecordScope outside(StatementRecord, nullptr);
     int line = startLine;
     int column = startColumn;
     bool sourceChanged = false;

@@ -54,6 +54,10 @@ void QbPascalSyntaxe::PrepareRun(int mode)
     // Every text is opened anew by a run, and what was kept from the old ones with it.
     Plans.clear();
     CasePlans.clear();
+    StatementPlans.clear();
+    StatementRecord = nullptr;
+    LastStatement = -1;
+    LastPlanTag = -1;
     Recording = nullptr;
     InterfaceNesting = 0;
     RoutineNumber = 1;

@@ -11,6 +11,8 @@
 #include <deque>
 #include <vector>
 
+struct ReadingPosition;
+
 // The driver for Pascal programs, units and models texts. Reads source upper-cased (option A
 // 4096) and offers SYSTEM, CRT and GRAPH to USES. There is no syntax tree: each routine below
 // reads its construct and, by the driver's Execute and Generate flags, only checks it, also
@@ -156,10 +158,14 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     void ParseStatementList(bool body);
     void ParseStatement();
     void ParseStatementKind();
+    // ParseStatementKind once ESC has been polled.
+    void ParseStatementBody();
     void ParseNamedStatement();
     void ParseAssignment(EntryNumber variable);
     void ParseIf();
     void ParseWhile();
+    struct StatementRecording;
+    void ReadWhile(const ReadingPosition& condition, int passes, StatementRecording* recording);
     void ParseRepeat();
     void ParseFor();
     void ParseCase();
@@ -322,6 +328,40 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     std::deque<ExpressionPlan> Plans; // a replay holds its plan while bodies add others
     ExpressionPlan* Recording = nullptr;
     std::vector<CasePlan> CasePlans;
+    // Statements executed without reading (PascalStatementPlans.cpp): only for a host that
+    // shows nothing and cannot stop, so that the step points are the ESC polls they make.
+    bool StatementPlansAllowed();
+    struct StatementRecording
+    {
+        StatementPlan Plan;
+        QbLexical::SkipMark Mark;
+        bool Valid = true;
+    };
+    // ParseStatement for such a host: the statement's plan executed, or its reading recorded.
+    void PlannedStatementAt();
+    int FindStatementPlan(const QbLexical::SkipMark& mark) const;
+    // Executes a plan that holds, ESC polled first; the reader ends after the statement.
+    void ExecuteStatementPlan(StatementPlan& plan);
+    // One part (a block's statement, a branch, a body): its plan, or its reading from its start.
+    void ExecutePart(StatementPlan::Part& part, const void* text);
+    // A condition plan that holds and succeeds leaves its truth on the evaluation stack.
+    bool RunConditionPlan(int tag);
+    // The reading of a statement plan's kind and parts, for ParseStatementKind and the parsers.
+    void NoteStatement(StatementPlan::Kind kind)
+    {
+        if (StatementRecord != nullptr) {
+            StatementRecord->Plan.What = kind;
+            StatementRecord->Plan.Block = kind == StatementPlan::Kind::Compound;
+        }
+    }
+    // A part starting where the reader stands.
+    StatementPlan::Part StartPart(StatementRecording& recording);
+    std::deque<StatementPlan> StatementPlans;
+    StatementRecording* StatementRecord = nullptr;
+    int LastStatement = -1; // the plan of the statement last read by ParseStatement, or -1
+    int LastPlanTag = -1;   // the plan the last planned construct used or recorded, or -1
+    static constexpr std::int32_t StatementTagBase = 1 << 29;
+    static constexpr std::uint32_t StatementKey = 1u << 31; // their places' own key
     QbLexical::WordShapes StatementWords; // the words a statement may start with // their places'
                                           // tags are CaseTagBase and above
     static constexpr std::int32_t CaseTagBase = 1 << 30;
@@ -374,6 +414,26 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
 };
 
 // Counts one level of recursive parsing for its lifetime; too deep a text is error 199.
+// Puts a statement recording in place for a reading and gives the previous one back after it,
+// whatever way the reading ends.
+class StatementRecordScope
+{
+  public:
+    StatementRecordScope(QbPascalSyntaxe::StatementRecording*& slot,
+                         QbPascalSyntaxe::StatementRecording* recording)
+        : place(slot), saved(slot)
+    {
+        place = recording;
+    }
+    ~StatementRecordScope() { place = saved; }
+    StatementRecordScope(const StatementRecordScope&) = delete;
+    StatementRecordScope& operator=(const StatementRecordScope&) = delete;
+
+  private:
+    QbPascalSyntaxe::StatementRecording*& place;
+    QbPascalSyntaxe::StatementRecording* saved;
+};
+
 class ParseDepthGuard
 {
   public:

@@ -303,6 +303,23 @@ bool QbLexical::TakeState(const SkipMark& mark, QbTextSource::KeptToken& state) 
     return true;
 }
 
+bool QbLexical::JumpTo(const void* text, const QbTextSource::KeptToken& state)
+{
+    QbSource& source = Current();
+    const std::uint8_t kind = source.Kind();
+    if (kind != QbSource::EditKind && kind != QbSource::FileKind) {
+        return false;
+    }
+    auto& current = static_cast<QbTextSource&>(source);
+    if (static_cast<const void*>(&current) != text) {
+        return false;
+    }
+    current.Replay(state);
+    tokenLine = state.TokenLine;
+    tokenColumn = state.TokenColumn;
+    return true;
+}
+
 bool QbLexical::EndPlan(const SkipMark& mark, std::int32_t tag)
 {
     if (!SameReading(mark)) {

@@ -112,6 +112,9 @@ class QbLexical : public TokenLocator
     // The reader's state now, for ReplayPlan to come back to: false when the reading since the
     // mark cannot be jumped over (another source, a directive obeyed).
     bool TakeState(const SkipMark& mark, QbTextSource::KeptToken& state) const;
+    // Back to a state TakeState gave in `text`: false, the reader unmoved, when the current
+    // source is not that text.
+    bool JumpTo(const void* text, const QbTextSource::KeptToken& state);
     void NoteDirective() { ++directivesRead; }
 
     // Translation (mode 256): the translator receives the token stream.

@@ -12,18 +12,30 @@ namespace {
 class PlanTest : public StatementTest
 {
   protected:
-    // The program run with plans and read from its text at every execution; both must agree.
+    // The program read from its text at every execution, run with the plans of expressions
+    // (a host that may stop), and run with the plans of statements too (a quiet host): all
+    // must agree, down to the number of times ESC was polled.
     RunOutcome Both(const std::string& text)
     {
         driver->KeepPlans = false;
+        host.Polls = 0;
         const RunOutcome read = Run(text);
+        const int polls = host.Polls;
         driver->KeepPlans = true;
-        const RunOutcome planned = Run(text);
-        EXPECT_EQ(planned.CheckError, read.CheckError) << text;
-        EXPECT_EQ(planned.RunError, read.RunError) << text;
-        EXPECT_EQ(planned.Line, read.Line) << text;
-        EXPECT_EQ(planned.Column, read.Column) << text;
-        EXPECT_EQ(planned.Output, read.Output) << text;
+        RunOutcome planned;
+        for (const bool quiet : {false, true}) {
+            SCOPED_TRACE(quiet ? "statement plans" : "expression plans");
+            host.Quiet = quiet;
+            host.Polls = 0;
+            planned = Run(text);
+            host.Quiet = false;
+            EXPECT_EQ(planned.CheckError, read.CheckError) << text;
+            EXPECT_EQ(planned.RunError, read.RunError) << text;
+            EXPECT_EQ(planned.Line, read.Line) << text;
+            EXPECT_EQ(planned.Column, read.Column) << text;
+            EXPECT_EQ(planned.Output, read.Output) << text;
+            EXPECT_EQ(host.Polls, polls) << text;
+        }
         EXPECT_EQ(planned.CheckError, 0)
             << "check stopped at " << planned.Line << ":" << planned.Column << " in\n"
             << text;
@@ -334,6 +346,103 @@ TEST_F(PlanTest, SteppingOverCallsInPlansShowsTheReadingsPlaces)
         EXPECT_EQ(outcome.Output, "20\r\n");
         EXPECT_EQ(host.Shown, shown);
         EXPECT_EQ(host.Waits, waits);
+    }
+}
+
+// Statements executed again by a quiet host go by their plans: blocks, IF with a branch taken
+// for the first time late, IF without THEN part, WHILE executed again, and the statements plans
+// cannot carry (CASE, REPEAT, FOR, a call that EXITs) inside them.
+TEST_F(PlanTest, StatementsExecutedAgainDoWhatTheReadingDoes)
+{
+    const RunOutcome outcome =
+        Both("program p; var i, j, k, n, s : integer; t : array[1..5] of integer; c : char;\n"
+             "procedure q(m : integer); var x : integer;\n"
+             "begin x := 0; while true do begin x := x + 1; if x > m then exit end;\n"
+             "  s := s + x * 100 end;\n"
+             "begin s := 0;\n"
+             "  for i := 1 to 5 do t[i] := 6 - i;\n"
+             "  for k := 1 to 4 do begin\n"
+             "    j := 1; n := 0;\n"
+             "    while j <= 5 do begin\n"
+             "      if t[j] > k then n := n + t[j] else if j mod 2 = 0 then n := n - 1 else ;\n"
+             "      if k > 2 then else s := s + 1;\n"
+             "      case j of 1: s := s + 2; 3..4: begin end; end;\n"
+             "      repeat j := j + 1 until j mod 2 = 0;\n"
+             "      for c := 'a' to 'b' do s := s + 1;\n"
+             "    end;\n"
+             "    s := s + n;\n"
+             "    q(k);\n"
+             "  end;\n"
+             "  k := 0;\n"
+             "  while k < 10 do begin k := k + 1; if k = 7 then k := 20 end;\n"
+             "  writeln(s, ' ', k);\n"
+             "end.\n");
+    EXPECT_EQ(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Output, "68 20\r\n");
+}
+
+TEST_F(PlanTest, ErrorsInStatementsExecutedAgainAreTheReadings)
+{
+    struct LaterError
+    {
+        const char* What;
+        const char* Program;
+        ErrorNumber Error;
+    };
+    const LaterError cases[] = {
+        {"the pass limit of a WHILE executed for the third time",
+         "program p; var k, n : integer;\n"
+         "begin for k := 1 to 3 do begin n := 0;\n"
+         "  while n < 40 * k do\n"
+         "    n := n + 1 end;\n"
+         "  writeln(n) end.\n",
+         ErrorNumber::TooManyPasses},
+        {"a WHILE condition that leaves its array on a later execution",
+         "program p; var k, j : integer; t : array[1..8] of integer;\n"
+         "begin for j := 1 to 8 do t[j] := 1;\n"
+         "  for k := 1 to 4 do begin j := k;\n"
+         "    while (j < k + 2) and (t[j * k] > 0) do j := j + 1 end end.\n",
+         ErrorNumber::InvalidValue},
+        {"an IF condition dividing by zero on a later execution",
+         "program p; var k, s : integer;\n"
+         "begin s := 0; for k := 1 to 4 do begin\n"
+         "  if 12 div (3 - k) > 0 then s := s + 1 else s := s - 1 end end.\n",
+         ErrorNumber::DivisionByZero},
+        {"a store out of range in a branch first taken late",
+         "program p; var k : integer; b : byte;\n"
+         "begin for k := 1 to 4 do begin\n"
+         "  if k < 3 then b := k else begin b := k; b := b * 100 end end end.\n",
+         ErrorNumber::InvalidValue},
+    };
+    for (const LaterError& c : cases) {
+        SCOPED_TRACE(c.What);
+        EXPECT_EQ(Both(c.Program).RunError, ToInt(c.Error));
+    }
+}
+
+TEST_F(PlanTest, EscapeStopsAStatementExecutedAgainAtTheSamePoll)
+{
+    const std::string program = "program p; var k, n, s : integer;\n"
+                                "begin s := 0; for k := 1 to 50 do begin n := 0;\n"
+                                "  while n < 5 do begin n := n + 1; s := s + n end end;\n"
+                                "  writeln(s) end.\n";
+    for (const int at : {300, 301, 302, 303, 304, 305}) {
+        SCOPED_TRACE(at);
+        host.EscapeAt = at;
+        host.Quiet = true;
+        driver->KeepPlans = false;
+        host.Polls = 0;
+        host.Shown.clear();
+        EXPECT_EQ(Run(program).RunError, 0);
+        EXPECT_TRUE(driver->Escaped);
+        const auto shown = host.Shown;
+        driver->KeepPlans = true;
+        host.Polls = 0;
+        host.Shown.clear();
+        EXPECT_EQ(Run(program).RunError, 0);
+        EXPECT_TRUE(driver->Escaped);
+        EXPECT_EQ(host.Shown, shown);
+        EXPECT_FALSE(shown.empty());
     }
 }
 

@@ -64,12 +64,14 @@ class RecordingRunHost : public RunHost
         ++Waits;
         return Command;
     }
-    bool EscapePending() override { return EscapeAt != 0 && ++Polls >= EscapeAt; }
+    bool EscapePending() override { return ++Polls >= EscapeAt && EscapeAt != 0; }
     bool StopsAt(const std::string&, int line) override
     {
         ++StepPoints;
         return line == BreakLine;
     }
+    // A quiet host has no breakpoints: a run then carries out what it read once from plans.
+    bool MayStop() const override { return !Quiet; }
     void RefreshViews() override {}
     void ShowLine(const std::string&, int line, int column) override
     {
@@ -82,6 +84,7 @@ class RecordingRunHost : public RunHost
     int BreakLine = 0;
     int EscapeAt = 0;
     int Polls = 0;
+    bool Quiet = false;
     int Waits = 0;
     int StepPoints = 0;
     int LastLine = 0;

@@ -1,0 +1,295 @@
+// Statements executed again from what their reading recorded: for a run nobody watches, a loop
+// or a block that was read once is carried out from its plans without reading its text again.
+#include "frontend/QbPascalSyntaxe.h"
+
+#include "diagnostics/Exceptions.h"
+#include "frontend/PascalWords.h"
+#include "frontend/ReadingPosition.h"
+#include "lexical/QbLexical.h"
+#include "runtime/DataInline.h"
+#include "runtime/QbGesdata.h"
+
+namespace {
+// Places kept per run at most; beyond them statements are read as they always were.
+constexpr std::size_t MaxStatementPlans = 1u << 16;
+
+// Counts an execution in progress whatever way it ends.
+class RunningScope
+{
+  public:
+    explicit RunningScope(int& counter) : count(counter) { ++count; }
+    ~RunningScope() { --count; }
+    RunningScope(const RunningScope&) = delete;
+    RunningScope& operator=(const RunningScope&) = delete;
+
+  private:
+    int& count;
+};
+} // namespace
+
+// Step points then only poll ESC, and nothing is shown: what a plan does between them is
+// what the reading does.
+bool QbPascalSyntaxe::StatementPlansAllowed()
+{
+    return PlansAllowed() && !TraceViews && !Stepping && !Host().MayStop();
+}
+
+// statement = [label ":"] ( compound | IF | WHILE | REPEAT | FOR | CASE | GOTO | WITH | INLINE
+//             | procedure-call | assignment | empty )
+void QbPascalSyntaxe::ParseStatement()
+{
+    ParseDepthGuard guard(*this);
+    if (StatementPlansAllowed()) {
+        PlannedStatementAt();
+    } else {
+        StatementRecordScope none(StatementRecord, nullptr);
+        ParseStatementKind();
+        LastStatement = -1;
+    }
+    // The heap view may re-lay out the structures the statement changed.
+    if (Execute && HeapActive) {
+        Host().StatementEnded(false);
+    }
+}
+
+void QbPascalSyntaxe::PlannedStatementAt()
+{
+    QbLexical::SkipMark mark = Lexer->BeginSkip();
+    if (mark.Text == nullptr) {
+        StatementRecordScope none(StatementRecord, nullptr);
+        ParseStatementKind();
+        LastStatement = -1;
+        return;
+    }
+    mark.Start.Options |= StatementKey;
+    const int index = FindStatementPlan(mark);
+    if (index >= 0) {
+        StatementPlan& plan = StatementPlans[static_cast<std::size_t>(index)];
+        if (PlanHolds(plan)) {
+            if (plan.What == StatementPlan::Kind::Opaque) {
+                StatementRecordScope none(StatementRecord, nullptr);
+                ParseStatementKind();
+            } else {
+                ExecuteStatementPlan(plan);
+            }
+            LastStatement = index;
+            return;
+        }
+    }
+    StatementRecording recording;
+    recording.Mark = mark;
+    int line = 0;
+    int column = 0;
+    Lexer->TokenStart(line, column);
+    StartPlace(recording.Plan, mark.Text, line, column);
+    recording.Valid = Lexer->TakeState(mark, recording.Plan.Start);
+    {
+        StatementRecordScope scope(StatementRecord, &recording);
+        ParseStatementKind();
+    }
+    StatementPlan& made = recording.Plan;
+    if (!recording.Valid || !Lexer->TakeState(mark, made.End)) {
+        made.What = StatementPlan::Kind::Opaque;
+        made.Parts.clear();
+    }
+    if (Table->Generation() != made.Generation) {
+        // The reading changed the table: the statement is recorded again next time.
+        made.Generation = 0;
+    }
+    LastStatement = -1;
+    if (index >= 0) {
+        StatementPlan& place = StatementPlans[static_cast<std::size_t>(index)];
+        if (place.Running == 0) {
+            place = std::move(made);
+        }
+        LastStatement = index;
+    } else if (StatementPlans.size() < MaxStatementPlans &&
+               Lexer->EndPlan(mark, StatementTagBase +
+                                        static_cast<std::int32_t>(StatementPlans.size()))) {
+        StatementPlans.push_back(std::move(made));
+        LastStatement = static_cast<int>(StatementPlans.size()) - 1;
+    }
+}
+
+int QbPascalSyntaxe::FindStatementPlan(const QbLexical::SkipMark& mark) const
+{
+    const QbTextSource::KeptToken* kept = Lexer->PlanKept(mark);
+    if (kept == nullptr || kept->Tag < StatementTagBase || kept->Tag >= CaseTagBase) {
+        return -1;
+    }
+    const auto index = static_cast<std::size_t>(kept->Tag - StatementTagBase);
+    if (index >= StatementPlans.size()) {
+        return -1;
+    }
+    int line = 0;
+    int column = 0;
+    Lexer->TokenStart(line, column);
+    const StatementPlan& plan = StatementPlans[index];
+    return plan.Text == mark.Text && plan.TokenLine == line && plan.TokenColumn == column
+               ? static_cast<int>(index)
+               : -1;
+}
+
+StatementPlan::Part QbPascalSyntaxe::StartPart(StatementRecording& recording)
+{
+    StatementPlan::Part part;
+    if (!Lexer->TakeState(recording.Mark, part.Start)) {
+        recording.Valid = false;
+    }
+    return part;
+}
+
+bool QbPascalSyntaxe::RunConditionPlan(int tag)
+{
+    if (tag < 0 || static_cast<std::size_t>(tag) >= Plans.size()) {
+        return false;
+    }
+    ExpressionPlan& plan = Plans[static_cast<std::size_t>(tag)];
+    std::uint32_t unused = 0;
+    return !plan.Never && !plan.Statement && plan.Closing != 0 && PlanHolds(plan) &&
+           RunPlan(plan, unused);
+}
+
+void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan)
+{
+    RunningScope running(plan.Running);
+    StatementRecordScope none(StatementRecord, nullptr);
+    const auto jump = [this, &plan](const QbTextSource::KeptToken& state) {
+        if (!Lexer->JumpTo(plan.Text, state)) {
+            Errors->Raise(ErrorNumber::NotImplemented);
+        }
+    };
+    // ESC stops the run with the reader where the reading would have it.
+    if (Execute && Host().EscapePending()) {
+        jump(plan.Start);
+        throw HaltExcept("escape");
+    }
+    const auto stepAt = [this, &jump](const QbTextSource::KeptToken& state) {
+        try {
+            StepPoint();
+        } catch (const HaltExcept&) {
+            jump(state);
+            throw;
+        }
+    };
+    // A step that failed changed nothing but the evaluation stack: the statement is read.
+    const auto read = [this, &plan, &jump] {
+        jump(plan.Start);
+        ParseStatementBody();
+    };
+    switch (plan.What) {
+    case StatementPlan::Kind::Opaque:
+        read();
+        return;
+    case StatementPlan::Kind::Empty:
+        jump(plan.End);
+        return;
+    case StatementPlan::Kind::Assign: {
+        if (plan.Plan < 0 || static_cast<std::size_t>(plan.Plan) >= Plans.size()) {
+            read();
+            return;
+        }
+        ExpressionPlan& assignment = Plans[static_cast<std::size_t>(plan.Plan)];
+        std::uint32_t assignee = 0;
+        if (assignment.Never || !assignment.Statement || assignment.Steps.empty() ||
+            assignment.Steps.back().What != PlanStep::Kind::Assign || !PlanHolds(assignment) ||
+            !RunPlan(assignment, assignee)) {
+            read();
+            return;
+        }
+        // Stored where the reading stores: after its expression.
+        jump(plan.End);
+        const PlanStep& last = assignment.Steps.back();
+        FinishAssignment(last.Type, last.Code, last.Integer != 0, assignee,
+                         static_cast<std::uint16_t>(last.Stride),
+                         static_cast<std::uint32_t>(last.Count));
+        return;
+    }
+    case StatementPlan::Kind::Compound:
+        for (StatementPlan::Part& part : plan.Parts) {
+            stepAt(part.Start);
+            ExecutePart(part, plan.Text);
+        }
+        StepPoint();
+        BodyEndLine = plan.EndLine;
+        BodyEndColumn = plan.EndColumn;
+        jump(plan.End);
+        return;
+    case StatementPlan::Kind::If: {
+        if (plan.Parts.size() != 2 || !RunConditionPlan(plan.Plan)) {
+            read();
+            return;
+        }
+        Data->PopKept();
+        const bool taken = Data->Acc.Integer != 0;
+        StatementPlan::Part* part = nullptr;
+        if (taken && plan.Then) {
+            part = &plan.Parts[0];
+        } else if (!taken && plan.Else) {
+            part = &plan.Parts[1];
+        }
+        if (part != nullptr) {
+            // A branch that is no BEGIN block has a step point of its own.
+            bool block = false;
+            if (part->Statement >= 0) {
+                block = StatementPlans[static_cast<std::size_t>(part->Statement)].Block;
+            } else {
+                jump(part->Start);
+                block = Lexer->IsWord(PascalWord::Begin);
+            }
+            if (!block) {
+                stepAt(part->Start);
+            }
+            ExecutePart(*part, plan.Text);
+        }
+        jump(plan.End);
+        return;
+    }
+    case StatementPlan::Kind::While: {
+        if (plan.Parts.size() != 1) {
+            read();
+            return;
+        }
+        int passes = Options.MaxPasses;
+        for (;;) {
+            if (!RunConditionPlan(plan.Plan)) {
+                // The condition is read from here on, the passes made counted.
+                jump(plan.Condition);
+                ReadingPosition condition;
+                SaveReading(*Lexer, condition);
+                ReadWhile(condition, passes, nullptr);
+                return;
+            }
+            Data->PopKept();
+            if (Data->Acc.Integer == 0) {
+                break;
+            }
+            ExecutePart(plan.Parts[0], plan.Text);
+            Lexer->ExpectWord(PascalWord::Closing1);
+            PassLoop(passes);
+        }
+        jump(plan.End);
+        return;
+    }
+    }
+}
+
+void QbPascalSyntaxe::ExecutePart(StatementPlan::Part& part, const void* text)
+{
+    if (part.Statement >= 0) {
+        ParseDepthGuard guard(*this);
+        StatementPlan& plan = StatementPlans[static_cast<std::size_t>(part.Statement)];
+        if (plan.What != StatementPlan::Kind::Opaque && PlanHolds(plan)) {
+            ExecuteStatementPlan(plan);
+            if (Execute && HeapActive) {
+                Host().StatementEnded(false);
+            }
+            return;
+        }
+    }
+    if (!Lexer->JumpTo(text, part.Start)) {
+        Errors->Raise(ErrorNumber::NotImplemented);
+    }
+    ParseStatement();
+    part.Statement = LastStatement;
+}
