@@ -130,7 +130,8 @@ struct StatementPlan : PlanPlace
         Assign,   // Plan is the assignment's
         Compound, // BEGIN: Parts are its statements, the empty one before END included
         If,       // Plan is the condition's (with THEN); Parts THEN (when Then) and ELSE
-        While     // Plan is the condition's (with DO); Parts the body
+        While,    // Plan is the condition's (with DO); Parts the body
+        For       // Plan and Limit are the bounds'; Parts the body
     };
     struct Part
     {
@@ -145,6 +146,14 @@ struct StatementPlan : PlanPlace
     QbTextSource::KeptToken Start;     // the reader at the statement's first token
     QbTextSource::KeptToken End;       // the reader after it
     QbTextSource::KeptToken Condition; // While: the reader at the condition
+    // For: the control variable and its hidden limit, the direction, and the reader after each
+    // bound (where their stores report errors).
+    int Limit = -1;
+    std::uint16_t Control = 0;
+    std::uint16_t LimitVariable = 0;
+    bool Up = true;
+    QbTextSource::KeptToken AfterStart;
+    QbTextSource::KeptToken AfterLimit;
     QbTextSource::KeptToken AfterBody; // While: the reader after the body and closing word
     std::vector<Part> Parts;
     int EndLine = 0; // Compound: where its END stands

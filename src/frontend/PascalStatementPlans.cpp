@@ -271,6 +271,54 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan)
         jump(plan.End);
         return;
     }
+    case StatementPlan::Kind::For: {
+        if (plan.Parts.size() != 1) {
+            read();
+            return;
+        }
+        ForLoop loop;
+        loop.Target = {NormalType(Table->Link1(plan.Control)), 0};
+        loop.Code = ResolvedCode(loop.Target.Type);
+        loop.Up = plan.Up;
+        const int stacked = Data->EvaluationCount();
+        // A bound's plan, and the check its reading makes of the value.
+        const auto bound = [this, &loop](int tag) {
+            if (tag < 0 || static_cast<std::size_t>(tag) >= Plans.size()) {
+                return false;
+            }
+            ExpressionPlan& expression = Plans[static_cast<std::size_t>(tag)];
+            std::uint32_t unused = 0;
+            return !expression.Never && !expression.Statement && expression.Closing == 0 &&
+                   !expression.Calls && PlanHolds(expression) && RunPlan(expression, unused) &&
+                   Compatible(loop.Target.Type, expression.Result.Type, loop.Target.Subtype,
+                              expression.Result.Subtype, Data->Acc.Integer, 0);
+        };
+        // The bounds have no calls: reading the loop again from its start is what it did.
+        const auto reread = [this, stacked, &read] {
+            Data->DropEntriesAbove(stacked);
+            read();
+        };
+        loop.ControlAddress = Data->AddressOf(plan.Control);
+        ForPlace(loop.ControlAddress, loop.ControlGlobal, loop.ControlSize);
+        if (!bound(plan.Plan)) {
+            reread();
+            return;
+        }
+        jump(plan.AfterStart);
+        ForStore(loop, false);
+        if (!bound(plan.Limit)) {
+            reread();
+            return;
+        }
+        loop.LimitAddress = Data->AddressOf(plan.LimitVariable);
+        ForPlace(loop.LimitAddress, loop.LimitGlobal, loop.LimitSize);
+        jump(plan.AfterLimit);
+        ForStore(loop, true);
+        const ReadingPosition unused;
+        ForPasses(loop, unused, nullptr, &plan.Parts[0], plan.Text);
+        jump(plan.End);
+        return;
+    }
     }
 }
 

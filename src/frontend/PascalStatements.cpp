@@ -196,6 +196,7 @@ void QbPascalSyntaxe::ParseStatementBody()
     } else if (word && Lexer->AcceptWord(PascalWord::Repeat)) {
         ParseRepeat();
     } else if (word && Lexer->AcceptWord(PascalWord::For)) {
+        NoteStatement(StatementPlan::Kind::For);
         ParseFor();
     } else if (word && Lexer->AcceptWord(PascalWord::Case)) {
         ParseCase();
@@ -525,10 +526,16 @@ void QbPascalSyntaxe::ParseFor()
     }
     Lexer->NextToken();
     const bool executing = Execute;
-    const std::uint32_t controlAddress = executing ? Data->AddressOf(control) : 0;
-
+    StatementRecording* const recording = StatementRecord;
+    ForLoop loop;
+    loop.Target = target;
+    loop.Code = code;
+    if (executing) {
+        loop.ControlAddress = Data->AddressOf(control);
+        ForPlace(loop.ControlAddress, loop.ControlGlobal, loop.ControlSize);
+    }
     // Start and final values: ordinal (34) and compatible with the variable (33).
-    const auto readBound = [&]() {
+    const auto readBound = [&](QbTextSource::KeptToken* after) {
         const TypePair bound = ParseExpression();
         if (!IsOrdinalCode(ResolvedCode(bound.Type))) {
             Errors->Raise(ErrorNumber::ExpressionOrdinal);
@@ -537,97 +544,133 @@ void QbPascalSyntaxe::ParseFor()
                         0)) {
             Errors->Raise(ErrorNumber::ExpressionNotCompatibleTypeVariable);
         }
-    };
-    // A global control variable and its limit do not move during a run: their places are
-    // found once here instead of at every pass (0: a local, looked for as always).
-    struct Place
-    {
-        std::uint16_t Variable = 0;
-        std::uint32_t Size = 0;
-    };
-    const auto globalPlace = [&](std::uint32_t address) {
-        Place place;
-        if (!Data->WholeGlobal(address, place.Variable, place.Size)) {
-            place = {};
+        if (recording != nullptr) {
+            recording->Valid = recording->Valid && LastPlanTag >= 0 &&
+                               !Plans[static_cast<std::size_t>(LastPlanTag)].Calls &&
+                               Lexer->TakeState(recording->Mark, *after);
         }
-        return place;
+        return LastPlanTag;
     };
-    const auto store = [&](std::uint32_t address, const Place& place) {
-        Data->PopType();
-        if (OptionC(OptionC::CheckOrdinalLimits) && code != TypeCode::Longint &&
-            !InTypeRange(target.Type, Data->Acc.Integer)) {
-            Data->Fail(ErrorNumber::InvalidValue);
-        }
-        Data->Acc.SetInteger(Data->Acc.Integer);
-        Data->SetCurrentAddress(address);
-        if (place.Variable != 0) {
-            Data->StoreWholeGlobal(place.Variable, place.Size, target.Type);
-        } else {
-            Data->StoreValue(target.Type);
-        }
-    };
-    const auto load = [&](std::uint32_t address, const Place& place) {
-        Data->SetCurrentAddress(address);
-        if (place.Variable != 0) {
-            Data->LoadWholeGlobal(place.Variable, place.Size, target.Type);
-        } else {
-            Data->LoadValue(target.Type);
-        }
-        return Data->Acc.Integer;
-    };
-    const Place controlPlace = executing ? globalPlace(controlAddress) : Place{};
-
     Lexer->ExpectCompound(PascalWord::ForAssign);
-    readBound();
+    const int start = readBound(recording != nullptr ? &recording->Plan.AfterStart : nullptr);
     if (executing) {
-        store(controlAddress, controlPlace);
+        ForStore(loop, false);
     }
-    bool up = true;
     if (!Lexer->AcceptWord(PascalWord::To)) {
         Lexer->ExpectWord(PascalWord::Downto);
-        up = false;
+        loop.Up = false;
     }
-    readBound();
+    const int final = readBound(recording != nullptr ? &recording->Plan.AfterLimit : nullptr);
     const EntryNumber limit = ForLimitVariable(control);
-    std::uint32_t limitAddress = 0;
-    Place limitPlace;
     if (executing) {
-        limitAddress = Data->AddressOf(limit);
-        limitPlace = globalPlace(limitAddress);
-        store(limitAddress, limitPlace);
+        loop.LimitAddress = Data->AddressOf(limit);
+        ForPlace(loop.LimitAddress, loop.LimitGlobal, loop.LimitSize);
+        ForStore(loop, true);
     }
     Lexer->ExpectWord(PascalWord::ForDo);
     ReadingPosition body;
-    int passes = Options.MaxPasses;
     if (executing) {
         SaveReading(*Lexer, body);
     }
+    StatementPlan::Part part;
+    if (recording != nullptr) {
+        StatementPlan& plan = recording->Plan;
+        plan.Plan = start;
+        plan.Limit = final;
+        plan.Control = control;
+        plan.LimitVariable = limit;
+        plan.Up = loop.Up;
+        part = StartPart(*recording);
+    }
+    ForPasses(loop, body, recording != nullptr ? &part : nullptr, nullptr, nullptr);
+    if (recording != nullptr) {
+        recording->Plan.Parts.assign(1, std::move(part));
+    }
+}
+
+void QbPascalSyntaxe::ForPlace(std::uint32_t address, std::uint16_t& global, std::uint32_t& size)
+{
+    // A global control variable and its limit do not move during a run: their places are
+    // found once instead of at every pass (0: a local, looked for as always).
+    if (!Data->WholeGlobal(address, global, size)) {
+        global = 0;
+        size = 0;
+    }
+}
+
+void QbPascalSyntaxe::ForStore(const ForLoop& loop, bool limit)
+{
+    Data->PopType();
+    if (OptionC(OptionC::CheckOrdinalLimits) && loop.Code != TypeCode::Longint &&
+        !InTypeRange(loop.Target.Type, Data->Acc.Integer)) {
+        Data->Fail(ErrorNumber::InvalidValue);
+    }
+    Data->Acc.SetInteger(Data->Acc.Integer);
+    Data->SetCurrentAddress(limit ? loop.LimitAddress : loop.ControlAddress);
+    const std::uint16_t global = limit ? loop.LimitGlobal : loop.ControlGlobal;
+    if (global != 0) {
+        Data->StoreWholeGlobal(global, limit ? loop.LimitSize : loop.ControlSize, loop.Target.Type);
+    } else {
+        Data->StoreValue(loop.Target.Type);
+    }
+}
+
+std::int32_t QbPascalSyntaxe::ForLoad(const ForLoop& loop, bool limit)
+{
+    Data->SetCurrentAddress(limit ? loop.LimitAddress : loop.ControlAddress);
+    const std::uint16_t global = limit ? loop.LimitGlobal : loop.ControlGlobal;
+    if (global != 0) {
+        Data->LoadWholeGlobal(global, limit ? loop.LimitSize : loop.ControlSize, loop.Target.Type);
+    } else {
+        Data->LoadValue(loop.Target.Type);
+    }
+    return Data->Acc.Integer;
+}
+
+void QbPascalSyntaxe::ForPasses(const ForLoop& loop, const ReadingPosition& body,
+                                StatementPlan::Part* noted, StatementPlan::Part* planned,
+                                const void* text)
+{
+    const bool executing = Execute;
+    const std::uint8_t code = loop.Code;
+    int passes = Options.MaxPasses;
     // -1 the variable has not reached the limit, 0 it equals it, 1 it is beyond it. Each pass
     // reads the variable (the body may have changed it) and the limit; the variable is not read
     // again right after its step when the value stored is the value a load gives back.
-    const auto order = [&](std::int32_t value, std::int32_t final) {
+    const auto order = [&loop](std::int32_t value, std::int32_t final) {
         if (value == final) {
             return 0;
         }
-        return (value < final) == up ? -1 : 1;
+        return (value < final) == loop.Up ? -1 : 1;
     };
     const bool exactStore = code == TypeCode::Integer || code == TypeCode::Longint ||
                             code == TypeCode::Byte || code == TypeCode::Word ||
                             code == TypeCode::Char || code == TypeCode::Boolean;
-    int cmp =
-        executing ? order(load(controlAddress, controlPlace), load(limitAddress, limitPlace)) : 1;
+    int cmp = executing ? order(ForLoad(loop, false), ForLoad(loop, true)) : 1;
     for (;;) {
-        if (executing && cmp != 1) {
+        if (planned != nullptr) {
+            // The body by its plan; the loop's own end is the caller's.
+            if (cmp == 1) {
+                return;
+            }
+            ExecutePart(*planned, text);
+        } else if (executing && cmp != 1) {
             ParseStatement();
+            if (noted != nullptr) {
+                noted->Statement = LastStatement;
+                noted = nullptr;
+            }
         } else {
             SkipStatement();
         }
-        if (!executing || cmp == 1) {
+        if (!executing || (cmp == 1 && planned == nullptr)) {
             return;
         }
-        RestoreReading(*Lexer, body);
-        const std::int32_t current = load(controlAddress, controlPlace);
-        const std::int32_t final = load(limitAddress, limitPlace);
+        if (planned == nullptr) {
+            RestoreReading(*Lexer, body);
+        }
+        const std::int32_t current = ForLoad(loop, false);
+        const std::int32_t final = ForLoad(loop, true);
         if (current == final) {
             cmp = 1;
             continue;
@@ -635,17 +678,21 @@ void QbPascalSyntaxe::ParseFor()
         // A body that set the variable to the end of LONGINT wraps around instead of
         // overflowing; the pass limit or the limit stops the loop as for any other value.
         const auto value =
-            static_cast<std::int32_t>(static_cast<std::int64_t>(current) + (up ? 1 : -1));
+            static_cast<std::int32_t>(static_cast<std::int64_t>(current) + (loop.Up ? 1 : -1));
         Data->Acc.SetInteger(value);
-        Data->SetCurrentAddress(controlAddress);
-        if (controlPlace.Variable != 0) {
-            Data->StoreWholeGlobal(controlPlace.Variable, controlPlace.Size, target.Type);
+        Data->SetCurrentAddress(loop.ControlAddress);
+        if (loop.ControlGlobal != 0) {
+            Data->StoreWholeGlobal(loop.ControlGlobal, loop.ControlSize, loop.Target.Type);
         } else {
-            Data->StoreValue(target.Type);
+            Data->StoreValue(loop.Target.Type);
+        }
+        if (planned != nullptr && passes <= 1 && !OptionB(OptionB::UnlimitedPasses)) {
+            // Error 239 points where the reading stands: back at the body.
+            Lexer->JumpTo(text, planned->Start);
         }
         PassLoop(passes);
         const bool same = exactStore && QbTable::CodeHolds(code, value);
-        cmp = order(same ? value : load(controlAddress, controlPlace), final);
+        cmp = order(same ? value : ForLoad(loop, false), final);
     }
 }
 

@@ -203,6 +203,28 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     void ParseProceduralCall(TypePair target);
     void PassLoop(int& passes);
     EntryNumber ForLimitVariable(EntryNumber control);
+    // A FOR loop being executed: the variable's type and the places of the variable and its
+    // limit (a whole global variable's number and size, or 0 to look for it as always).
+    struct ForLoop
+    {
+        TypePair Target;
+        std::uint8_t Code = 0;
+        bool Up = true;
+        std::uint32_t ControlAddress = 0;
+        std::uint16_t ControlGlobal = 0;
+        std::uint32_t ControlSize = 0;
+        std::uint32_t LimitAddress = 0;
+        std::uint16_t LimitGlobal = 0;
+        std::uint32_t LimitSize = 0;
+    };
+    void ForPlace(std::uint32_t address, std::uint16_t& global, std::uint32_t& size);
+    // The popped bound into the variable (or, `limit`, the limit), checked against its type.
+    void ForStore(const ForLoop& loop, bool limit);
+    std::int32_t ForLoad(const ForLoop& loop, bool limit);
+    // The passes: the body read from `body` (its plan noted in `noted` the first time), or,
+    // with `planned`, executed by its plan in `text` without reading the loop again.
+    void ForPasses(const ForLoop& loop, const ReadingPosition& body, StatementPlan::Part* noted,
+                   StatementPlan::Part* planned, const void* text);
     bool InTypeRange(std::uint16_t type, std::int32_t value) const;
     std::uint8_t ResolvedCode(std::uint16_t type) const;
     // The WithStack index of the record holding the field FindWithField found last; a variable

@@ -408,6 +408,22 @@ TEST_F(PlanTest, ErrorsInStatementsExecutedAgainAreTheReadings)
          "begin s := 0; for k := 1 to 4 do begin\n"
          "  if 12 div (3 - k) > 0 then s := s + 1 else s := s - 1 end end.\n",
          ErrorNumber::DivisionByZero},
+        {"the pass limit of a FOR executed for the third time",
+         "program p; var k, j, n : integer;\n"
+         "begin for k := 1 to 3 do begin n := 0;\n"
+         "  for j := 1 to 40 * k do\n"
+         "    n := n + 1 end end.\n",
+         ErrorNumber::TooManyPasses},
+        {"a FOR start outside its byte variable on a later execution",
+         "program p; var k, n : integer; b : byte;\n"
+         "begin n := 0; for k := 1 to 5 do\n"
+         "  for b := k * 60 to k * 60 + 3 do n := n + 1 end.\n",
+         ErrorNumber::InvalidValue},
+        {"a FOR limit outside its byte variable on a later execution",
+         "program p; var k, n : integer; b : byte;\n"
+         "begin n := 0; for k := 1 to 5 do\n"
+         "  for b := k * 40 to k * 60 do n := n + 1 end.\n",
+         ErrorNumber::InvalidValue},
         {"a store out of range in a branch first taken late",
          "program p; var k : integer; b : byte;\n"
          "begin for k := 1 to 4 do begin\n"
