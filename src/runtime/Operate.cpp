@@ -65,8 +65,72 @@ void QbGesdata::Operate(int op, std::uint16_t resultType)
     Operate(static_cast<Operator>(op), resultType);
 }
 
+bool QbGesdata::OperateIntegers(Operator op, std::uint16_t resultType)
+{
+    const int top = evaluationCount - 1;
+    if (top < 2 || evaluationViewOpen ||
+        RepresentationOf(entryCodes[top]) != Representation::Integer ||
+        RepresentationOf(entryCodes[top - 1]) != Representation::Integer) {
+        return false;
+    }
+    const std::int64_t b =
+        static_cast<std::int32_t>(DataAddress::Read(evaluationData.data() + entryOffsets[top]));
+    const std::int64_t a =
+        static_cast<std::int32_t>(DataAddress::Read(evaluationData.data() + entryOffsets[top - 1]));
+    std::int64_t value = 0;
+    if (IsComparison(op)) {
+        value = Compares(op, a < b ? -1 : a > b ? 1 : 0) ? 1 : 0;
+    } else {
+        switch (op) {
+        case Operator::Plus:
+            value = a + b;
+            break;
+        case Operator::Minus:
+            value = a - b;
+            break;
+        case Operator::Multiply:
+            value = a * b;
+            break;
+        case Operator::Div:
+        case Operator::Mod:
+            if (b == 0) {
+                return false;
+            }
+            value = op == Operator::Div ? a / b : a % b;
+            break;
+        default:
+            return false;
+        }
+        // What FinishArithmetic holds the result to (DIV and MOD only to 32 bits).
+        if (op == Operator::Div || op == Operator::Mod) {
+            if (value > std::numeric_limits<std::int32_t>::max()) {
+                return false;
+            }
+        } else {
+            const std::uint8_t resultCode = KeptType(resultType).Info.Code;
+            if (!IsIntegerCode(resultCode) ||
+                (resultCode == TypeCode::Integer ? value < -32768 || value > 32767
+                                                 : value < -2147483647 || value > 2147483647)) {
+                return false;
+            }
+        }
+    }
+    PopKept();
+    PopKept();
+    ReleaseAccumulatorReference();
+    if (!Acc.Structure.empty()) {
+        Acc.Structure.clear();
+    }
+    Acc.SetInteger(static_cast<std::int32_t>(value));
+    PushKept(resultType);
+    return true;
+}
+
 void QbGesdata::Operate(Operator op, std::uint16_t resultType)
 {
+    if (OperateIntegers(op, resultType)) {
+        return;
+    }
     PopKept();
     const std::uint8_t rightCode = lastPoppedCode;
     const std::int32_t rightInteger = Acc.Integer;

@@ -346,6 +346,9 @@ class QbGesdata
                         std::int32_t rightInteger, double rightReal);
     void SetResult(bool truth);
     void FinishArithmetic(Operator op, std::uint8_t resultCode);
+    // Two integer operands on top of the stack: the operator done on them as the general path
+    // does it; false, nothing changed, when that path must take it (an error to raise included).
+    bool OperateIntegers(Operator op, std::uint16_t resultType);
 
     QbSyntaxe& driver;
     HeapAccess* heap = nullptr;    // may be null
