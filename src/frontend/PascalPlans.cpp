@@ -596,8 +596,8 @@ void QbPascalSyntaxe::KeepCasePlan(CaseRecording& recording, int index)
     if (recording.Ran >= 0) {
         CasePlan::Arm& ran = plan.Arms[static_cast<std::size_t>(recording.Ran)];
         ran.Jump = true;
-        ran.EndLine = recording.AfterArm.Start.KeyTokenLine;
-        ran.EndColumn = recording.AfterArm.Start.KeyTokenColumn;
+        ran.EndLine = recording.ArmEndLine;
+        ran.EndColumn = recording.ArmEndColumn;
     } else {
         plan.NoArmJump = true;
     }

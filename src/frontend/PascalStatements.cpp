@@ -756,6 +756,7 @@ void QbPascalSyntaxe::ReadCaseArms(const TypePair& selector, std::int32_t value,
             ParseStatement();
             if (recording != nullptr) {
                 recording->AfterArm = Lexer->BeginSkip();
+                Lexer->TokenStart(recording->ArmEndLine, recording->ArmEndColumn);
             }
             done = true;
         } else {

@@ -176,7 +176,9 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
         CasePlan Plan;
         QbLexical::SkipMark Mark;     // at the first label
         QbLexical::SkipMark AfterArm; // after the arm executed
-        int Ran = -1;                 // the arm executed, -1 for none
+        int ArmEndLine = 0;           // the start of the token that follows it
+        int ArmEndColumn = 0;
+        int Ran = -1; // the arm executed, -1 for none
     };
     void ReadCaseArms(const TypePair& selector, std::int32_t value, int resume,
                       CaseRecording* recording);
