@@ -233,12 +233,25 @@ QbHeap::Cell* QbHeap::FindHolderCell(std::uint32_t address, int& index)
     if (DataAddress::AreaOf(address) != DataAddress::Area::Heap) {
         return nullptr;
     }
-    auto it = cells.upper_bound(address);
-    if (it == cells.begin()) {
-        return nullptr;
+    // Blocks start on aligned addresses: the few blocks a small cell may start at are asked
+    // of the index first; a larger cell is found in the ordered map.
+    Cell* found = nullptr;
+    constexpr std::uint32_t NearBlocks = 8;
+    const std::uint32_t aligned = address & ~(Alignment - 1);
+    for (std::uint32_t k = 0; k < NearBlocks && aligned >= k * Alignment; ++k) {
+        if (Cell* candidate = Find(aligned - k * Alignment)) {
+            found = candidate;
+            break;
+        }
     }
-    --it;
-    Cell& cell = it->second;
+    if (found == nullptr) {
+        auto it = cells.upper_bound(address);
+        if (it == cells.begin()) {
+            return nullptr;
+        }
+        found = &std::prev(it)->second;
+    }
+    Cell& cell = *found;
     if (address - cell.Block >= cell.Size) {
         return nullptr;
     }
