@@ -5,6 +5,7 @@
 #include "diagnostics/Exceptions.h"
 #include "frontend/PascalWords.h"
 #include "frontend/ReadingPosition.h"
+#include "lexical/QbDico.h"
 #include "lexical/QbLexical.h"
 #include "runtime/DataInline.h"
 #include "runtime/QbGesdata.h"
@@ -70,7 +71,7 @@ void QbPascalSyntaxe::PlannedStatementAt()
                 StatementRecordScope none(StatementRecord, nullptr);
                 ParseStatementKind();
             } else {
-                ExecuteStatementPlan(plan);
+                ExecuteStatementPlan(plan, true);
             }
             LastStatement = index;
             return;
@@ -150,7 +151,7 @@ bool QbPascalSyntaxe::RunConditionPlan(int tag)
            RunPlan(plan, unused);
 }
 
-void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan)
+void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
 {
     RunningScope running(plan.Running);
     StatementRecordScope none(StatementRecord, nullptr);
@@ -182,7 +183,9 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan)
         read();
         return;
     case StatementPlan::Kind::Empty:
-        jump(plan.End);
+        if (positioned) {
+            jump(plan.End);
+        }
         return;
     case StatementPlan::Kind::Assign: {
         if (plan.Plan < 0 || static_cast<std::size_t>(plan.Plan) >= Plans.size()) {
@@ -208,12 +211,19 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan)
     case StatementPlan::Kind::Compound:
         for (StatementPlan::Part& part : plan.Parts) {
             stepAt(part.Start);
-            ExecutePart(part, plan.Text);
+            ExecutePart(part, plan.Text, false);
         }
-        StepPoint();
+        // On END: the reader after the last statement, where that statement's plan ends.
+        if (!plan.Parts.empty() && plan.Parts.back().Statement >= 0) {
+            stepAt(StatementPlans[static_cast<std::size_t>(plan.Parts.back().Statement)].End);
+        } else {
+            StepPoint();
+        }
         BodyEndLine = plan.EndLine;
         BodyEndColumn = plan.EndColumn;
-        jump(plan.End);
+        if (positioned) {
+            jump(plan.End);
+        }
         return;
     case StatementPlan::Kind::If: {
         if (plan.Parts.size() != 2 || !RunConditionPlan(plan.Plan)) {
@@ -240,9 +250,11 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan)
             if (!block) {
                 stepAt(part->Start);
             }
-            ExecutePart(*part, plan.Text);
+            ExecutePart(*part, plan.Text, false);
         }
-        jump(plan.End);
+        if (positioned) {
+            jump(plan.End);
+        }
         return;
     }
     case StatementPlan::Kind::While: {
@@ -251,6 +263,10 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan)
             return;
         }
         int passes = Options.MaxPasses;
+        // A closing word after the body is read where the body ends.
+        const bool closing =
+            Dictionary != nullptr && !Dictionary->WordTextRef(PascalWord::Closing1).empty();
+        StatementPlan::Part& body = plan.Parts[0];
         for (;;) {
             if (!RunConditionPlan(plan.Plan)) {
                 // The condition is read from here on, the passes made counted.
@@ -264,11 +280,18 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan)
             if (Data->Acc.Integer == 0) {
                 break;
             }
-            ExecutePart(plan.Parts[0], plan.Text);
+            ExecutePart(body, plan.Text, closing);
             Lexer->ExpectWord(PascalWord::Closing1);
+            if (!closing && passes <= 1 && !OptionB(OptionB::UnlimitedPasses) &&
+                body.Statement >= 0) {
+                // Error 239 points where the reading stands: after the body.
+                jump(StatementPlans[static_cast<std::size_t>(body.Statement)].End);
+            }
             PassLoop(passes);
         }
-        jump(plan.End);
+        if (positioned) {
+            jump(plan.End);
+        }
         return;
     }
     case StatementPlan::Kind::For: {
@@ -316,19 +339,21 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan)
         ForStore(loop, true);
         const ReadingPosition unused;
         ForPasses(loop, unused, nullptr, &plan.Parts[0], plan.Text);
-        jump(plan.End);
+        if (positioned) {
+            jump(plan.End);
+        }
         return;
     }
     }
 }
 
-void QbPascalSyntaxe::ExecutePart(StatementPlan::Part& part, const void* text)
+void QbPascalSyntaxe::ExecutePart(StatementPlan::Part& part, const void* text, bool positioned)
 {
     if (part.Statement >= 0) {
         ParseDepthGuard guard(*this);
         StatementPlan& plan = StatementPlans[static_cast<std::size_t>(part.Statement)];
         if (plan.What != StatementPlan::Kind::Opaque && PlanHolds(plan)) {
-            ExecuteStatementPlan(plan);
+            ExecuteStatementPlan(plan, positioned);
             if (Execute && HeapActive) {
                 Host().StatementEnded(false);
             }

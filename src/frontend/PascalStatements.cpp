@@ -653,7 +653,7 @@ void QbPascalSyntaxe::ForPasses(const ForLoop& loop, const ReadingPosition& body
             if (cmp == 1) {
                 return;
             }
-            ExecutePart(*planned, text);
+            ExecutePart(*planned, text, false);
         } else if (executing && cmp != 1) {
             ParseStatement();
             if (noted != nullptr) {

@@ -364,10 +364,12 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // ParseStatement for such a host: the statement's plan executed, or its reading recorded.
     void PlannedStatementAt();
     int FindStatementPlan(const QbLexical::SkipMark& mark) const;
-    // Executes a plan that holds, ESC polled first; the reader ends after the statement.
-    void ExecuteStatementPlan(StatementPlan& plan);
+    // Executes a plan that holds, ESC polled first. The reader ends after the statement when
+    // `positioned`; otherwise a plan executed by its parent's plan may leave it elsewhere (the
+    // parent then places it where the reading would stand when that is seen: an error, ESC).
+    void ExecuteStatementPlan(StatementPlan& plan, bool positioned);
     // One part (a block's statement, a branch, a body): its plan, or its reading from its start.
-    void ExecutePart(StatementPlan::Part& part, const void* text);
+    void ExecutePart(StatementPlan::Part& part, const void* text, bool positioned);
     // A condition plan that holds and succeeds leaves its truth on the evaluation stack.
     bool RunConditionPlan(int tag);
     // The reading of a statement plan's kind and parts, for ParseStatementKind and the parsers.
