@@ -131,7 +131,8 @@ struct StatementPlan : PlanPlace
         Compound, // BEGIN: Parts are its statements, the empty one before END included
         If,       // Plan is the condition's (with THEN); Parts THEN (when Then) and ELSE
         While,    // Plan is the condition's (with DO); Parts the body
-        For       // Plan and Limit are the bounds'; Parts the body
+        For,      // Plan and Limit are the bounds'; Parts the body
+        Case      // Plan is the selector's, Limit the CASE plan; Parts its arms
     };
     struct Part
     {

@@ -586,12 +586,12 @@ bool QbPascalSyntaxe::ReplayCase(const QbLexical::SkipMark& mark, std::size_t in
 
 // Keeps what the reading found; arms executed by earlier readings under the same table stay
 // known.
-void QbPascalSyntaxe::KeepCasePlan(CaseRecording& recording, int index)
+int QbPascalSyntaxe::KeepCasePlan(CaseRecording& recording, int index)
 {
     CasePlan& plan = recording.Plan;
     const QbLexical::SkipMark& from = recording.Ran >= 0 ? recording.AfterArm : recording.Mark;
     if (!Lexer->TakeState(from, plan.End)) {
-        return;
+        return -1;
     }
     if (recording.Ran >= 0) {
         CasePlan::Arm& ran = plan.Arms[static_cast<std::size_t>(recording.Ran)];
@@ -613,11 +613,14 @@ void QbPascalSyntaxe::KeepCasePlan(CaseRecording& recording, int index)
             plan.NoArmJump = plan.NoArmJump || old.NoArmJump;
         }
         old = std::move(plan);
-    } else if (CasePlans.size() < MaxPlans &&
-               Lexer->EndPlan(recording.Mark,
-                              CaseTagBase + static_cast<std::int32_t>(CasePlans.size()))) {
-        CasePlans.push_back(std::move(plan));
+        return index;
     }
+    if (CasePlans.size() < MaxPlans &&
+        Lexer->EndPlan(recording.Mark, CaseTagBase + static_cast<std::int32_t>(CasePlans.size()))) {
+        CasePlans.push_back(std::move(plan));
+        return static_cast<int>(CasePlans.size()) - 1;
+    }
+    return -1;
 }
 
 bool QbPascalSyntaxe::PlannableCall(EntryNumber function) const

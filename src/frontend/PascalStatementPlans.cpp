@@ -294,6 +294,60 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
         }
         return;
     }
+    case StatementPlan::Kind::Case: {
+        // The selector's plan, then the arm its value takes by the CASE plan; an arm it does
+        // not know, or whose end it cannot jump from, is left to the reading.
+        if (plan.Limit < 0 || static_cast<std::size_t>(plan.Limit) >= CasePlans.size() ||
+            plan.Plan < 0 || static_cast<std::size_t>(plan.Plan) >= Plans.size()) {
+            read();
+            return;
+        }
+        const CasePlan& cases = CasePlans[static_cast<std::size_t>(plan.Limit)];
+        ExpressionPlan& selector = Plans[static_cast<std::size_t>(plan.Plan)];
+        std::uint32_t unused = 0;
+        if (!PlanHolds(cases) || selector.Never || selector.Statement || selector.Closing != 0 ||
+            selector.Calls || !PlanHolds(selector) || !RunPlan(selector, unused)) {
+            read();
+            return;
+        }
+        Data->PopType();
+        const std::int32_t value = Data->Acc.Integer;
+        int arm = cases.ElseArm;
+        for (const CasePlan::Label& label : cases.Labels) {
+            if (value >= label.Low && value <= label.High) {
+                arm = label.Arm;
+                break;
+            }
+        }
+        if (arm < 0) {
+            // No arm: the selector, read again, gives the same value and the reading goes on.
+            if (!cases.NoArmJump) {
+                read();
+                return;
+            }
+            if (positioned) {
+                jump(cases.End);
+            }
+            return;
+        }
+        const auto taken = static_cast<std::size_t>(arm);
+        if (taken >= cases.Arms.size() || taken >= plan.Parts.size() || !cases.Arms[taken].Known ||
+            !cases.Arms[taken].Jump) {
+            read();
+            return;
+        }
+        StatementPlan::Part& part = plan.Parts[taken];
+        if (part.Statement < 0) {
+            part.Start = cases.Arms[taken].Start;
+        }
+        stepAt(part.Start);
+        ExecutePart(part, plan.Text, false);
+        if (positioned) {
+            // The CASE plan may have been kept again meanwhile: found again by its number.
+            jump(CasePlans[static_cast<std::size_t>(plan.Limit)].End);
+        }
+        return;
+    }
     case StatementPlan::Kind::For: {
         if (plan.Parts.size() != 1) {
             read();

@@ -199,6 +199,7 @@ void QbPascalSyntaxe::ParseStatementBody()
         NoteStatement(StatementPlan::Kind::For);
         ParseFor();
     } else if (word && Lexer->AcceptWord(PascalWord::Case)) {
+        NoteStatement(StatementPlan::Kind::Case);
         ParseCase();
     } else if (word && Lexer->IsWord(PascalWord::Goto)) {
         if (OptionB(OptionB::ForbidLabels)) {
@@ -699,7 +700,9 @@ void QbPascalSyntaxe::ForPasses(const ForLoop& loop, const ReadingPosition& body
 // CASE selector OF { labels ":" statement ";" } [ELSE statement [";"]] END
 void QbPascalSyntaxe::ParseCase()
 {
+    StatementRecording* const statement = StatementRecord;
     const TypePair selector = ParseExpression();
+    const int selectorPlan = LastPlanTag;
     if (!IsOrdinalCode(ResolvedCode(selector.Type))) {
         Errors->Raise(ErrorNumber::ExpressionOrdinal);
     }
@@ -709,8 +712,23 @@ void QbPascalSyntaxe::ParseCase()
         Data->PopType();
         value = Data->Acc.Integer;
     }
+    // A statement plan of the CASE keeps its selector's plan and its CASE plan.
+    const auto note = [this, statement, selectorPlan](int casePlan) {
+        if (statement == nullptr) {
+            return;
+        }
+        if (selectorPlan < 0 || Plans[static_cast<std::size_t>(selectorPlan)].Calls ||
+            casePlan < 0) {
+            statement->Valid = false;
+            return;
+        }
+        statement->Plan.Plan = selectorPlan;
+        statement->Plan.Limit = casePlan;
+        statement->Plan.Parts.resize(CasePlans[static_cast<std::size_t>(casePlan)].Arms.size());
+    };
     if (!PlansAllowed()) {
         ReadCaseArms(selector, value, 0, nullptr);
+        note(-1);
         return;
     }
     // Executed again from here, the CASE goes by its plan straight to the arm.
@@ -720,10 +738,12 @@ void QbPascalSyntaxe::ParseCase()
     const int index = FindCasePlan(recording.Mark);
     if (index >= 0 &&
         ReplayCase(recording.Mark, static_cast<std::size_t>(index), value, selector)) {
+        note(index);
         return;
     }
     if (recording.Mark.Text == nullptr) {
         ReadCaseArms(selector, value, 0, nullptr);
+        note(-1);
         return;
     }
     int line = 0;
@@ -732,9 +752,7 @@ void QbPascalSyntaxe::ParseCase()
     StartPlace(recording.Plan, recording.Mark.Text, line, column);
     ReadCaseArms(selector, value, 0, &recording);
     // A reading that changed the table (a label anchored) is read again next time.
-    if (Table->Generation() == recording.Plan.Generation) {
-        KeepCasePlan(recording, index);
-    }
+    note(Table->Generation() == recording.Plan.Generation ? KeepCasePlan(recording, index) : -1);
 }
 
 void QbPascalSyntaxe::ReadCaseArms(const TypePair& selector, std::int32_t value, int resume,

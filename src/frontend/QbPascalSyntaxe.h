@@ -188,7 +188,8 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
                     const TypePair& selector);
     // The plan of the CASE whose first label is at `mark`, or -1.
     int FindCasePlan(const QbLexical::SkipMark& mark) const;
-    void KeepCasePlan(CaseRecording& recording, int index);
+    // Keeps what the reading found; the plan's number, or -1 when none is kept.
+    int KeepCasePlan(CaseRecording& recording, int index);
     void ParseWith();
     void ParseGoto();
     void ParseInline();
