@@ -85,8 +85,9 @@ struct ExpressionPlan : PlanPlace
     bool Calls = false;
     std::uint32_t HiddenPushes = 0;
     std::uint32_t HiddenPops = 0;
-    QbTextSource::KeptToken End;
     int Running = 0; // replays in progress (a body may replay its own caller's place)
+    // Last: what a replay reads on every execution stays together in few cache lines.
+    QbTextSource::KeptToken End;
 };
 
 // A CASE executed from a place: its labels as the reading found them and, for each arm executed
@@ -139,25 +140,25 @@ struct StatementPlan : PlanPlace
         int Statement = -1;            // its plan, -1 until it has one
         QbTextSource::KeptToken Start; // the reader at its first token
     };
+    // What an execution reads on every pass first, together; the reader's states after.
     Kind What = Kind::Opaque;
     bool Block = false; // starts with BEGIN (its parent's step point rule)
     bool Then = false;  // If: a THEN part is there (it may be missing before ELSE)
     bool Else = false;  // If: an ELSE part is there
+    bool Up = true;     // For: TO rather than DOWNTO
     int Plan = -1;
+    int Limit = -1;
+    // For: the control variable and its hidden limit.
+    std::uint16_t Control = 0;
+    std::uint16_t LimitVariable = 0;
+    int Running = 0; // executions in progress: a recording of the same place keeps it
+    int EndLine = 0; // Compound: where its END stands
+    int EndColumn = 0;
+    std::vector<Part> Parts;
     QbTextSource::KeptToken Start;     // the reader at the statement's first token
     QbTextSource::KeptToken End;       // the reader after it
     QbTextSource::KeptToken Condition; // While: the reader at the condition
-    // For: the control variable and its hidden limit, the direction, and the reader after each
-    // bound (where their stores report errors).
-    int Limit = -1;
-    std::uint16_t Control = 0;
-    std::uint16_t LimitVariable = 0;
-    bool Up = true;
+    // For: the reader after each bound, where their stores report errors.
     QbTextSource::KeptToken AfterStart;
     QbTextSource::KeptToken AfterLimit;
-    QbTextSource::KeptToken AfterBody; // While: the reader after the body and closing word
-    std::vector<Part> Parts;
-    int EndLine = 0; // Compound: where its END stands
-    int EndColumn = 0;
-    int Running = 0; // executions in progress: a recording of the same place keeps it
 };
