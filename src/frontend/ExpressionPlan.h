@@ -79,14 +79,14 @@ struct ExpressionPlan : PlanPlace
     bool Never = false;        // reading it does more than steps can say: always read it
     // Calls of the pupil's functions: their arguments' steps join the plan, their bodies are
     // executed (and read, or planned, on their own) by the CallEnter step. The pushes and pops
-    // the bodies made are not the plan's; the reading's end is kept here, since the places the
-    // bodies keep may move the lexer's.
+    // the bodies made are not the plan's.
     int Arguments = 0; // recording arguments of this many calls
     bool Calls = false;
     std::uint32_t HiddenPushes = 0;
     std::uint32_t HiddenPops = 0;
     int Running = 0; // replays in progress (a body may replay its own caller's place)
-    // Last: what a replay reads on every execution stays together in few cache lines.
+    // Where the reading ended, where a replay puts the reader (last: what a replay reads on
+    // every execution stays together in few cache lines).
     QbTextSource::KeptToken End;
 };
 
@@ -111,7 +111,17 @@ struct CasePlan : PlanPlace
         int EndColumn = 0;
     };
     std::vector<Label> Labels; // in the text's order: the first that holds the value is its arm
-    int ElseArm = -1;          // the ELSE arm's number, -1 when there is none
+    // The arm `value` takes (ELSE when no label holds it), or -1 for none.
+    int ArmOf(std::int32_t value) const
+    {
+        for (const Label& label : Labels) {
+            if (value >= label.Low && value <= label.High) {
+                return label.Arm;
+            }
+        }
+        return ElseArm;
+    }
+    int ElseArm = -1; // the ELSE arm's number, -1 when there is none
     std::vector<Arm> Arms;
     QbTextSource::KeptToken End; // the state after END
     bool NoArmJump = false;      // from the first label to End, for a value no arm takes

@@ -19,37 +19,6 @@ constexpr std::size_t MaxPlans = 1u << 16;
 constexpr int MaxIndexNesting = 8;
 // Calls in one another's arguments that a plan follows.
 constexpr int MaxCallNesting = 8;
-
-// Restores the recording in progress whatever way the reading ends.
-class RecordingScope
-{
-  public:
-    RecordingScope(ExpressionPlan*& recording, ExpressionPlan* plan)
-        : slot(recording), saved(recording)
-    {
-        slot = plan;
-    }
-    ~RecordingScope() { slot = saved; }
-    RecordingScope(const RecordingScope&) = delete;
-    RecordingScope& operator=(const RecordingScope&) = delete;
-
-  private:
-    ExpressionPlan*& slot;
-    ExpressionPlan* saved;
-};
-
-// Counts a replay in progress whatever way it ends.
-class RunningScope
-{
-  public:
-    explicit RunningScope(int& counter) : count(counter) { ++count; }
-    ~RunningScope() { --count; }
-    RunningScope(const RunningScope&) = delete;
-    RunningScope& operator=(const RunningScope&) = delete;
-
-  private:
-    int& count;
-};
 } // namespace
 
 bool QbPascalSyntaxe::PlannableCode(std::uint8_t code)
@@ -279,9 +248,8 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
     int line = 0;
     int column = 0;
     Lexer->TokenStart(line, column);
-    // Valid until the reader moves or keeps something: only data steps come before its use.
-    const QbTextSource::KeptToken* end = Lexer->PlanKept(mark);
-    const std::int32_t tag = end != nullptr ? end->Tag : -1;
+    const QbTextSource::KeptToken* found = Lexer->PlanKept(mark);
+    const std::int32_t tag = found != nullptr ? found->Tag : -1;
     ExpressionPlan* kept = nullptr;
     if (tag >= 0 && static_cast<std::size_t>(tag) < Plans.size()) {
         ExpressionPlan& candidate = Plans[static_cast<std::size_t>(tag)];
@@ -293,7 +261,7 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
     }
     std::uint32_t assignee = 0;
     if (kept != nullptr && !kept->Never && PlanHolds(*kept) && RunPlan(*kept, assignee)) {
-        Lexer->ReplayPlan(mark, kept->Calls ? kept->End : *end);
+        Lexer->ReplayPlan(mark, kept->End);
         // An assignment stores last, where the reading would store: after its expression, so
         // that an error of the store (a value out of the target's range, the last reference
         // to a heap cell let go) is reported there. A store may fail after changing memory,
@@ -320,14 +288,14 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
     const std::uint32_t pops = Data->PopCount();
     TypePair result;
     {
-        RecordingScope scope(Recording, &plan);
+        ScopedValue<ExpressionPlan*> scope(Recording, &plan);
         result = read();
     }
     plan.Result = result;
     plan.Pushes = Data->PushCount() - pushes - plan.HiddenPushes;
     plan.Pops = Data->PopCount() - pops - plan.HiddenPops;
     if (!Execute || plan.ParseDepth != ParseDepth || !PlanBalanced(plan) ||
-        (plan.Calls && !Lexer->TakeState(mark, plan.End))) {
+        !Lexer->TakeState(mark, plan.End)) {
         plan.Never = true;
     }
     if (Table->Generation() != plan.Generation) {
@@ -385,7 +353,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
     const std::uint32_t address = Data->CurrentAddress();
     const int errorBefore = Errors->Number();
     Accumulator& acc = Data->Acc;
-    RunningScope running(plan.Running);
+    ScopedValue<int> running(plan.Running, plan.Running + 1);
     try {
         for (const PlanStep& step : plan.Steps) {
             if (committed || step.What == PlanStep::Kind::CallOpen) {
@@ -524,21 +492,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
 
 int QbPascalSyntaxe::FindCasePlan(const QbLexical::SkipMark& mark) const
 {
-    const QbTextSource::KeptToken* kept = Lexer->PlanKept(mark);
-    if (kept == nullptr || kept->Tag < CaseTagBase) {
-        return -1;
-    }
-    const auto index = static_cast<std::size_t>(kept->Tag - CaseTagBase);
-    if (index >= CasePlans.size()) {
-        return -1;
-    }
-    int line = 0;
-    int column = 0;
-    Lexer->TokenStart(line, column);
-    const CasePlan& plan = CasePlans[index];
-    return plan.Text == mark.Text && plan.TokenLine == line && plan.TokenColumn == column
-               ? static_cast<int>(index)
-               : -1;
+    return FindPlace(mark, CaseTagBase, CasePlans);
 }
 
 bool QbPascalSyntaxe::ReplayCase(const QbLexical::SkipMark& mark, std::size_t index,
@@ -548,13 +502,7 @@ bool QbPascalSyntaxe::ReplayCase(const QbLexical::SkipMark& mark, std::size_t in
     if (!PlanHolds(plan)) {
         return false;
     }
-    int arm = plan.ElseArm;
-    for (const CasePlan::Label& label : plan.Labels) {
-        if (value >= label.Low && value <= label.High) {
-            arm = label.Arm;
-            break;
-        }
-    }
+    const int arm = plan.ArmOf(value);
     if (arm < 0) {
         if (!plan.NoArmJump) {
             return false;
@@ -696,7 +644,7 @@ void QbPascalSyntaxe::RecordedCall(EntryNumber function)
     const std::uint32_t pops = Data->PopCount();
     const int stacked = Data->EvaluationCount();
     {
-        RecordingScope body(Recording, nullptr);
+        ScopedValue<ExpressionPlan*> body(Recording, nullptr);
         RunCalled(function, savedTop);
     }
     if (plan != nullptr && Recording == plan) {

@@ -13,19 +13,6 @@
 namespace {
 // Places kept per run at most; beyond them statements are read as they always were.
 constexpr std::size_t MaxStatementPlans = 1u << 16;
-
-// Counts an execution in progress whatever way it ends.
-class RunningScope
-{
-  public:
-    explicit RunningScope(int& counter) : count(counter) { ++count; }
-    ~RunningScope() { --count; }
-    RunningScope(const RunningScope&) = delete;
-    RunningScope& operator=(const RunningScope&) = delete;
-
-  private:
-    int& count;
-};
 } // namespace
 
 // Step points then only poll ESC, and nothing is shown: what a plan does between them is
@@ -114,21 +101,7 @@ void QbPascalSyntaxe::PlannedStatementAt()
 
 int QbPascalSyntaxe::FindStatementPlan(const QbLexical::SkipMark& mark) const
 {
-    const QbTextSource::KeptToken* kept = Lexer->PlanKept(mark);
-    if (kept == nullptr || kept->Tag < StatementTagBase || kept->Tag >= CaseTagBase) {
-        return -1;
-    }
-    const auto index = static_cast<std::size_t>(kept->Tag - StatementTagBase);
-    if (index >= StatementPlans.size()) {
-        return -1;
-    }
-    int line = 0;
-    int column = 0;
-    Lexer->TokenStart(line, column);
-    const StatementPlan& plan = StatementPlans[index];
-    return plan.Text == mark.Text && plan.TokenLine == line && plan.TokenColumn == column
-               ? static_cast<int>(index)
-               : -1;
+    return FindPlace(mark, StatementTagBase, StatementPlans);
 }
 
 StatementPlan::Part QbPascalSyntaxe::StartPart(StatementRecording& recording)
@@ -153,7 +126,7 @@ bool QbPascalSyntaxe::RunConditionPlan(int tag)
 
 void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
 {
-    RunningScope running(plan.Running);
+    ScopedValue<int> running(plan.Running, plan.Running + 1);
     StatementRecordScope none(StatementRecord, nullptr);
     const auto jump = [this, &plan](const QbTextSource::KeptToken& state) {
         if (!Lexer->JumpTo(plan.Text, state)) {
@@ -312,13 +285,7 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
         }
         Data->PopType();
         const std::int32_t value = Data->Acc.Integer;
-        int arm = cases.ElseArm;
-        for (const CasePlan::Label& label : cases.Labels) {
-            if (value >= label.Low && value <= label.High) {
-                arm = label.Arm;
-                break;
-            }
-        }
+        const int arm = cases.ArmOf(value);
         if (arm < 0) {
             // No arm: the selector, read again, gives the same value and the reading goes on.
             if (!cases.NoArmJump) {
@@ -375,22 +342,20 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
             Data->DropEntriesAbove(stacked);
             read();
         };
-        loop.ControlAddress = Data->AddressOf(plan.Control);
-        ForPlace(loop.ControlAddress, loop.ControlGlobal, loop.ControlSize);
+        loop.Control = ForPlace(plan.Control);
         if (!bound(plan.Plan)) {
             reread();
             return;
         }
         jump(plan.AfterStart);
-        ForStore(loop, false);
+        ForStore(loop, loop.Control);
         if (!bound(plan.Limit)) {
             reread();
             return;
         }
-        loop.LimitAddress = Data->AddressOf(plan.LimitVariable);
-        ForPlace(loop.LimitAddress, loop.LimitGlobal, loop.LimitSize);
+        loop.Limit = ForPlace(plan.LimitVariable);
         jump(plan.AfterLimit);
-        ForStore(loop, true);
+        ForStore(loop, loop.Limit);
         const ReadingPosition unused;
         ForPasses(loop, unused, nullptr, &plan.Parts[0], plan.Text);
         if (positioned) {

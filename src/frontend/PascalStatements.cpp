@@ -532,8 +532,7 @@ void QbPascalSyntaxe::ParseFor()
     loop.Target = target;
     loop.Code = code;
     if (executing) {
-        loop.ControlAddress = Data->AddressOf(control);
-        ForPlace(loop.ControlAddress, loop.ControlGlobal, loop.ControlSize);
+        loop.Control = ForPlace(control);
     }
     // Start and final values: ordinal (34) and compatible with the variable (33).
     const auto readBound = [&](QbTextSource::KeptToken* after) {
@@ -555,7 +554,7 @@ void QbPascalSyntaxe::ParseFor()
     Lexer->ExpectCompound(PascalWord::ForAssign);
     const int start = readBound(recording != nullptr ? &recording->Plan.AfterStart : nullptr);
     if (executing) {
-        ForStore(loop, false);
+        ForStore(loop, loop.Control);
     }
     if (!Lexer->AcceptWord(PascalWord::To)) {
         Lexer->ExpectWord(PascalWord::Downto);
@@ -564,9 +563,8 @@ void QbPascalSyntaxe::ParseFor()
     const int final = readBound(recording != nullptr ? &recording->Plan.AfterLimit : nullptr);
     const EntryNumber limit = ForLimitVariable(control);
     if (executing) {
-        loop.LimitAddress = Data->AddressOf(limit);
-        ForPlace(loop.LimitAddress, loop.LimitGlobal, loop.LimitSize);
-        ForStore(loop, true);
+        loop.Limit = ForPlace(limit);
+        ForStore(loop, loop.Limit);
     }
     Lexer->ExpectWord(PascalWord::ForDo);
     ReadingPosition body;
@@ -589,17 +587,20 @@ void QbPascalSyntaxe::ParseFor()
     }
 }
 
-void QbPascalSyntaxe::ForPlace(std::uint32_t address, std::uint16_t& global, std::uint32_t& size)
+QbPascalSyntaxe::ForVariable QbPascalSyntaxe::ForPlace(EntryNumber variable)
 {
     // A global control variable and its limit do not move during a run: their places are
     // found once instead of at every pass (0: a local, looked for as always).
-    if (!Data->WholeGlobal(address, global, size)) {
-        global = 0;
-        size = 0;
+    ForVariable place;
+    place.Address = Data->AddressOf(variable);
+    if (!Data->WholeGlobal(place.Address, place.Global, place.Size)) {
+        place.Global = 0;
+        place.Size = 0;
     }
+    return place;
 }
 
-void QbPascalSyntaxe::ForStore(const ForLoop& loop, bool limit)
+void QbPascalSyntaxe::ForStore(const ForLoop& loop, const ForVariable& variable)
 {
     Data->PopType();
     if (OptionC(OptionC::CheckOrdinalLimits) && loop.Code != TypeCode::Longint &&
@@ -607,21 +608,24 @@ void QbPascalSyntaxe::ForStore(const ForLoop& loop, bool limit)
         Data->Fail(ErrorNumber::InvalidValue);
     }
     Data->Acc.SetInteger(Data->Acc.Integer);
-    Data->SetCurrentAddress(limit ? loop.LimitAddress : loop.ControlAddress);
-    const std::uint16_t global = limit ? loop.LimitGlobal : loop.ControlGlobal;
-    if (global != 0) {
-        Data->StoreWholeGlobal(global, limit ? loop.LimitSize : loop.ControlSize, loop.Target.Type);
+    ForWrite(loop, variable);
+}
+
+void QbPascalSyntaxe::ForWrite(const ForLoop& loop, const ForVariable& variable)
+{
+    Data->SetCurrentAddress(variable.Address);
+    if (variable.Global != 0) {
+        Data->StoreWholeGlobal(variable.Global, variable.Size, loop.Target.Type);
     } else {
         Data->StoreValue(loop.Target.Type);
     }
 }
 
-std::int32_t QbPascalSyntaxe::ForLoad(const ForLoop& loop, bool limit)
+std::int32_t QbPascalSyntaxe::ForLoad(const ForLoop& loop, const ForVariable& variable)
 {
-    Data->SetCurrentAddress(limit ? loop.LimitAddress : loop.ControlAddress);
-    const std::uint16_t global = limit ? loop.LimitGlobal : loop.ControlGlobal;
-    if (global != 0) {
-        Data->LoadWholeGlobal(global, limit ? loop.LimitSize : loop.ControlSize, loop.Target.Type);
+    Data->SetCurrentAddress(variable.Address);
+    if (variable.Global != 0) {
+        Data->LoadWholeGlobal(variable.Global, variable.Size, loop.Target.Type);
     } else {
         Data->LoadValue(loop.Target.Type);
     }
@@ -647,7 +651,7 @@ void QbPascalSyntaxe::ForPasses(const ForLoop& loop, const ReadingPosition& body
     const bool exactStore = code == TypeCode::Integer || code == TypeCode::Longint ||
                             code == TypeCode::Byte || code == TypeCode::Word ||
                             code == TypeCode::Char || code == TypeCode::Boolean;
-    int cmp = executing ? order(ForLoad(loop, false), ForLoad(loop, true)) : 1;
+    int cmp = executing ? order(ForLoad(loop, loop.Control), ForLoad(loop, loop.Limit)) : 1;
     for (;;) {
         if (planned != nullptr) {
             // The body by its plan; the loop's own end is the caller's.
@@ -670,8 +674,8 @@ void QbPascalSyntaxe::ForPasses(const ForLoop& loop, const ReadingPosition& body
         if (planned == nullptr) {
             RestoreReading(*Lexer, body);
         }
-        const std::int32_t current = ForLoad(loop, false);
-        const std::int32_t final = ForLoad(loop, true);
+        const std::int32_t current = ForLoad(loop, loop.Control);
+        const std::int32_t final = ForLoad(loop, loop.Limit);
         if (current == final) {
             cmp = 1;
             continue;
@@ -681,19 +685,14 @@ void QbPascalSyntaxe::ForPasses(const ForLoop& loop, const ReadingPosition& body
         const auto value =
             static_cast<std::int32_t>(static_cast<std::int64_t>(current) + (loop.Up ? 1 : -1));
         Data->Acc.SetInteger(value);
-        Data->SetCurrentAddress(loop.ControlAddress);
-        if (loop.ControlGlobal != 0) {
-            Data->StoreWholeGlobal(loop.ControlGlobal, loop.ControlSize, loop.Target.Type);
-        } else {
-            Data->StoreValue(loop.Target.Type);
-        }
+        ForWrite(loop, loop.Control);
         if (planned != nullptr && passes <= 1 && !OptionB(OptionB::UnlimitedPasses)) {
             // Error 239 points where the reading stands: back at the body.
             Lexer->JumpTo(text, planned->Start);
         }
         PassLoop(passes);
         const bool same = exactStore && QbTable::CodeHolds(code, value);
-        cmp = order(same ? value : ForLoad(loop, false), final);
+        cmp = order(same ? value : ForLoad(loop, loop.Control), final);
     }
 }
 

@@ -188,6 +188,24 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
                     const TypePair& selector);
     // The plan of the CASE whose first label is at `mark`, or -1.
     int FindCasePlan(const QbLexical::SkipMark& mark) const;
+    // The number of the plan among `places` the lexer keeps at `mark` with a tag from `base`
+    // (that number above it), when that plan was recorded at this very place; else -1.
+    template <class Places>
+    int FindPlace(const QbLexical::SkipMark& mark, std::int32_t base, const Places& places) const
+    {
+        const QbTextSource::KeptToken* kept = Lexer->PlanKept(mark);
+        if (kept == nullptr || kept->Tag < base ||
+            static_cast<std::size_t>(kept->Tag - base) >= places.size()) {
+            return -1;
+        }
+        const PlanPlace& plan = places[static_cast<std::size_t>(kept->Tag - base)];
+        int line = 0;
+        int column = 0;
+        Lexer->TokenStart(line, column);
+        return plan.Text == mark.Text && plan.TokenLine == line && plan.TokenColumn == column
+                   ? kept->Tag - base
+                   : -1;
+    }
     // Keeps what the reading found; the plan's number, or -1 when none is kept.
     int KeepCasePlan(CaseRecording& recording, int index);
     void ParseWith();
@@ -208,22 +226,26 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     EntryNumber ForLimitVariable(EntryNumber control);
     // A FOR loop being executed: the variable's type and the places of the variable and its
     // limit (a whole global variable's number and size, or 0 to look for it as always).
+    struct ForVariable
+    {
+        std::uint32_t Address = 0;
+        std::uint16_t Global = 0;
+        std::uint32_t Size = 0;
+    };
     struct ForLoop
     {
         TypePair Target;
         std::uint8_t Code = 0;
         bool Up = true;
-        std::uint32_t ControlAddress = 0;
-        std::uint16_t ControlGlobal = 0;
-        std::uint32_t ControlSize = 0;
-        std::uint32_t LimitAddress = 0;
-        std::uint16_t LimitGlobal = 0;
-        std::uint32_t LimitSize = 0;
+        ForVariable Control;
+        ForVariable Limit;
     };
-    void ForPlace(std::uint32_t address, std::uint16_t& global, std::uint32_t& size);
-    // The popped bound into the variable (or, `limit`, the limit), checked against its type.
-    void ForStore(const ForLoop& loop, bool limit);
-    std::int32_t ForLoad(const ForLoop& loop, bool limit);
+    ForVariable ForPlace(EntryNumber variable);
+    // The popped bound into `variable`, checked against the loop's type.
+    void ForStore(const ForLoop& loop, const ForVariable& variable);
+    // The accumulator into `variable`, unchecked.
+    void ForWrite(const ForLoop& loop, const ForVariable& variable);
+    std::int32_t ForLoad(const ForLoop& loop, const ForVariable& variable);
     // The passes: the body read from `body` (its plan noted in `noted` the first time), or,
     // with `planned`, executed by its plan in `text` without reading the loop again.
     void ForPasses(const ForLoop& loop, const ReadingPosition& body, StatementPlan::Part* noted,
@@ -441,25 +463,21 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
 };
 
 // Counts one level of recursive parsing for its lifetime; too deep a text is error 199.
-// Puts a statement recording in place for a reading and gives the previous one back after it,
-// whatever way the reading ends.
-class StatementRecordScope
+// Gives `slot` the value `value` for a scope and its previous value back after it, whatever way
+// the scope ends: a recording in place while a construct is read, a replay counted while it runs.
+template <class T> class ScopedValue
 {
   public:
-    StatementRecordScope(QbPascalSyntaxe::StatementRecording*& slot,
-                         QbPascalSyntaxe::StatementRecording* recording)
-        : place(slot), saved(slot)
-    {
-        place = recording;
-    }
-    ~StatementRecordScope() { place = saved; }
-    StatementRecordScope(const StatementRecordScope&) = delete;
-    StatementRecordScope& operator=(const StatementRecordScope&) = delete;
+    ScopedValue(T& slot, T value) : place(slot), saved(slot) { place = value; }
+    ~ScopedValue() { place = saved; }
+    ScopedValue(const ScopedValue&) = delete;
+    ScopedValue& operator=(const ScopedValue&) = delete;
 
   private:
-    QbPascalSyntaxe::StatementRecording*& place;
-    QbPascalSyntaxe::StatementRecording* saved;
+    T& place;
+    T saved;
 };
+using StatementRecordScope = ScopedValue<QbPascalSyntaxe::StatementRecording*>;
 
 class ParseDepthGuard
 {

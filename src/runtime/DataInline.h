@@ -5,6 +5,9 @@
 #include "runtime/QbGesdata.h"
 #include "symbols/QbTable.h"
 
+#include <algorithm>
+#include <cstring>
+
 // A type resolved while the table stays as it was: one comparison when it is kept.
 inline const QbGesdata::ResolvedType& QbGesdata::KeptType(std::uint16_t type) const
 {
@@ -14,6 +17,106 @@ inline const QbGesdata::ResolvedType& QbGesdata::KeptType(std::uint16_t type) co
         return slot;
     }
     return ResolveKept(type);
+}
+
+// Reads a value of `type` from memory into the accumulator slots of its representation.
+inline void QbGesdata::Decode(const TypeInfo& type, const std::uint8_t* from, std::size_t room)
+{
+    switch (type.Code) {
+    case TypeCode::Boolean:
+        Acc.SetInteger(from[0] != 0 ? 1 : 0);
+        break;
+    case TypeCode::Char:
+    case TypeCode::Enumerated:
+    case TypeCode::Byte:
+        Acc.SetInteger(from[0]);
+        break;
+    case TypeCode::Integer:
+        Acc.SetInteger(static_cast<std::int16_t>(from[0] | (from[1] << 8)));
+        break;
+    case TypeCode::Word:
+    case TypeCode::ProcedureType:
+    case TypeCode::FunctionType:
+        Acc.SetInteger(static_cast<std::uint16_t>(from[0] | (from[1] << 8)));
+        break;
+    case TypeCode::Longint:
+    case TypeCode::Pointer:
+    case TypeCode::Database:
+        Acc.SetInteger(static_cast<std::int32_t>(DataAddress::Read(from)));
+        break;
+    case TypeCode::Real:
+        std::memcpy(&Acc.Real, from, sizeof(double));
+        break;
+    case TypeCode::String: {
+        // A length byte larger than the variable (bytes written by a cast) is cut to it.
+        const auto length = static_cast<std::uint8_t>(
+            std::min<std::size_t>({from[0], StringCapacity(type), room >= 1 ? room - 1 : 0}));
+        Acc.String[0] = length;
+        std::copy_n(from + 1, length, Acc.String.begin() + 1);
+        break;
+    }
+    case TypeCode::Set:
+        std::copy_n(from, Acc.Set.size(), Acc.Set.begin());
+        break;
+    default:
+        if (RepresentationOf(type.Code) == Representation::Structure) {
+            Acc.Structure.assign(from, from + type.Size);
+            Acc.StructureType = type.Entry;
+            Acc.StructureSize = type.Size;
+        }
+        break;
+    }
+}
+
+// Writes the accumulator as a value of `type` into `room` bytes of memory (room may be below
+// the type's size only for strings, which are then cut).
+inline void QbGesdata::Encode(const TypeInfo& type, std::uint8_t* to, std::size_t room) const
+{
+    switch (type.Code) {
+    case TypeCode::Boolean:
+        to[0] = Acc.Integer != 0 ? 1 : 0;
+        break;
+    case TypeCode::Char:
+        to[0] = Acc.String[0] >= 1 ? Acc.String[1] : static_cast<std::uint8_t>(Acc.Integer);
+        break;
+    case TypeCode::Enumerated:
+    case TypeCode::Byte:
+        to[0] = static_cast<std::uint8_t>(Acc.Integer);
+        break;
+    case TypeCode::Integer:
+    case TypeCode::Word:
+    case TypeCode::ProcedureType:
+    case TypeCode::FunctionType:
+        to[0] = static_cast<std::uint8_t>(Acc.Integer);
+        to[1] = static_cast<std::uint8_t>(Acc.Integer >> 8);
+        break;
+    case TypeCode::Longint:
+    case TypeCode::Pointer:
+    case TypeCode::Database:
+        DataAddress::Write(to, static_cast<std::uint32_t>(Acc.Integer));
+        break;
+    case TypeCode::Real:
+        std::memcpy(to, &Acc.Real, sizeof(double));
+        break;
+    case TypeCode::String: {
+        const std::size_t capacity = std::min<std::size_t>(StringCapacity(type), room - 1);
+        const auto length =
+            static_cast<std::uint8_t>(std::min<std::size_t>(Acc.String[0], capacity));
+        to[0] = length;
+        std::copy_n(Acc.String.begin() + 1, length, to + 1);
+        break;
+    }
+    case TypeCode::Set:
+        std::copy_n(Acc.Set.begin(), Acc.Set.size(), to);
+        break;
+    default:
+        if (RepresentationOf(type.Code) == Representation::Structure) {
+            const std::size_t copied = std::min<std::size_t>(Acc.Structure.size(), room);
+            std::copy_n(Acc.Structure.begin(), copied, to);
+            std::fill(to + copied, to + room, 0);
+        }
+        break;
+    }
 }
 
 // The bytes of a whole global variable of `size` bytes at the current address for a value of
@@ -28,33 +131,32 @@ inline std::uint8_t* QbGesdata::WholeGlobalBytes(const TypeInfo& info, std::uint
     return globals.data() + offset;
 }
 
+// The scalar codes a whole global variable is moved straight for.
+inline bool QbGesdata::DirectScalar(std::uint8_t code)
+{
+    switch (code) {
+    case TypeCode::Boolean:
+    case TypeCode::Char:
+    case TypeCode::Enumerated:
+    case TypeCode::Byte:
+    case TypeCode::Integer:
+    case TypeCode::Word:
+    case TypeCode::Longint:
+        return true;
+    default:
+        return false;
+    }
+}
+
 inline void QbGesdata::LoadWholeGlobal(std::uint16_t variable, std::uint32_t size,
                                        std::uint16_t type)
 {
     const TypeInfo& info = KeptType(type).Info;
     const std::uint8_t* from = WholeGlobalBytes(info, size);
-    if (from != nullptr && (Table().Aux(variable) & VariableFlag::Run) != 0) {
-        switch (info.Code) {
-        case TypeCode::Boolean:
-            Acc.SetInteger(from[0] != 0 ? 1 : 0);
-            return;
-        case TypeCode::Char:
-        case TypeCode::Enumerated:
-        case TypeCode::Byte:
-            Acc.SetInteger(from[0]);
-            return;
-        case TypeCode::Integer:
-            Acc.SetInteger(static_cast<std::int16_t>(from[0] | (from[1] << 8)));
-            return;
-        case TypeCode::Word:
-            Acc.SetInteger(static_cast<std::uint16_t>(from[0] | (from[1] << 8)));
-            return;
-        case TypeCode::Longint:
-            Acc.SetInteger(static_cast<std::int32_t>(DataAddress::Read(from)));
-            return;
-        default:
-            break;
-        }
+    if (from != nullptr && DirectScalar(info.Code) &&
+        (Table().Aux(variable) & VariableFlag::Run) != 0) {
+        Decode(info, from, std::max<std::size_t>(info.Size, 1));
+        return;
     }
     LoadFrom({variable, 0, currentAddress, size}, type);
 }
@@ -64,31 +166,10 @@ inline int QbGesdata::StoreWholeGlobal(std::uint16_t variable, std::uint32_t siz
 {
     const TypeInfo& info = KeptType(type).Info;
     std::uint8_t* to = WholeGlobalBytes(info, size);
-    if (to == nullptr) {
+    if (to == nullptr || !DirectScalar(info.Code)) {
         return StoreTo({variable, 0, currentAddress, size}, type);
     }
-    switch (info.Code) {
-    case TypeCode::Boolean:
-        to[0] = Acc.Integer != 0 ? 1 : 0;
-        break;
-    case TypeCode::Char:
-        to[0] = Acc.String[0] >= 1 ? Acc.String[1] : static_cast<std::uint8_t>(Acc.Integer);
-        break;
-    case TypeCode::Enumerated:
-    case TypeCode::Byte:
-        to[0] = static_cast<std::uint8_t>(Acc.Integer);
-        break;
-    case TypeCode::Integer:
-    case TypeCode::Word:
-        to[0] = static_cast<std::uint8_t>(Acc.Integer);
-        to[1] = static_cast<std::uint8_t>(Acc.Integer >> 8);
-        break;
-    case TypeCode::Longint:
-        DataAddress::Write(to, static_cast<std::uint32_t>(Acc.Integer));
-        break;
-    default:
-        return StoreTo({variable, 0, currentAddress, size}, type);
-    }
+    Encode(info, to, std::max<std::size_t>(info.Size, 1));
     if ((Table().Aux(variable) & VariableFlag::Run) == 0) {
         SetPlaceAssigned({variable, 0, currentAddress, size}, true);
     }

@@ -297,6 +297,7 @@ class QbGesdata
     // ResolveKept's answer when it is kept, inline (runtime/DataInline.h).
     inline const ResolvedType& KeptType(std::uint16_t type) const;
     inline std::uint8_t* WholeGlobalBytes(const TypeInfo& info, std::uint32_t size);
+    static inline bool DirectScalar(std::uint8_t code);
     TypeInfo ResolveAnew(std::uint16_t type) const;
     static constexpr std::size_t ResolvedSlots = 256;
     mutable std::array<ResolvedType, ResolvedSlots> resolvedTypes{};
@@ -326,11 +327,11 @@ class QbGesdata
     void InitializeLocal(std::uint16_t variable, std::uint32_t address, const TypeInfo& type);
     void CreateLocalChain(std::uint16_t variable);
     std::uint16_t StringCapacity(const TypeInfo& type) const;
-    void Decode(const TypeInfo& type, const std::uint8_t* from, std::size_t room);
+    inline void Decode(const TypeInfo& type, const std::uint8_t* from, std::size_t room);
     std::size_t StringRoom(const TypeInfo& type, const VariablePlace& place);
     void StorePointer(std::uint8_t* bytes);
     void ReleaseAccumulatorReference();
-    void Encode(const TypeInfo& type, std::uint8_t* to, std::size_t room) const;
+    inline void Encode(const TypeInfo& type, std::uint8_t* to, std::size_t room) const;
     void DropHeldReference(std::uint32_t block, std::uint32_t from, bool mayOrphan);
     void PopEntry(bool stepPoint);
     void AddEvaluationRow(std::uint8_t code);

@@ -7,11 +7,35 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
+
 namespace {
+
+// A program that stops with `Error` on a later pass or execution (at `Line` when it is not 0).
+struct LaterError
+{
+    const char* What;
+    const char* Program;
+    ErrorNumber Error;
+    int Line = 0;
+};
 
 class PlanTest : public StatementTest
 {
   protected:
+    // Each program stops with its error, read or planned alike (Both compares the places).
+    void ExpectLaterErrors(std::span<const LaterError> cases)
+    {
+        for (const LaterError& c : cases) {
+            SCOPED_TRACE(c.What);
+            const RunOutcome outcome = Both(c.Program);
+            EXPECT_EQ(outcome.RunError, ToInt(c.Error));
+            if (c.Line != 0) {
+                EXPECT_EQ(outcome.Line, c.Line);
+            }
+        }
+    }
+
     // The program read from its text at every execution, run with the plans of expressions
     // (a host that may stop), and run with the plans of statements too (a quiet host): all
     // must agree, down to the number of times ESC was polled.
@@ -79,13 +103,6 @@ TEST_F(PlanTest, ValuesFollowTheVariablesOfEveryPassAndFrame)
 
 TEST_F(PlanTest, AnErrorOnALaterPassIsReportedWhereItsTextStands)
 {
-    struct LaterError
-    {
-        const char* What;
-        const char* Program;
-        ErrorNumber Error;
-        int Line;
-    };
     const LaterError cases[] = {
         {"an index out of bounds on the fourth pass, where the next variable's memory lies",
          "program p; var i, s : integer; t, v : array[1..3] of integer;\n"
@@ -137,12 +154,7 @@ TEST_F(PlanTest, AnErrorOnALaterPassIsReportedWhereItsTextStands)
          "  writeln(s, h^.v) end.\n",
          ErrorNumber::NilDereference, 3},
     };
-    for (const LaterError& c : cases) {
-        SCOPED_TRACE(c.What);
-        const RunOutcome outcome = Both(c.Program);
-        EXPECT_EQ(outcome.RunError, ToInt(c.Error));
-        EXPECT_EQ(outcome.Line, c.Line);
-    }
+    ExpectLaterErrors(cases);
     // The passes before the error ran and printed.
     EXPECT_EQ(Both(cases[5].Program).Output, "6\r\n");
 }
@@ -279,13 +291,7 @@ TEST_F(PlanTest, CallsInPlansDoWhatTheReadingDoes)
 
 TEST_F(PlanTest, AnErrorAroundACallOnALaterPassIsTheReadings)
 {
-    struct CallError
-    {
-        const char* What;
-        const char* Program;
-        ErrorNumber Error;
-    };
-    const CallError cases[] = {
+    const LaterError cases[] = {
         {"in the body, on the fourth call",
          "program p; var i, s : integer;\n"
          "function f(n : integer) : integer; begin f := 12 div (4 - n) end;\n"
@@ -313,10 +319,7 @@ TEST_F(PlanTest, AnErrorAroundACallOnALaterPassIsTheReadings)
          "begin s := 0; for i := 1 to 5 do s := s + f(i); writeln(s) end.\n",
          ErrorNumber::FunctionResultMissing},
     };
-    for (const CallError& c : cases) {
-        SCOPED_TRACE(c.What);
-        EXPECT_EQ(Both(c.Program).RunError, ToInt(c.Error));
-    }
+    ExpectLaterErrors(cases);
 }
 
 TEST_F(PlanTest, SteppingOverCallsInPlansShowsTheReadingsPlaces)
@@ -383,12 +386,6 @@ TEST_F(PlanTest, StatementsExecutedAgainDoWhatTheReadingDoes)
 
 TEST_F(PlanTest, ErrorsInStatementsExecutedAgainAreTheReadings)
 {
-    struct LaterError
-    {
-        const char* What;
-        const char* Program;
-        ErrorNumber Error;
-    };
     const LaterError cases[] = {
         {"the pass limit of a WHILE executed for the third time",
          "program p; var k, n : integer;\n"
@@ -430,10 +427,7 @@ TEST_F(PlanTest, ErrorsInStatementsExecutedAgainAreTheReadings)
          "  if k < 3 then b := k else begin b := k; b := b * 100 end end end.\n",
          ErrorNumber::InvalidValue},
     };
-    for (const LaterError& c : cases) {
-        SCOPED_TRACE(c.What);
-        EXPECT_EQ(Both(c.Program).RunError, ToInt(c.Error));
-    }
+    ExpectLaterErrors(cases);
 }
 
 TEST_F(PlanTest, EscapeStopsAStatementExecutedAgainAtTheSamePoll)
