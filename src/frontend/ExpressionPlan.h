@@ -7,6 +7,7 @@
 #include "lexical/QbSource.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct PlanStep
@@ -35,7 +36,11 @@ struct PlanStep
         CallOpen,    // a call of the function Type begins: its frame is opened
         Fits,        // the top value checked against the formal's type Type, pushed as Stride
         Bind,        // the value popped into the parameter Type of the frame being built
-        CallEnter    // the function Type executed; its result pushed
+        CallEnter,   // the function Type executed; its result pushed
+        StringIndex, // an index popped and checked against the string at the open index's
+                     // base (of Integer bytes in all): the current address becomes its character
+        Predefined   // the predefined function Type applied to the Count values on top, its
+                     // result pushed as Stride
     };
     Kind What = Kind::Load;
     std::uint8_t Code = 0;
@@ -44,7 +49,8 @@ struct PlanStep
     std::int32_t Count = 0;
     std::uint32_t Stride = 0;
     double Real = 0.0;
-    std::uint8_t Text[2] = {0, 0}; // a constant's one-character string slot
+    std::uint8_t Text[2] = {0, 0}; // a constant's one-character string slot (Count, when not 0,
+                                   // is one more than its whole text's place in the plan's Texts)
     // The start of the token the reading stood on (0-based): an error of a step after a call
     // is reported there, as the reading reports it.
     int Line = 0;
@@ -82,6 +88,9 @@ struct ExpressionPlan : PlanPlace
     // the bodies made are not the plan's.
     int Arguments = 0; // recording arguments of this many calls
     bool Calls = false;
+    // Recording the arguments of a predefined function: how many of its expressions were read.
+    int Joined = 0;
+    std::vector<std::string> Texts; // string constants longer than one character
     std::uint32_t HiddenPushes = 0;
     std::uint32_t HiddenPops = 0;
     int Running = 0; // replays in progress (a body may replay its own caller's place)

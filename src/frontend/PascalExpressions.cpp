@@ -179,7 +179,8 @@ bool QbPascalSyntaxe::SameType(std::uint16_t a, std::uint16_t b) const
 void QbPascalSyntaxe::PushValue(std::uint16_t type)
 {
     if (Execute) {
-        if (PlannableCode(BaseCode(type))) {
+        const std::uint8_t code = BaseCode(type);
+        if (PlannableValue(code)) {
             PlanStep step;
             step.What = PlanStep::Kind::Constant;
             step.Type = type;
@@ -187,6 +188,10 @@ void QbPascalSyntaxe::PushValue(std::uint16_t type)
             step.Real = Data->Acc.Real;
             step.Text[0] = Data->Acc.String[0];
             step.Text[1] = Data->Acc.String[1];
+            if (code == TypeCode::String && Data->Acc.String[0] > 1 && Recording != nullptr) {
+                Recording->Texts.push_back(Data->Acc.Text());
+                step.Count = static_cast<std::int32_t>(Recording->Texts.size());
+            }
             RecordStep(step);
         } else {
             AbandonPlan();
@@ -813,7 +818,11 @@ TypePair QbPascalSyntaxe::PushRoutineValue(EntryNumber routine, std::uint16_t ty
 TypePair QbPascalSyntaxe::CallFunction(EntryNumber function)
 {
     const bool planned = Recording != nullptr && PlannableCall(function);
-    if (!planned) {
+    const bool applied = Recording != nullptr && !planned && Execute &&
+                         Table->Kind(function) == EntryKind::Function &&
+                         (Table->Code(function) & RoutineFlag::Predefined) != 0 &&
+                         Table->Apply(function) != nullptr;
+    if (!planned && !applied) {
         AbandonPlan();
     }
     const EntryNumber result = static_cast<EntryNumber>(function + 1);
@@ -832,6 +841,8 @@ TypePair QbPascalSyntaxe::CallFunction(EntryNumber function)
     // LDLC (4, 4) (6 for routines with the 6-byte header); the class reader owns that case.
     if (planned) {
         RecordedCall(function);
+    } else if (applied) {
+        RecordedApply(function);
     } else {
         Call(5, function);
     }

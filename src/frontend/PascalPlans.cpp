@@ -90,6 +90,19 @@ bool QbPascalSyntaxe::PlanBalanced(const ExpressionPlan& plan)
                 return false;
             }
             break;
+        case PlanStep::Kind::StringIndex:
+            if (--open < 0) {
+                return false;
+            }
+            ++pops;
+            break;
+        case PlanStep::Kind::Predefined:
+            if (step.Count < 0) {
+                return false;
+            }
+            pops += static_cast<std::uint32_t>(step.Count);
+            ++pushes;
+            break;
         case PlanStep::Kind::Assign:
             ++pops;
             break;
@@ -179,10 +192,13 @@ TypePair QbPascalSyntaxe::PlannedExpression()
     if (Recording != nullptr && Recording->Arguments > 0) {
         // An argument of a call being recorded: its steps are the call's.
         const int arguments = Recording->Arguments;
+        const int joined = Recording->Joined;
         Recording->Arguments = 0;
         ExpressionPlan* const plan = Recording;
         const TypePair result = ReadRecordedRelation();
+        // The arguments of calls inside this one's are not counted with it.
         plan->Arguments = arguments;
+        plan->Joined = joined + 1;
         return result;
     }
     if (Recording != nullptr && Recording->Statement && !Recording->InExpression) {
@@ -420,6 +436,27 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
                 Data->SetCurrentAddress(index.Base + index.Offset);
                 break;
             }
+            case PlanStep::Kind::StringIndex: {
+                Data->PopKept();
+                const std::int32_t value = acc.Integer;
+                const std::uint32_t base = indexes[static_cast<std::size_t>(--open)].Base;
+                const std::uint8_t* length = Data->BytesOrFail(base, 1);
+                const bool outside = value < 0 || value >= step.Integer;
+                const bool beyondText = value == 0 || value > *length;
+                if (outside || (OptionC(OptionC::CheckOrdinalLimits) && beyondText)) {
+                    Data->Fail(ErrorNumber::InvalidValue);
+                }
+                Data->SetCurrentAddress(base + static_cast<std::uint32_t>(value));
+                break;
+            }
+            case PlanStep::Kind::Predefined: {
+                const QbTable::RoutineApply apply = Table->Apply(step.Type);
+                if (apply == nullptr) {
+                    Data->Fail(ErrorNumber::NotImplemented);
+                }
+                apply(*this, step.Count, static_cast<std::uint16_t>(step.Stride));
+                break;
+            }
             case PlanStep::Kind::Field:
                 Data->SetCurrentAddress(Data->CurrentAddress() +
                                         static_cast<std::uint32_t>(step.Integer));
@@ -448,8 +485,12 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
             case PlanStep::Kind::Constant:
                 acc.Integer = step.Integer;
                 acc.Real = step.Real;
-                acc.String[0] = step.Text[0];
-                acc.String[1] = step.Text[1];
+                if (step.Count > 0) {
+                    acc.SetText(plan.Texts[static_cast<std::size_t>(step.Count - 1)]);
+                } else {
+                    acc.String[0] = step.Text[0];
+                    acc.String[1] = step.Text[1];
+                }
                 Data->PushKept(step.Type);
                 break;
             case PlanStep::Kind::Operate:
@@ -656,4 +697,35 @@ void QbPascalSyntaxe::RecordedCall(EntryNumber function)
         }
     }
     EndCall(scope);
+}
+
+void QbPascalSyntaxe::RecordedApply(EntryNumber function)
+{
+    ExpressionPlan* const plan = Recording;
+    const int arguments = plan->Arguments;
+    const int joined = plan->Joined;
+    plan->Arguments = 1;
+    plan->Joined = 0;
+    const int stacked = Data->EvaluationCount();
+    Call(5, function);
+    // Every argument the handler popped was an expression read whole: the apply pops as many.
+    // A plan abandoned on the way (by a nested reading) is left alone.
+    if (Recording == plan && plan->Calls && plan->Joined > 1) {
+        // The steps stack all the arguments before the apply where the reading held one at a
+        // time: after a call, whose effects stay, a full evaluation stack must be the reading's.
+        AbandonPlan();
+    }
+    if (Recording == plan) {
+        PlanStep step;
+        step.What = PlanStep::Kind::Predefined;
+        step.Type = function;
+        step.Count = plan->Joined;
+        step.Stride = ExpressionType.Type;
+        RecordStep(step);
+        if (Data->EvaluationCount() != stacked + 1) {
+            AbandonPlan();
+        }
+    }
+    plan->Arguments = arguments;
+    plan->Joined = joined;
 }

@@ -199,7 +199,7 @@ TypePair QbPascalSyntaxe::ParseReferenceFrom(EntryNumber entry, EntryNumber scop
             Emit(PascalOpcode::Load, 0, code);
         }
         if (Execute) {
-            if (PlannableCode(code)) {
+            if (PlannableValue(code)) {
                 PlanStep step;
                 step.What = PlanStep::Kind::Load;
                 step.Type = type.Type;
@@ -246,17 +246,25 @@ TypePair QbPascalSyntaxe::ParseIndexes(TypePair type)
         const std::uint32_t base = Data->CurrentAddress();
         const std::uint8_t code = BaseCode(type.Type);
         if (code == TypeCode::String) {
-            AbandonPlan();
+            if (Execute) {
+                PlanStep step;
+                step.What = PlanStep::Kind::BeginIndex;
+                RecordStep(step);
+            }
             const TypePair index = ParseRelation();
             if (!IsIntegerCode(BaseCode(index.Type))) {
                 Errors->Raise(ErrorNumber::IndexTypeNotAllowed);
             }
             EmitOffsetAddition();
             if (Execute) {
+                const std::int32_t capacity = Data->Resolve(type.Type).Size;
+                PlanStep step;
+                step.What = PlanStep::Kind::StringIndex;
+                step.Integer = capacity;
+                RecordStep(step);
                 Data->Pop();
                 const std::int32_t value = Data->Acc.Integer;
                 const std::uint32_t address = base;
-                const std::int32_t capacity = Data->Resolve(type.Type).Size;
                 const std::uint8_t* length = Data->BytesOrFail(address, 1);
                 const bool outside = value < 0 || value >= capacity;
                 const bool beyondText = value == 0 || value > *length;

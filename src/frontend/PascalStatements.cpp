@@ -303,7 +303,7 @@ void QbPascalSyntaxe::ParseAssignment(EntryNumber)
         step.Type = target.Type;
         step.Code = targetCode;
         step.Integer = ResolvedCode(source.Type) != TypeCode::Real ? 1 : 0;
-        if (PlannableCode(targetCode)) {
+        if (PlannableValue(targetCode)) {
             RecordStep(step);
         } else {
             AbandonPlan();

@@ -362,6 +362,9 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     bool PlannableCall(EntryNumber function) const;
     // Call(5, function) for such a call, recording its steps.
     void RecordedCall(EntryNumber function);
+    // Call(5, function) for a predefined function with an apply: its arguments' expressions
+    // recorded, then the apply.
+    void RecordedApply(EntryNumber function);
     // The reading being recorded does something no step repeats.
     void AbandonPlan()
     {
@@ -370,8 +373,13 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
             Recording = nullptr;
         }
     }
-    // A value of this type code can be loaded or stacked by a plan.
+    // A value of this type code can be loaded or stacked by a plan, and passed to a call.
     static bool PlannableCode(std::uint8_t code);
+    // ... and strings, which plans load, stack and store but never pass.
+    static bool PlannableValue(std::uint8_t code)
+    {
+        return code == TypeCode::String || PlannableCode(code);
+    }
     std::deque<ExpressionPlan> Plans; // a replay holds its plan while bodies add others
     ExpressionPlan* Recording = nullptr;
     std::vector<CasePlan> CasePlans;

@@ -12,13 +12,15 @@
 
 namespace SystemRoutine {
 void Declare(QbTable& table, EntryNumber unit, std::uint16_t word, std::uint8_t result,
-             std::uint16_t count, const QbTable::RoutineHandler& handler)
+             std::uint16_t count, const QbTable::RoutineHandler& handler,
+             QbTable::RoutineApply apply)
 {
     const EntryKind kind = result == NoResult ? EntryKind::Procedure : EntryKind::Function;
     const EntryNumber entry = table.DeclareRoutine(
         unit, word, handler, kind == EntryKind::Procedure ? 0 : result, kind, count);
     if (entry != 0) {
         table.SetHandler(entry, handler);
+        table.SetApply(entry, apply);
     }
 }
 
@@ -82,6 +84,18 @@ void PushText(QbSyntaxe& driver, const std::string& text)
 {
     driver.Data->Acc.SetText(text);
     driver.Data->Push(TypeCode::String);
+}
+
+std::int32_t PopInteger(QbSyntaxe& driver)
+{
+    driver.Data->PopType();
+    return driver.Data->Acc.Integer;
+}
+
+std::string PopText(QbSyntaxe& driver)
+{
+    driver.Data->PopType();
+    return driver.Data->Acc.Text();
 }
 
 bool FitsType(QbSyntaxe& driver, std::uint16_t type, std::int64_t value)
@@ -343,37 +357,108 @@ void PiHandler(QbSyntaxe& driver)
     }
 }
 
-void DeclareReal(QbTable& table, EntryNumber unit, std::uint16_t word, double (*compute)(double),
-                 bool ordinals, Domain domain, ErrorNumber refused)
+// The functions above repeated by a plan, their argument on the evaluation stack; `result` is
+// the type the call gave.
+void AbsApply(QbSyntaxe& driver, int, std::uint16_t result)
 {
-    Declare(table, unit, word, TypeCode::Real, 1,
-            [compute, ordinals, domain, refused](QbSyntaxe& driver, EntryNumber) {
-                RealFunction(driver, compute, ordinals, domain, refused);
-            });
+    driver.Data->PopType();
+    const QbGesdata& data = *driver.Data;
+    if (CodeOf(driver, result) == TypeCode::Real) {
+        PushReal(driver, std::fabs(data.Acc.Real));
+    } else {
+        const std::int64_t value = std::llabs(static_cast<std::int64_t>(data.Acc.Integer));
+        PushInteger(driver, static_cast<std::int32_t>(static_cast<std::uint32_t>(value)),
+                    CodeOf(driver, result));
+    }
+}
+
+void SqrApply(QbSyntaxe& driver, int, std::uint16_t result)
+{
+    driver.Data->PopType();
+    const QbGesdata& data = *driver.Data;
+    const std::uint8_t code = CodeOf(driver, result);
+    if (code == TypeCode::Real) {
+        PushReal(driver, data.Acc.Real * data.Acc.Real);
+    } else if (code == TypeCode::Boolean || code == TypeCode::Enumerated) {
+        PushInteger(driver, data.Acc.Integer, result);
+    } else {
+        const auto value = static_cast<std::uint32_t>(data.Acc.Integer);
+        PushInteger(driver, static_cast<std::int32_t>(value * value), code);
+    }
+}
+
+template <double (*Compute)(double), Domain Kept>
+void RealApply(QbSyntaxe& driver, int, std::uint16_t)
+{
+    const std::uint8_t code = CodeOf(driver, driver.Data->PopType());
+    const double value = RealValue(*driver.Data, code);
+    if ((Kept == Domain::NotNegative && value < 0.0) ||
+        (Kept == Domain::Positive && !(value > 0.0))) {
+        driver.Data->Fail(ErrorNumber::ArgumentIncompatibleDomainDefinitionFunction);
+    }
+    PushReal(driver, Compute(value));
+}
+
+void IntApply(QbSyntaxe& driver, int, std::uint16_t)
+{
+    driver.Data->PopType();
+    PushReal(driver, std::trunc(driver.Data->Acc.Real));
+}
+
+void TruncApply(QbSyntaxe& driver, int, std::uint16_t)
+{
+    const std::uint8_t code = CodeOf(driver, driver.Data->PopType());
+    const std::int32_t value = code == TypeCode::Real
+                                   ? ToLongint(driver, std::trunc(driver.Data->Acc.Real))
+                                   : driver.Data->Acc.Integer;
+    PushInteger(driver, value, TypeCode::Longint);
+}
+
+void RoundApply(QbSyntaxe& driver, int, std::uint16_t)
+{
+    driver.Data->PopType();
+    PushInteger(driver, ToLongint(driver, RoundHalfEven(driver.Data->Acc.Real)), TypeCode::Longint);
+}
+
+template <double (*Compute)(double), Domain Kept>
+void DeclareReal(QbTable& table, EntryNumber unit, std::uint16_t word, bool ordinals,
+                 ErrorNumber refused)
+{
+    Declare(
+        table, unit, word, TypeCode::Real, 1,
+        [ordinals, refused](QbSyntaxe& driver, EntryNumber) {
+            RealFunction(driver, Compute, ordinals, Kept, refused);
+        },
+        RealApply<Compute, Kept>);
 }
 } // namespace
 
 void RegisterMathRoutines(QbTable& table, EntryNumber unit)
 {
     const ErrorNumber operand = ErrorNumber::TypeOperandIncompatibleParameterFunction;
-    Declare(table, unit, Abs, TypeCode::Integer, 1,
-            [](QbSyntaxe& driver, EntryNumber) { AbsHandler(driver); });
-    Declare(table, unit, Sqr, TypeCode::Integer, 1,
-            [](QbSyntaxe& driver, EntryNumber) { SqrHandler(driver); });
-    DeclareReal(table, unit, Sqrt, SqrtOf, true, Domain::NotNegative, operand);
-    DeclareReal(table, unit, Ln, LnOf, true, Domain::Positive,
-                ErrorNumber::OperandRespectTypeParameter);
-    DeclareReal(table, unit, Sin, SinOf, false, Domain::Any, operand);
-    DeclareReal(table, unit, Cos, CosOf, false, Domain::Any, operand);
-    DeclareReal(table, unit, Arctan, ArctanOf, false, Domain::Any, operand);
-    DeclareReal(table, unit, Exp, ExpOf, false, Domain::Any, operand);
-    DeclareReal(table, unit, Frac, FracOf, false, Domain::Any, operand);
-    Declare(table, unit, Int, TypeCode::Real, 1,
-            [](QbSyntaxe& driver, EntryNumber) { IntHandler(driver); });
-    Declare(table, unit, Trunc, TypeCode::Longint, 1,
-            [](QbSyntaxe& driver, EntryNumber) { TruncHandler(driver); });
-    Declare(table, unit, Round, TypeCode::Longint, 1,
-            [](QbSyntaxe& driver, EntryNumber) { RoundHandler(driver); });
+    Declare(
+        table, unit, Abs, TypeCode::Integer, 1,
+        [](QbSyntaxe& driver, EntryNumber) { AbsHandler(driver); }, AbsApply);
+    Declare(
+        table, unit, Sqr, TypeCode::Integer, 1,
+        [](QbSyntaxe& driver, EntryNumber) { SqrHandler(driver); }, SqrApply);
+    DeclareReal<SqrtOf, Domain::NotNegative>(table, unit, Sqrt, true, operand);
+    DeclareReal<LnOf, Domain::Positive>(table, unit, Ln, true,
+                                        ErrorNumber::OperandRespectTypeParameter);
+    DeclareReal<SinOf, Domain::Any>(table, unit, Sin, false, operand);
+    DeclareReal<CosOf, Domain::Any>(table, unit, Cos, false, operand);
+    DeclareReal<ArctanOf, Domain::Any>(table, unit, Arctan, false, operand);
+    DeclareReal<ExpOf, Domain::Any>(table, unit, Exp, false, operand);
+    DeclareReal<FracOf, Domain::Any>(table, unit, Frac, false, operand);
+    Declare(
+        table, unit, Int, TypeCode::Real, 1,
+        [](QbSyntaxe& driver, EntryNumber) { IntHandler(driver); }, IntApply);
+    Declare(
+        table, unit, Trunc, TypeCode::Longint, 1,
+        [](QbSyntaxe& driver, EntryNumber) { TruncHandler(driver); }, TruncApply);
+    Declare(
+        table, unit, Round, TypeCode::Longint, 1,
+        [](QbSyntaxe& driver, EntryNumber) { RoundHandler(driver); }, RoundApply);
     Declare(table, unit, Pi, TypeCode::Real, 0,
             [](QbSyntaxe& driver, EntryNumber) { PiHandler(driver); });
 }

@@ -121,6 +121,46 @@ void UpcaseHandler(QbSyntaxe& driver)
     }
 }
 
+// The functions above repeated by a plan, their argument on the evaluation stack.
+void OrdApply(QbSyntaxe& driver, int, std::uint16_t)
+{
+    PushInteger(driver, PopInteger(driver), TypeCode::Longint);
+}
+
+void ChrApply(QbSyntaxe& driver, int, std::uint16_t)
+{
+    PushInteger(driver, PopInteger(driver) & 0xFF, TypeCode::Char);
+}
+
+template <int Step> void StepApply(QbSyntaxe& driver, int, std::uint16_t result)
+{
+    const auto value = static_cast<std::uint32_t>(PopInteger(driver));
+    PushInteger(driver, static_cast<std::int32_t>(value + static_cast<std::uint32_t>(Step)),
+                result);
+}
+
+void OddApply(QbSyntaxe& driver, int, std::uint16_t)
+{
+    PushInteger(driver, PopInteger(driver) & 1, TypeCode::Boolean);
+}
+
+template <int Shift> void ByteApply(QbSyntaxe& driver, int, std::uint16_t)
+{
+    PushInteger(driver,
+                static_cast<std::int32_t>(
+                    (static_cast<std::uint32_t>(PopInteger(driver)) >> Shift) & 0xFFU),
+                TypeCode::Byte);
+}
+
+void UpcaseApply(QbSyntaxe& driver, int, std::uint16_t)
+{
+    std::int32_t value = PopInteger(driver) & 0xFF;
+    if (value >= 'a' && value <= 'z') {
+        value -= 'a' - 'A';
+    }
+    PushInteger(driver, value, TypeCode::Char);
+}
+
 // INC and DEC: "(" integer variable [ "," integer amount ] ")". The variable is loaded, changed
 // and stored; with "Verify limits of ordinal types" a result outside its type is error 224,
 // otherwise the value wraps as the variable's storage holds it.
@@ -164,24 +204,32 @@ void IncrementHandler(QbSyntaxe& driver, std::int64_t direction)
 
 void RegisterOrdinalRoutines(QbTable& table, EntryNumber unit)
 {
-    Declare(table, unit, Ord, TypeCode::Longint, 1,
-            [](QbSyntaxe& driver, EntryNumber) { OrdHandler(driver); });
-    Declare(table, unit, Chr, TypeCode::Char, 1,
-            [](QbSyntaxe& driver, EntryNumber) { ChrHandler(driver); });
-    Declare(table, unit, Succ, TypeCode::Char, 1,
-            [](QbSyntaxe& driver, EntryNumber) { StepHandler(driver, 1); });
-    Declare(table, unit, Pred, TypeCode::Char, 1,
-            [](QbSyntaxe& driver, EntryNumber) { StepHandler(driver, -1); });
-    Declare(table, unit, Odd, TypeCode::Boolean, 1,
-            [](QbSyntaxe& driver, EntryNumber) { OddHandler(driver); });
-    Declare(table, unit, Hi, TypeCode::Byte, 1,
-            [](QbSyntaxe& driver, EntryNumber) { ByteHandler(driver, 8); });
-    Declare(table, unit, Lo, TypeCode::Byte, 1,
-            [](QbSyntaxe& driver, EntryNumber) { ByteHandler(driver, 0); });
+    Declare(
+        table, unit, Ord, TypeCode::Longint, 1,
+        [](QbSyntaxe& driver, EntryNumber) { OrdHandler(driver); }, OrdApply);
+    Declare(
+        table, unit, Chr, TypeCode::Char, 1,
+        [](QbSyntaxe& driver, EntryNumber) { ChrHandler(driver); }, ChrApply);
+    Declare(
+        table, unit, Succ, TypeCode::Char, 1,
+        [](QbSyntaxe& driver, EntryNumber) { StepHandler(driver, 1); }, StepApply<1>);
+    Declare(
+        table, unit, Pred, TypeCode::Char, 1,
+        [](QbSyntaxe& driver, EntryNumber) { StepHandler(driver, -1); }, StepApply<-1>);
+    Declare(
+        table, unit, Odd, TypeCode::Boolean, 1,
+        [](QbSyntaxe& driver, EntryNumber) { OddHandler(driver); }, OddApply);
+    Declare(
+        table, unit, Hi, TypeCode::Byte, 1,
+        [](QbSyntaxe& driver, EntryNumber) { ByteHandler(driver, 8); }, ByteApply<8>);
+    Declare(
+        table, unit, Lo, TypeCode::Byte, 1,
+        [](QbSyntaxe& driver, EntryNumber) { ByteHandler(driver, 0); }, ByteApply<0>);
     Declare(table, unit, Swap, TypeCode::Word, 1,
             [](QbSyntaxe& driver, EntryNumber) { SwapHandler(driver); });
-    Declare(table, unit, Upcase, TypeCode::Char, 1,
-            [](QbSyntaxe& driver, EntryNumber) { UpcaseHandler(driver); });
+    Declare(
+        table, unit, Upcase, TypeCode::Char, 1,
+        [](QbSyntaxe& driver, EntryNumber) { UpcaseHandler(driver); }, UpcaseApply);
     Declare(table, unit, Inc, NoResult, Range(1, 2),
             [](QbSyntaxe& driver, EntryNumber) { IncrementHandler(driver, 1); });
     Declare(table, unit, Dec, NoResult, Range(1, 2),

@@ -29,9 +29,11 @@ constexpr std::uint16_t Range(int minimum, int maximum)
 constexpr std::uint8_t NoResult = 0xFF;
 
 // Declares a predefined procedure (result NoResult) or function; an entry already declared keeps
-// its place and receives the handler.
+// its place and receives the handler. A function whose arguments are all expressions read by
+// ReadValue (or signature steps of one expression) may have an apply that repeats it.
 void Declare(QbTable& table, EntryNumber unit, std::uint16_t word, std::uint8_t result,
-             std::uint16_t count, const QbTable::RoutineHandler& handler);
+             std::uint16_t count, const QbTable::RoutineHandler& handler,
+             QbTable::RoutineApply apply = nullptr);
 
 // The code deciding a value's representation (a subrange is its host).
 std::uint8_t CodeOf(QbSyntaxe& driver, std::uint16_t type);
@@ -50,6 +52,10 @@ void SetResultType(QbSyntaxe& driver, TypePair type);
 void PushInteger(QbSyntaxe& driver, std::int32_t value, std::uint16_t type);
 void PushReal(QbSyntaxe& driver, double value);
 void PushText(QbSyntaxe& driver, const std::string& text);
+
+// An apply's arguments, popped from the top: an integer, a text.
+std::int32_t PopInteger(QbSyntaxe& driver);
+std::string PopText(QbSyntaxe& driver);
 
 // A value fits the range of a variable's type (its subrange bounds when it has some; LONGINT
 // is the 32-bit range).

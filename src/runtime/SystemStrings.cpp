@@ -81,6 +81,26 @@ void LengthHandler(QbSyntaxe& driver)
     }
 }
 
+void LengthApply(QbSyntaxe& driver, int, std::uint16_t)
+{
+    driver.Data->PopType();
+    PushInteger(driver, driver.Data->Acc.String[0], TypeCode::Integer);
+}
+
+// POS's answer: 1-based, 0 when `part` is empty or not in `text`.
+std::int32_t PositionOf(const std::string& part, const std::string& text)
+{
+    const std::size_t found = part.empty() ? std::string::npos : text.find(part);
+    return found == std::string::npos ? 0 : static_cast<std::int32_t>(found + 1);
+}
+
+void PosApply(QbSyntaxe& driver, int, std::uint16_t)
+{
+    const std::string text = PopText(driver);
+    const std::string part = PopText(driver);
+    PushInteger(driver, PositionOf(part, text), TypeCode::Byte);
+}
+
 void PosHandler(QbSyntaxe& driver)
 {
     QbLexical& lexer = *driver.Lexer;
@@ -90,9 +110,7 @@ void PosHandler(QbSyntaxe& driver)
     const std::string text = ReadText(driver, ErrorNumber::OperandRespectTypeParameter);
     lexer.ExpectSymbol(")");
     if (driver.Execute) {
-        const std::size_t found = part.empty() ? std::string::npos : text.find(part);
-        PushInteger(driver, found == std::string::npos ? 0 : static_cast<std::int32_t>(found + 1),
-                    TypeCode::Byte);
+        PushInteger(driver, PositionOf(part, text), TypeCode::Byte);
     }
 }
 
@@ -122,6 +140,13 @@ void CopyHandler(QbSyntaxe& driver)
     }
 }
 
+void CopyApply(QbSyntaxe& driver, int, std::uint16_t)
+{
+    const std::int32_t count = PopInteger(driver);
+    const std::int32_t index = PopInteger(driver);
+    PushText(driver, CopyOf(PopText(driver), index, count));
+}
+
 // CONCAT: 256 characters or more in all is error 221, never a cut result.
 void ConcatHandler(QbSyntaxe& driver)
 {
@@ -143,6 +168,22 @@ void ConcatHandler(QbSyntaxe& driver)
     }
     if (tooLong) {
         driver.Data->Fail(ErrorNumber::InvalidConcatenation);
+    }
+    PushText(driver, text);
+}
+
+void ConcatApply(QbSyntaxe& driver, int values, std::uint16_t)
+{
+    std::vector<std::string> parts(static_cast<std::size_t>(std::max(values, 0)));
+    for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
+        *part = PopText(driver);
+    }
+    std::string text;
+    for (const std::string& part : parts) {
+        if (text.size() + part.size() > MaxLength) {
+            driver.Data->Fail(ErrorNumber::InvalidConcatenation);
+        }
+        text += part;
     }
     PushText(driver, text);
 }
@@ -337,14 +378,18 @@ void ValHandler(QbSyntaxe& driver)
 
 void RegisterStringRoutines(QbTable& table, EntryNumber unit)
 {
-    Declare(table, unit, Length, TypeCode::Integer, 1,
-            [](QbSyntaxe& driver, EntryNumber) { LengthHandler(driver); });
-    Declare(table, unit, Pos, TypeCode::Byte, 2,
-            [](QbSyntaxe& driver, EntryNumber) { PosHandler(driver); });
-    Declare(table, unit, Copy, TypeCode::String, 3,
-            [](QbSyntaxe& driver, EntryNumber) { CopyHandler(driver); });
-    Declare(table, unit, Concat, TypeCode::String, AnyCount,
-            [](QbSyntaxe& driver, EntryNumber) { ConcatHandler(driver); });
+    Declare(
+        table, unit, Length, TypeCode::Integer, 1,
+        [](QbSyntaxe& driver, EntryNumber) { LengthHandler(driver); }, LengthApply);
+    Declare(
+        table, unit, Pos, TypeCode::Byte, 2,
+        [](QbSyntaxe& driver, EntryNumber) { PosHandler(driver); }, PosApply);
+    Declare(
+        table, unit, Copy, TypeCode::String, 3,
+        [](QbSyntaxe& driver, EntryNumber) { CopyHandler(driver); }, CopyApply);
+    Declare(
+        table, unit, Concat, TypeCode::String, AnyCount,
+        [](QbSyntaxe& driver, EntryNumber) { ConcatHandler(driver); }, ConcatApply);
     Declare(table, unit, Insert, NoResult, 3,
             [](QbSyntaxe& driver, EntryNumber) { InsertHandler(driver); });
     Declare(table, unit, Delete, NoResult, 3,

@@ -37,6 +37,7 @@ void QbTable::FreeEntries()
         entries[e].Slots.reset();
         entries[e].Block = {};
         entries[e].Handler = nullptr;
+        entries[e].Apply = nullptr;
     }
 }
 
@@ -209,6 +210,18 @@ void QbTable::SetHandler(EntryNumber entry, RoutineHandler handler)
 {
     if (Entry* e = Writable(entry)) {
         e->Handler = std::move(handler);
+    }
+}
+
+QbTable::RoutineApply QbTable::Apply(EntryNumber entry) const
+{
+    return At(entry).Apply;
+}
+
+void QbTable::SetApply(EntryNumber entry, RoutineApply apply)
+{
+    if (Entry* e = Writable(entry)) {
+        e->Apply = apply;
     }
 }
 

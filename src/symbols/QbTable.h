@@ -134,6 +134,10 @@ class QbTable
     static constexpr std::uint16_t ResultWord = 71; // the vocabulary's RESULT
     // A predefined routine's behaviour; the driver calls it with itself and the routine's entry.
     using RoutineHandler = std::function<void(QbSyntaxe& driver, EntryNumber routine)>;
+    // What a predefined function does once its `values` arguments are on the evaluation stack,
+    // the last on top: it pops them and pushes its result, of type `result`. The handler reads
+    // the arguments as always; a recorded plan repeats the call through this.
+    using RoutineApply = void (*)(QbSyntaxe& driver, int values, std::uint16_t result);
 
     explicit QbTable(QbSyntaxe& driver);
     ~QbTable();
@@ -188,6 +192,9 @@ class QbTable
     // A predefined routine's handler (empty for any other entry).
     const RoutineHandler& Handler(EntryNumber entry) const;
     void SetHandler(EntryNumber entry, RoutineHandler handler);
+    // A predefined function's apply (null for any other entry or a function without one).
+    RoutineApply Apply(EntryNumber entry) const;
+    void SetApply(EntryNumber entry, RoutineApply apply);
     // Routine-block slots; 0 (and writes ignored) for an entry without a block or i outside 0-18.
     bool HasRoutineBlock(EntryNumber entry) const;
     std::uint16_t Slot(EntryNumber entry, int i) const;
@@ -343,6 +350,7 @@ class QbTable
         std::optional<std::array<std::uint16_t, RoutineSlot::Count>> Slots;
         std::vector<std::uint8_t> Block;
         RoutineHandler Handler;
+        RoutineApply Apply = nullptr;
     };
 
     const Entry& At(EntryNumber entry) const;

@@ -322,6 +322,100 @@ TEST_F(PlanTest, AnErrorAroundACallOnALaterPassIsTheReadings)
     ExpectLaterErrors(cases);
 }
 
+TEST_F(PlanTest, StringsAndPredefinedFunctionsDoWhatTheReadingDoes)
+{
+    // String constants of every length, characters of strings read and written, a store cut to
+    // a short string, the string, ordinal and arithmetic functions nested in one another and
+    // around the pupil's calls, and a CASE on a string's character. The output is the one a
+    // native compiler gives for the same program.
+    const RunOutcome outcome =
+        Both("program p;\n"
+             "var i, j, k, calls : integer; s, t, w : string; short : string[4]; c : char;\n"
+             "  wd : word; r : real; d : 1..100; n : longint; found : boolean;\n"
+             "function g(n : integer) : integer; begin calls := calls + 1; g := n + 64 end;\n"
+             "begin\n"
+             "  calls := 0; s := ''; t := 'the quick brown fox'; n := 0; r := 0;\n"
+             "  for i := 1 to 6 do begin\n"
+             "    wd := i * 300;\n"
+             "    s := concat(s, copy(t, i * 3 - 2, 3), '-');\n"
+             "    w := copy(t, i - 2, i);\n"
+             "    short := concat('ab', w);\n"
+             "    j := pos('o', copy(t, i * 2, 255)) + pos('', t) + pos('zz', t);\n"
+             "    c := s[length(s) - 1];\n"
+             "    s[1] := upcase(c);\n"
+             "    k := ord(upcase(t[i + 4])) + length(c) + ord(odd(i)) + hi(wd) + lo(wd);\n"
+             "    c := chr(g(i));\n"
+             "    k := k + g(length(w)) + length(s);\n"
+             "    d := abs(i - 4) + sqr(i) + trunc(i / 3) + round(i * 1.5);\n"
+             "    r := r + sqrt(i) + ln(i) + sin(i) + int(i / 4) + abs(-r / 2) + sqr(0.5);\n"
+             "    n := n + ord(succ(c)) + ord(pred(c)) + ord(chr(ord('a') + i));\n"
+             "    found := pos(short, s) > 0;\n"
+             "    case s[i] of\n"
+             "      'a'..'z': n := n + 1;\n"
+             "      'A'..'Z': n := n + 100;\n"
+             "    else n := n + 10000\n"
+             "    end;\n"
+             "    writeln(i, ' ', s, ' ', w, ' ', short, ' ', j, ' ', c, ' ', k, ' ', d, ' ', n,\n"
+             "            ' ', found);\n"
+             "  end;\n"
+             "  writeln(r:0:4, ' ', calls);\n"
+             "end.\n");
+    EXPECT_EQ(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Output, "1 Ehe- t abt 12 A 197 6 328 FALSE\r\n"
+                              "2 Uhe- qu- th abth 10 B 250 9 560 FALSE\r\n"
+                              "3 Khe- qu-ick- the abth 8 C 289 15 795 FALSE\r\n"
+                              "4 Rhe- qu-ick- br- he q abhe 6 D 332 23 11032 FALSE\r\n"
+                              "5 Nhe- qu-ick- br-own- e qui abe  4 E 391 35 21272 FALSE\r\n"
+                              "6 Ohe- qu-ick- br-own- fo-  quick ab q 2 F 142 49 21516 FALSE\r\n"
+                              "63.4386 12\r\n");
+}
+
+TEST_F(PlanTest, AnErrorOfAStringOrAFunctionOnALaterPassIsTheReadings)
+{
+    const LaterError cases[] = {
+        {"a character beyond the string's declared length",
+         "program p; var i : integer; s : string[5]; c : char;\n"
+         "begin s := 'abcde'; for i := 1 to 8 do\n"
+         "  c := s[i]; writeln(c) end.\n",
+         ErrorNumber::InvalidValue, 3},
+        {"a character stored beyond the string's declared length",
+         "program p; var i : integer; s : string[3];\n"
+         "begin s := 'abc'; for i := 1 to 5 do\n"
+         "  s[i] := 'x'; writeln(s) end.\n",
+         ErrorNumber::InvalidValue, 3},
+        {"a concatenation that grows past 255 characters",
+         "program p; var i : integer; s, t : string;\n"
+         "begin s := ''; t := '0123456789012345678901234567890123456789012345678901234567';\n"
+         "  for i := 1 to 9 do\n"
+         "    s := concat(s, t, '!'); writeln(length(s)) end.\n",
+         ErrorNumber::InvalidConcatenation, 4},
+        {"a square root of a value that became negative",
+         "program p; var i : integer; r : real;\n"
+         "begin r := 0; for i := 3 downto -2 do\n"
+         "  begin r := r + sqrt(i); writeln(r:0:2) end end.\n",
+         ErrorNumber::ArgumentIncompatibleDomainDefinitionFunction, 3},
+        {"a rounding that leaves the LONGINT range",
+         "program p; var i : integer; r : real; n : longint;\n"
+         "begin r := 1; for i := 1 to 20 do begin\n"
+         "  r := r * 10; n := round(r) end; writeln(n) end.\n",
+         ErrorNumber::InvalidValue, 3},
+        {"a string read before anything was stored in it",
+         "program p; var i : integer; s, t : string;\n"
+         "begin t := 'x'; for i := 1 to 3 do begin\n"
+         "  if i = 2 then t := s; writeln(length(t)) end end.\n",
+         ErrorNumber::VariableNotAssigned, 3},
+        {"a function's argument failing after a call was made",
+         "program p; var i : integer; n : longint; r : real;\n"
+         "function f(n : integer) : integer; begin f := n end;\n"
+         "begin r := 4; n := 0; for i := 1 to 5 do begin\n"
+         "  r := r - 1; n := n + f(i) + trunc(sqrt(r)) end; writeln(n) end.\n",
+         ErrorNumber::ArgumentIncompatibleDomainDefinitionFunction, 4},
+    };
+    ExpectLaterErrors(cases);
+    // The passes before the error ran and printed.
+    EXPECT_EQ(Both(cases[3].Program).Output, "1.73\r\n3.15\r\n4.15\r\n4.15\r\n");
+}
+
 TEST_F(PlanTest, SteppingOverCallsInPlansShowsTheReadingsPlaces)
 {
     const std::string program = "program p; var i, s : integer;\n"
