@@ -64,6 +64,13 @@ void QbGeserreurs::Raise(int number)
     throw InterpExcept(message, number);
 }
 
+void QbGeserreurs::Relocate()
+{
+    if (locator != nullptr) {
+        locator->TokenStart(errorLine, errorColumn);
+    }
+}
+
 void QbGeserreurs::RaiseWith(int number, const std::string& newDetail)
 {
     detail = Cut(newDetail);

@@ -43,6 +43,10 @@ public:
     // is used up.
     std::string MessageText(int number);
 
+    // The error just raised placed again where the locator now stands: a reader that skipped
+    // part of the text is put back where reading it would stand, then the error follows it.
+    void Relocate();
+
     // Records an error without throwing, at a position given by the caller (machine and host use).
     void Record(int number, int line, int column);
 

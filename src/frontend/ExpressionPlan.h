@@ -16,7 +16,8 @@ struct PlanStep
     {
         Clear,       // the accumulator cleared, as an expression starts
         Address,     // the current address becomes the variable Type's
-        Fixed,       // the current address becomes Stride (a global variable's)
+        Fixed,       // the current address becomes Stride (a global variable's, of Count bytes
+                     // when no other variable shares them, else Count is 0)
         BeginIndex,  // the current address is the base of an indexed reference
         Index,       // an index popped, checked against Integer (the low bound) and Count,
                      // times Stride
@@ -31,8 +32,7 @@ struct PlanStep
         Negate,      // the top value negated (Code its type's code), pushed as Type
         SaveTarget,  // the current address kept as the assignment's target
         Assign,      // the value popped and stored at the target, of Type (Code its code;
-                     // Integer 1 when the value is no real; Stride the whole global variable
-                     // it is, of Count bytes, or 0)
+                     // Integer 1 when the value is no real)
         CallOpen,    // a call of the function Type begins: its frame is opened
         Fits,        // the top value checked against the formal's type Type, pushed as Stride
         Bind,        // the value popped into the parameter Type of the frame being built
@@ -43,7 +43,7 @@ struct PlanStep
                      // result pushed as Stride
     };
     Kind What = Kind::Load;
-    std::uint8_t Code = 0;
+    std::uint8_t Code = 0; // for a Load, GlobalLoad or Constant: 1 when its value is an integer
     std::uint16_t Type = 0;
     std::int32_t Integer = 0; // the operator, a constant's integer, an index's low bound
     std::int32_t Count = 0;
@@ -55,6 +55,16 @@ struct PlanStep
     // is reported there, as the reading reports it.
     int Line = 0;
     int Column = 0;
+};
+
+// Where an assignment stores: its target's address and, when the plan knows it, the global
+// variable holding it (Start and Size its bytes), whose owner is then not searched for.
+struct PlanTarget
+{
+    std::uint32_t Address = 0;
+    std::uint16_t Variable = 0;
+    std::uint32_t Start = 0;
+    std::uint32_t Size = 0;
 };
 
 // Where a plan was recorded and under what: it holds while the table, the options and the

@@ -19,6 +19,10 @@ constexpr std::size_t MaxPlans = 1u << 16;
 constexpr int MaxIndexNesting = 8;
 // Calls in one another's arguments that a plan follows.
 constexpr int MaxCallNesting = 8;
+// Integers a replay holds before pushing them.
+constexpr int MaxHeld = 8;
+// A Load, GlobalLoad or Constant step's Code when its value is an integer a replay may hold.
+constexpr std::uint8_t HeldInteger = 1;
 } // namespace
 
 bool QbPascalSyntaxe::PlannableCode(std::uint8_t code)
@@ -164,16 +168,24 @@ void QbPascalSyntaxe::FuseGlobalLoads(ExpressionPlan& plan) const
         steps[kept++] = step;
     }
     steps.resize(kept);
-    // An assignment to a whole global variable: its store knows the place too.
-    std::uint16_t variable = 0;
-    std::uint32_t size = 0;
-    if (plan.Statement && steps.size() >= 3 && steps[0].What == PlanStep::Kind::Fixed &&
-        steps[1].What == PlanStep::Kind::SaveTarget &&
-        steps.back().What == PlanStep::Kind::Assign &&
-        Data->WholeGlobal(steps[0].Stride, variable, size) && variable == steps[0].Type) {
-        steps.back().Count = static_cast<std::int32_t>(std::min<std::uint32_t>(
-            size, static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max())));
-        steps.back().Stride = variable;
+    // The integers a replay may hold instead of pushing.
+    for (PlanStep& step : steps) {
+        if ((step.What == PlanStep::Kind::Load || step.What == PlanStep::Kind::GlobalLoad ||
+             step.What == PlanStep::Kind::Constant) &&
+            QbGesdata::RepresentationOf(Data->KeptCode(step.Type)) == Representation::Integer) {
+            step.Code = HeldInteger;
+        }
+    }
+    // A global variable indexed, a field of it, or an assignment's target: the values inside
+    // it are its own, unless another variable shares its bytes.
+    for (PlanStep& step : steps) {
+        std::uint16_t variable = 0;
+        std::uint32_t size = 0;
+        if (step.What == PlanStep::Kind::Fixed && Data->SoleGlobal(step.Stride, variable, size) &&
+            variable == step.Type &&
+            size <= static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max())) {
+            step.Count = static_cast<std::int32_t>(size);
+        }
     }
 }
 
@@ -275,8 +287,8 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
             kept = &candidate;
         }
     }
-    std::uint32_t assignee = 0;
-    if (kept != nullptr && !kept->Never && PlanHolds(*kept) && RunPlan(*kept, assignee)) {
+    PlanTarget target;
+    if (kept != nullptr && !kept->Never && PlanHolds(*kept) && RunPlan(*kept, target)) {
         Lexer->ReplayPlan(mark, kept->End);
         // An assignment stores last, where the reading would store: after its expression, so
         // that an error of the store (a value out of the target's range, the last reference
@@ -284,9 +296,7 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
         // so it is never read again.
         if (!kept->Steps.empty() && kept->Steps.back().What == PlanStep::Kind::Assign) {
             const PlanStep& last = kept->Steps.back();
-            FinishAssignment(last.Type, last.Code, last.Integer != 0, assignee,
-                             static_cast<std::uint16_t>(last.Stride),
-                             static_cast<std::uint32_t>(last.Count));
+            FinishAssignment(last.Type, last.Code, last.Integer != 0, target);
         }
         LastPlanTag = tag;
         return kept->Result;
@@ -346,21 +356,25 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
 // `assignee`). A step that fails (an unassigned variable, an index out of range, an overflow)
 // changed nothing but the evaluation stack: it returns false, the construct is then read as
 // always, and the reading reports the error where its text stands.
-bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
+bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target)
 {
+    // The global variable the current address lies in, when a step made it known.
+    PlanTarget known;
+    // Only the entries below `open` and `calling` are ever read: they are written first.
     struct OpenIndex
     {
-        std::uint32_t Base = 0;
-        std::uint32_t Offset = 0;
+        std::uint32_t Base;
+        std::uint32_t Offset;
+        PlanTarget Known;
     };
-    std::array<OpenIndex, MaxIndexNesting> indexes{};
+    std::array<OpenIndex, MaxIndexNesting> indexes;
     int open = 0;
     struct OpenCall
     {
         CallScope Scope;
-        std::uint16_t SavedTop = 0;
+        std::uint16_t SavedTop;
     };
-    std::array<OpenCall, MaxCallNesting> calls{};
+    std::array<OpenCall, MaxCallNesting> calls;
     int calling = 0;
     // Once a call has begun, the steps' effects cannot be taken back: an error from then on is
     // reported at the token the reading stood on when it met it.
@@ -369,6 +383,55 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
     const std::uint32_t address = Data->CurrentAddress();
     const int errorBefore = Errors->Number();
     Accumulator& acc = Data->Acc;
+    const auto load = [this](const PlanTarget& place, std::uint16_t type) {
+        if (place.Variable != 0) {
+            Data->LoadInGlobal(place.Variable, place.Start, place.Size, type);
+        } else {
+            Data->LoadValue(type);
+        }
+    };
+    // The integers the steps push are held here while only other integer steps take them
+    // (operators, indexes), and pushed, in their order, before any other step uses the stack.
+    // Only values the stack has room for are held: a full stack stops the run as it would.
+    struct Held
+    {
+        std::int32_t Value;
+        std::uint16_t Type;
+    };
+    std::array<Held, MaxHeld> held;
+    int holding = 0;
+    const auto flush = [this, &held, &holding, &acc] {
+        for (int k = 0; k < holding; ++k) {
+            acc.SetInteger(held[static_cast<std::size_t>(k)].Value);
+            Data->PushKept(held[static_cast<std::size_t>(k)].Type);
+        }
+        holding = 0;
+    };
+    // The value a step is to push is held (the step's Code says it is an integer); when it is
+    // not, the values held are pushed before the accumulator takes it.
+    const auto holds = [this, &holding, &flush](const PlanStep& step) {
+        if (step.Code == HeldInteger && holding < MaxHeld && Data->RoomFor(holding + 1)) {
+            return true;
+        }
+        flush();
+        return false;
+    };
+    // The value the accumulator has just taken, of `type`, held or pushed as `holds` said.
+    const auto push = [this, &held, &holding, &acc](bool hold, std::uint16_t type) {
+        if (hold) {
+            held[static_cast<std::size_t>(holding++)] = {acc.Integer, type};
+        } else {
+            Data->PushKept(type);
+        }
+    };
+    // The top value as an integer index: held, or popped.
+    const auto take = [this, &held, &holding, &acc]() -> std::int32_t {
+        if (holding > 0) {
+            return held[static_cast<std::size_t>(--holding)].Value;
+        }
+        Data->PopKept();
+        return acc.Integer;
+    };
     ScopedValue<int> running(plan.Running, plan.Running + 1);
     try {
         for (const PlanStep& step : plan.Steps) {
@@ -378,6 +441,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
             }
             switch (step.What) {
             case PlanStep::Kind::CallOpen: {
+                flush();
                 OpenCall& call = calls[static_cast<std::size_t>(calling++)];
                 call.Scope = BeginCall(step.Type);
                 if (CurrentRoutine == 1) {
@@ -387,6 +451,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
                 break;
             }
             case PlanStep::Kind::Fits:
+                flush();
                 Data->PopKept();
                 if (!FitsType(step.Type, acc.Integer)) {
                     Data->Fail(ErrorNumber::InvalidValue);
@@ -394,35 +459,43 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
                 Data->PushKept(static_cast<std::uint16_t>(step.Stride));
                 break;
             case PlanStep::Kind::Bind:
+                flush();
                 Data->CreateVariable(step.Type, 8195);
                 break;
             case PlanStep::Kind::CallEnter: {
+                flush();
                 const OpenCall call = calls[static_cast<std::size_t>(--calling)];
                 RunCalled(step.Type, call.SavedTop);
                 EndCall(call.Scope);
+                known = {};
                 break;
             }
             case PlanStep::Kind::Clear:
                 Data->ClearAccumulator();
                 break;
             case PlanStep::Kind::SaveTarget:
-                assignee = Data->CurrentAddress();
+                target = known;
+                target.Address = Data->CurrentAddress();
                 break;
             case PlanStep::Kind::Assign:
                 // Left to the caller, once the reader stands where the reading stores.
                 break;
             case PlanStep::Kind::Address:
                 Data->SetCurrentAddress(Data->AddressOf(step.Type));
+                known = {};
                 break;
             case PlanStep::Kind::Fixed:
                 Data->SetCurrentAddress(step.Stride);
+                known = {};
+                if (step.Count > 0) {
+                    known = {0, step.Type, step.Stride, static_cast<std::uint32_t>(step.Count)};
+                }
                 break;
             case PlanStep::Kind::BeginIndex:
-                indexes[static_cast<std::size_t>(open++)] = {Data->CurrentAddress(), 0};
+                indexes[static_cast<std::size_t>(open++)] = {Data->CurrentAddress(), 0, known};
                 break;
             case PlanStep::Kind::Index: {
-                Data->PopKept();
-                const std::int64_t value = acc.Integer;
+                const std::int64_t value = take();
                 if (value < step.Integer ||
                     value >= static_cast<std::int64_t>(step.Integer) + step.Count) {
                     Data->Fail(ErrorNumber::InvalidValue);
@@ -434,12 +507,14 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
             case PlanStep::Kind::EndIndex: {
                 const OpenIndex& index = indexes[static_cast<std::size_t>(--open)];
                 Data->SetCurrentAddress(index.Base + index.Offset);
+                known = index.Known;
                 break;
             }
             case PlanStep::Kind::StringIndex: {
-                Data->PopKept();
-                const std::int32_t value = acc.Integer;
-                const std::uint32_t base = indexes[static_cast<std::size_t>(--open)].Base;
+                const std::int32_t value = take();
+                const OpenIndex& index = indexes[static_cast<std::size_t>(--open)];
+                const std::uint32_t base = index.Base;
+                known = index.Known;
                 const std::uint8_t* length = Data->BytesOrFail(base, 1);
                 const bool outside = value < 0 || value >= step.Integer;
                 const bool beyondText = value == 0 || value > *length;
@@ -450,11 +525,13 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
                 break;
             }
             case PlanStep::Kind::Predefined: {
+                flush();
                 const QbTable::RoutineApply apply = Table->Apply(step.Type);
                 if (apply == nullptr) {
                     Data->Fail(ErrorNumber::NotImplemented);
                 }
                 apply(*this, step.Count, static_cast<std::uint16_t>(step.Stride));
+                known = {};
                 break;
             }
             case PlanStep::Kind::Field:
@@ -462,27 +539,35 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
                                         static_cast<std::uint32_t>(step.Integer));
                 break;
             case PlanStep::Kind::Dereference: {
-                Data->LoadValue(step.Type);
-                const auto target = static_cast<std::uint32_t>(acc.Integer);
-                const DataAddress::Area area = DataAddress::AreaOf(target);
-                if (target == DataAddress::Nil || area == DataAddress::Area::None ||
+                load(known, step.Type);
+                known = {};
+                const auto pointed = static_cast<std::uint32_t>(acc.Integer);
+                const DataAddress::Area area = DataAddress::AreaOf(pointed);
+                if (pointed == DataAddress::Nil || area == DataAddress::Area::None ||
                     area == DataAddress::Area::EvaluationSlot) {
                     Data->Fail(ErrorNumber::NilDereference);
                 }
-                Data->SetCurrentAddress(target);
+                Data->SetCurrentAddress(pointed);
                 break;
             }
-            case PlanStep::Kind::Load:
-                Data->LoadValue(step.Type);
-                Data->PushKept(step.Type);
+            case PlanStep::Kind::Load: {
+                const bool hold = holds(step);
+                load(known, step.Type);
+                known = {};
+                push(hold, step.Type);
                 break;
-            case PlanStep::Kind::GlobalLoad:
+            }
+            case PlanStep::Kind::GlobalLoad: {
+                const bool hold = holds(step);
+                known = {};
                 Data->SetCurrentAddress(step.Stride);
                 Data->LoadWholeGlobal(static_cast<std::uint16_t>(step.Integer),
                                       static_cast<std::uint32_t>(step.Count), step.Type);
-                Data->PushKept(step.Type);
+                push(hold, step.Type);
                 break;
-            case PlanStep::Kind::Constant:
+            }
+            case PlanStep::Kind::Constant: {
+                const bool hold = holds(step);
                 acc.Integer = step.Integer;
                 acc.Real = step.Real;
                 if (step.Count > 0) {
@@ -491,12 +576,27 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
                     acc.String[0] = step.Text[0];
                     acc.String[1] = step.Text[1];
                 }
-                Data->PushKept(step.Type);
+                push(hold, step.Type);
                 break;
-            case PlanStep::Kind::Operate:
+            }
+            case PlanStep::Kind::Operate: {
+                std::int32_t value = 0;
+                if (holding >= 2 && step.Integer >= 0 &&
+                    step.Integer <= static_cast<int>(Operator::Power) &&
+                    Data->OperateHeld(static_cast<Operator>(step.Integer),
+                                      held[static_cast<std::size_t>(holding - 2)].Value,
+                                      held[static_cast<std::size_t>(holding - 1)].Value, step.Type,
+                                      value)) {
+                    --holding;
+                    held[static_cast<std::size_t>(holding - 1)] = {value, step.Type};
+                    break;
+                }
+                flush();
                 Data->Operate(step.Integer, step.Type);
                 break;
+            }
             case PlanStep::Kind::Not: {
+                flush();
                 Data->PopKept();
                 const std::int32_t value = acc.Integer;
                 acc.SetInteger(step.Code == TypeCode::Boolean ? (value != 0 ? 0 : 1) : ~value);
@@ -504,6 +604,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
                 break;
             }
             case PlanStep::Kind::Negate:
+                flush();
                 Data->PopKept();
                 if (step.Code == TypeCode::Real) {
                     acc.SetReal(-acc.Real);
@@ -517,6 +618,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
                 break;
             }
         }
+        flush();
     } catch (const InterpExcept&) {
         if (committed) {
             throw;

@@ -119,7 +119,7 @@ bool QbPascalSyntaxe::RunConditionPlan(int tag)
         return false;
     }
     ExpressionPlan& plan = Plans[static_cast<std::size_t>(tag)];
-    std::uint32_t unused = 0;
+    PlanTarget unused;
     return !plan.Never && !plan.Statement && plan.Closing != 0 && PlanHolds(plan) &&
            RunPlan(plan, unused);
 }
@@ -166,19 +166,33 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
             return;
         }
         ExpressionPlan& assignment = Plans[static_cast<std::size_t>(plan.Plan)];
-        std::uint32_t assignee = 0;
+        PlanTarget target;
         if (assignment.Never || !assignment.Statement || assignment.Steps.empty() ||
             assignment.Steps.back().What != PlanStep::Kind::Assign || !PlanHolds(assignment) ||
-            !RunPlan(assignment, assignee)) {
+            !RunPlan(assignment, target)) {
             read();
             return;
         }
-        // Stored where the reading stores: after its expression.
-        jump(plan.End);
+        // Stored where the reading stores, after its expression: the reader is put there
+        // when something is to see it (an error of the store, the statement's caller).
+        if (positioned) {
+            jump(plan.End);
+        }
         const PlanStep& last = assignment.Steps.back();
-        FinishAssignment(last.Type, last.Code, last.Integer != 0, assignee,
-                         static_cast<std::uint16_t>(last.Stride),
-                         static_cast<std::uint32_t>(last.Count));
+        try {
+            FinishAssignment(last.Type, last.Code, last.Integer != 0, target);
+        } catch (const InterpExcept&) {
+            if (!positioned) {
+                jump(plan.End);
+                Errors->Relocate();
+            }
+            throw;
+        } catch (...) {
+            if (!positioned) {
+                jump(plan.End);
+            }
+            throw;
+        }
         return;
     }
     case StatementPlan::Kind::Compound:
@@ -277,7 +291,7 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
         }
         const CasePlan& cases = CasePlans[static_cast<std::size_t>(plan.Limit)];
         ExpressionPlan& selector = Plans[static_cast<std::size_t>(plan.Plan)];
-        std::uint32_t unused = 0;
+        PlanTarget unused;
         if (!PlanHolds(cases) || selector.Never || selector.Statement || selector.Closing != 0 ||
             selector.Calls || !PlanHolds(selector) || !RunPlan(selector, unused)) {
             read();
@@ -331,7 +345,7 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
                 return false;
             }
             ExpressionPlan& expression = Plans[static_cast<std::size_t>(tag)];
-            std::uint32_t unused = 0;
+            PlanTarget unused;
             return !expression.Never && !expression.Statement && expression.Closing == 0 &&
                    !expression.Calls && PlanHolds(expression) && RunPlan(expression, unused) &&
                    Compatible(loop.Target.Type, expression.Result.Type, loop.Target.Subtype,

@@ -309,12 +309,12 @@ void QbPascalSyntaxe::ParseAssignment(EntryNumber)
             AbandonPlan();
         }
     }
-    FinishAssignment(target.Type, targetCode, ResolvedCode(source.Type) != TypeCode::Real, address);
+    FinishAssignment(target.Type, targetCode, ResolvedCode(source.Type) != TypeCode::Real,
+                     PlanTarget{address});
 }
 
 void QbPascalSyntaxe::FinishAssignment(std::uint16_t type, std::uint8_t code, bool integerSource,
-                                       std::uint32_t address, std::uint16_t wholeGlobal,
-                                       std::uint32_t size)
+                                       const PlanTarget& target)
 {
     Data->PopType();
     if (IsOrdinalCode(code) && code != TypeCode::Longint && OptionC(OptionC::CheckOrdinalLimits) &&
@@ -324,9 +324,9 @@ void QbPascalSyntaxe::FinishAssignment(std::uint16_t type, std::uint8_t code, bo
     if (integerSource && code == TypeCode::Real) {
         Data->Acc.SetReal(static_cast<double>(Data->Acc.Integer));
     }
-    Data->SetCurrentAddress(address);
-    if (wholeGlobal != 0) {
-        Data->StoreWholeGlobal(wholeGlobal, size, type);
+    Data->SetCurrentAddress(target.Address);
+    if (target.Variable != 0) {
+        Data->StoreInGlobal(target.Variable, target.Start, target.Size, type);
     } else {
         Data->StoreValue(type);
     }

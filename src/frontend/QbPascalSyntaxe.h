@@ -327,12 +327,11 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // A condition followed by `word` (THEN, DO), planned as one.
     void ParseConditionThen(std::uint16_t word);
     // The assignment's last step: the value popped, checked and converted for the target of
-    // type `type` (code `code`), and stored at `address`.
-    // `wholeGlobal`, when not 0, is the global variable of `size` bytes that starts at `address`.
+    // type `type` (code `code`), and stored at the target's address.
     void FinishAssignment(std::uint16_t type, std::uint8_t code, bool integerSource,
-                          std::uint32_t address, std::uint16_t wholeGlobal = 0,
-                          std::uint32_t size = 0);
-    bool RunPlan(ExpressionPlan& plan, std::uint32_t& assignee);
+                          const PlanTarget& target);
+    // The steps repeated, an assignment's store excepted: its target is left in `target`.
+    bool RunPlan(ExpressionPlan& plan, PlanTarget& target);
     // The table, options, routine and nesting are those the plan was recorded under (its place
     // is compared where it is found).
     bool PlanHolds(const PlanPlace& plan) const;

@@ -19,6 +19,11 @@ inline const QbGesdata::ResolvedType& QbGesdata::KeptType(std::uint16_t type) co
     return ResolveKept(type);
 }
 
+inline std::uint8_t QbGesdata::KeptCode(std::uint16_t type) const
+{
+    return KeptType(type).Info.Code;
+}
+
 // Reads a value of `type` from memory into the accumulator slots of its representation.
 inline void QbGesdata::Decode(const TypeInfo& type, const std::uint8_t* from, std::size_t room)
 {
@@ -124,8 +129,9 @@ inline void QbGesdata::Encode(const TypeInfo& type, std::uint8_t* to, std::size_
 inline std::uint8_t* QbGesdata::WholeGlobalBytes(const TypeInfo& info, std::uint32_t size)
 {
     const std::size_t offset = currentAddress - DataAddress::GlobalBase;
-    if (currentAddress < DataAddress::GlobalBase || offset + 4 > globals.size() ||
-        info.Size > size) {
+    if (currentAddress < DataAddress::GlobalBase || info.Size > size ||
+        (offset + 8 > globals.size() &&
+         offset + std::max<std::size_t>(info.Size, DirectWidth(info.Code)) > globals.size())) {
         return nullptr;
     }
     return globals.data() + offset;
@@ -145,6 +151,22 @@ inline bool QbGesdata::DirectScalar(std::uint8_t code)
         return true;
     default:
         return false;
+    }
+}
+
+// The bytes Decode and Encode move for a scalar of `code` (a real's eight included).
+inline std::uint32_t QbGesdata::DirectWidth(std::uint8_t code)
+{
+    switch (code) {
+    case TypeCode::Integer:
+    case TypeCode::Word:
+        return 2;
+    case TypeCode::Longint:
+        return 4;
+    case TypeCode::Real:
+        return 8;
+    default:
+        return 1;
     }
 }
 
@@ -173,6 +195,44 @@ inline int QbGesdata::StoreWholeGlobal(std::uint16_t variable, std::uint32_t siz
     if ((Table().Aux(variable) & VariableFlag::Run) == 0) {
         SetPlaceAssigned({variable, 0, currentAddress, size}, true);
     }
+    return 0;
+}
+
+inline std::uint8_t* QbGesdata::InGlobalBytes(const TypeInfo& info, std::uint32_t start,
+                                              std::uint32_t size)
+{
+    const std::uint32_t bytes = std::max<std::uint32_t>(info.Size, DirectWidth(info.Code));
+    const std::size_t offset = currentAddress - DataAddress::GlobalBase;
+    if (currentAddress < DataAddress::GlobalBase || currentAddress < start ||
+        currentAddress - start > size || size - (currentAddress - start) < bytes ||
+        offset + bytes > globals.size() ||
+        (!DirectScalar(info.Code) && info.Code != TypeCode::Real)) {
+        return nullptr;
+    }
+    return globals.data() + offset;
+}
+
+inline void QbGesdata::LoadInGlobal(std::uint16_t variable, std::uint32_t start, std::uint32_t size,
+                                    std::uint16_t type)
+{
+    const TypeInfo& info = KeptType(type).Info;
+    const std::uint8_t* from = InGlobalBytes(info, start, size);
+    if (from != nullptr && (Table().Aux(variable) & VariableFlag::Run) != 0) {
+        Decode(info, from, std::max<std::size_t>(info.Size, 1));
+        return;
+    }
+    LoadFrom({variable, 0, start, size}, type);
+}
+
+inline int QbGesdata::StoreInGlobal(std::uint16_t variable, std::uint32_t start, std::uint32_t size,
+                                    std::uint16_t type)
+{
+    const TypeInfo& info = KeptType(type).Info;
+    std::uint8_t* to = InGlobalBytes(info, start, size);
+    if (to == nullptr || (Table().Aux(variable) & VariableFlag::Run) == 0) {
+        return StoreTo({variable, 0, start, size}, type);
+    }
+    Encode(info, to, std::max<std::size_t>(info.Size, 1));
     return 0;
 }
 

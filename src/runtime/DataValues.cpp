@@ -181,6 +181,12 @@ bool QbGesdata::WholeGlobal(std::uint32_t address, std::uint16_t& variable,
     return place.Entry != 0 && place.Start == address;
 }
 
+bool QbGesdata::SoleGlobal(std::uint32_t address, std::uint16_t& variable,
+                           std::uint32_t& size) const
+{
+    return WholeGlobal(address, variable, size) && !Table().SharesBytes(variable);
+}
+
 void QbGesdata::LoadFrom(const VariablePlace& place, std::uint16_t type)
 {
     const TypeInfo info = KeptType(type).Info;

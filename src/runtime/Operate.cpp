@@ -65,6 +65,43 @@ void QbGesdata::Operate(int op, std::uint16_t resultType)
     Operate(static_cast<Operator>(op), resultType);
 }
 
+bool QbGesdata::IntegerResult(Operator op, std::int64_t a, std::int64_t b, std::uint16_t resultType,
+                              std::int64_t& value) const
+{
+    if (IsComparison(op)) {
+        value = Compares(op, a < b ? -1 : a > b ? 1 : 0) ? 1 : 0;
+        return true;
+    }
+    switch (op) {
+    case Operator::Plus:
+        value = a + b;
+        break;
+    case Operator::Minus:
+        value = a - b;
+        break;
+    case Operator::Multiply:
+        value = a * b;
+        break;
+    case Operator::Div:
+    case Operator::Mod:
+        if (b == 0) {
+            return false;
+        }
+        value = op == Operator::Div ? a / b : a % b;
+        break;
+    default:
+        return false;
+    }
+    // What FinishArithmetic holds the result to (DIV and MOD only to 32 bits).
+    if (op == Operator::Div || op == Operator::Mod) {
+        return value <= std::numeric_limits<std::int32_t>::max();
+    }
+    const std::uint8_t resultCode = KeptType(resultType).Info.Code;
+    return IsIntegerCode(resultCode) &&
+           !(resultCode == TypeCode::Integer ? value < -32768 || value > 32767
+                                             : value < -2147483647 || value > 2147483647);
+}
+
 bool QbGesdata::OperateIntegers(Operator op, std::uint16_t resultType)
 {
     const int top = evaluationCount - 1;
@@ -78,42 +115,8 @@ bool QbGesdata::OperateIntegers(Operator op, std::uint16_t resultType)
     const std::int64_t a =
         static_cast<std::int32_t>(DataAddress::Read(evaluationData.data() + entryOffsets[top - 1]));
     std::int64_t value = 0;
-    if (IsComparison(op)) {
-        value = Compares(op, a < b ? -1 : a > b ? 1 : 0) ? 1 : 0;
-    } else {
-        switch (op) {
-        case Operator::Plus:
-            value = a + b;
-            break;
-        case Operator::Minus:
-            value = a - b;
-            break;
-        case Operator::Multiply:
-            value = a * b;
-            break;
-        case Operator::Div:
-        case Operator::Mod:
-            if (b == 0) {
-                return false;
-            }
-            value = op == Operator::Div ? a / b : a % b;
-            break;
-        default:
-            return false;
-        }
-        // What FinishArithmetic holds the result to (DIV and MOD only to 32 bits).
-        if (op == Operator::Div || op == Operator::Mod) {
-            if (value > std::numeric_limits<std::int32_t>::max()) {
-                return false;
-            }
-        } else {
-            const std::uint8_t resultCode = KeptType(resultType).Info.Code;
-            if (!IsIntegerCode(resultCode) ||
-                (resultCode == TypeCode::Integer ? value < -32768 || value > 32767
-                                                 : value < -2147483647 || value > 2147483647)) {
-                return false;
-            }
-        }
+    if (!IntegerResult(op, a, b, resultType, value)) {
+        return false;
     }
     PopKept();
     PopKept();
@@ -123,6 +126,22 @@ bool QbGesdata::OperateIntegers(Operator op, std::uint16_t resultType)
     }
     Acc.SetInteger(static_cast<std::int32_t>(value));
     PushKept(resultType);
+    return true;
+}
+
+bool QbGesdata::OperateHeld(Operator op, std::int64_t a, std::int64_t b, std::uint16_t resultType,
+                            std::int32_t& value)
+{
+    std::int64_t result = 0;
+    if (!IntegerResult(op, a, b, resultType, result)) {
+        return false;
+    }
+    ReleaseAccumulatorReference();
+    if (!Acc.Structure.empty()) {
+        Acc.Structure.clear();
+    }
+    value = static_cast<std::int32_t>(result);
+    Acc.SetInteger(value);
     return true;
 }
 

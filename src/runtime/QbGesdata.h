@@ -176,6 +176,14 @@ class QbGesdata
     // the global area.
     inline void LoadWholeGlobal(std::uint16_t variable, std::uint32_t size, std::uint16_t type);
     inline int StoreWholeGlobal(std::uint16_t variable, std::uint32_t size, std::uint16_t type);
+    // WholeGlobal for a variable no other one shares bytes with: every address inside it is
+    // then its own. LoadInGlobal and StoreInGlobal are LoadValue and StoreValue at a current
+    // address inside such a variable `variable` of `size` bytes from `start` (inline too).
+    bool SoleGlobal(std::uint32_t address, std::uint16_t& variable, std::uint32_t& size) const;
+    inline void LoadInGlobal(std::uint16_t variable, std::uint32_t start, std::uint32_t size,
+                             std::uint16_t type);
+    inline int StoreInGlobal(std::uint16_t variable, std::uint32_t start, std::uint32_t size,
+                             std::uint16_t type);
     // Returns 0 (global area), 1 (data stack), 2 (heap) or -1 (elsewhere).
     int StoreValue(std::uint16_t type);
     void MarkAssigned();
@@ -201,6 +209,21 @@ class QbGesdata
     std::uint32_t PushCount() const { return pushCount; }
     std::uint32_t PopCount() const { return popCount; }
     std::uint16_t EvaluationType(int entry) const; // 1..EvaluationCount()
+    // Values a caller holds for a while instead of pushing them (a plan's integers): `held`
+    // more 4-byte entries would fit on the stack, and no view follows its entries.
+    // The code of a type, as the stack keeps it (inline, runtime/DataInline.h).
+    inline std::uint8_t KeptCode(std::uint16_t type) const;
+    bool RoomFor(int held) const
+    {
+        const int last = evaluationCount + held - 1;
+        return !evaluationViewOpen && held >= 1 && last < EvaluationEntries &&
+               entryOffsets[evaluationCount] + 4 * held <= EvaluationDataLimit;
+    }
+    // The integer operator on two held values of Integer representation, as Operate would do
+    // it on them stacked, the accumulator left as it leaves it; false when Operate must take
+    // it (an error to raise included).
+    bool OperateHeld(Operator op, std::int64_t a, std::int64_t b, std::uint16_t resultType,
+                     std::int32_t& value);
 
     // Operators and values.
     void Operate(Operator op, std::uint16_t resultType);
@@ -297,7 +320,12 @@ class QbGesdata
     // ResolveKept's answer when it is kept, inline (runtime/DataInline.h).
     inline const ResolvedType& KeptType(std::uint16_t type) const;
     inline std::uint8_t* WholeGlobalBytes(const TypeInfo& info, std::uint32_t size);
+    // The bytes of a value of `info` at the current address, inside the global variable of
+    // `size` bytes from `start`, or null when the general path must take it.
+    inline std::uint8_t* InGlobalBytes(const TypeInfo& info, std::uint32_t start,
+                                       std::uint32_t size);
     static inline bool DirectScalar(std::uint8_t code);
+    static inline std::uint32_t DirectWidth(std::uint8_t code);
     TypeInfo ResolveAnew(std::uint16_t type) const;
     static constexpr std::size_t ResolvedSlots = 256;
     mutable std::array<ResolvedType, ResolvedSlots> resolvedTypes{};
@@ -350,6 +378,9 @@ class QbGesdata
     // Two integer operands on top of the stack: the operator done on them as the general path
     // does it; false, nothing changed, when that path must take it (an error to raise included).
     bool OperateIntegers(Operator op, std::uint16_t resultType);
+    // The value of `a` op `b` as OperateIntegers gives it; false when the general path must.
+    bool IntegerResult(Operator op, std::int64_t a, std::int64_t b, std::uint16_t resultType,
+                       std::int64_t& value) const;
 
     QbSyntaxe& driver;
     HeapAccess* heap = nullptr;    // may be null

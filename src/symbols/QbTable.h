@@ -311,6 +311,9 @@ class QbTable
     std::string ElementPath(EntryNumber type, std::uint32_t offset) const;
     // The global variable (of entry 1 or of any unit) whose bytes hold `address`; 0 when none.
     EntryNumber VariableAt(std::uint32_t address, std::uint32_t& offset) const;
+    // Another global variable shares bytes with `variable` (declared ABSOLUTE over it, or it
+    // over another).
+    bool SharesBytes(EntryNumber variable) const;
     // The name and element path of a global address; `withUnitName` prefixes "Unit.".
     std::string DescribeAddress(std::uint32_t address, bool withUnitName) const;
     // The field names of a root-scope variable of record or class type, CR LF separated.

@@ -373,6 +373,28 @@ EntryNumber QbTable::VariableAt(std::uint32_t address, std::uint32_t& offset) co
     return 0;
 }
 
+bool QbTable::SharesBytes(EntryNumber variable) const
+{
+    const std::uint32_t start = Value(variable);
+    const std::uint32_t end = start + QuietSizeOf(Link1(variable));
+    EntryNumber block = 1;
+    for (int steps = 0; steps <= MaxEntries && IsEntry(block);
+         ++steps, block = (block == 1 ? FirstUnit() : NextUnit(block))) {
+        EntryNumber other = Slot(block, RoutineSlot::FirstVariable);
+        for (int count = 0; count <= MaxEntries && IsEntry(other); ++count, other = Link2(other)) {
+            if (other == variable || Kind(other) != EntryKind::Variable) {
+                continue;
+            }
+            const std::uint32_t otherStart = Value(other);
+            const std::uint32_t otherEnd = otherStart + QuietSizeOf(Link1(other));
+            if (otherStart < end && start < otherEnd) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 std::string QbTable::DescribeAddress(std::uint32_t address, bool withUnitName) const
 {
     std::uint32_t offset = 0;

@@ -416,6 +416,56 @@ TEST_F(PlanTest, AnErrorOfAStringOrAFunctionOnALaterPassIsTheReadings)
     EXPECT_EQ(Both(cases[3].Program).Output, "1.73\r\n3.15\r\n4.15\r\n4.15\r\n");
 }
 
+TEST_F(PlanTest, IntegersHeldBetweenStepsMeetOtherValuesInTheirOrder)
+{
+    // Integer operands and results meet reals, strings and characters, indexes of indexes and
+    // comparisons. The output is the one a native compiler gives for the same program.
+    const RunOutcome outcome = Both(
+        "program h;\n"
+        "var i, j, k : integer; n : longint; r, x : real; s : string; c : char; ok : boolean;\n"
+        "  t : array[0..9] of integer; u : array[0..9] of real;\n"
+        "begin\n"
+        "  s := 'abcdefghij'; x := 0.5; n := 0; r := 0;\n"
+        "  for i := 0 to 9 do begin t[i] := (i * 7) mod 10; u[i] := i / 4 end;\n"
+        "  for i := 1 to 6 do begin\n"
+        "    r := r + (i + 1) * 0.5 + (i * 2) * x - (i - 1) / 4;\n"
+        "    j := t[t[i] mod 10] + t[(i + 3) mod 10] * 2;\n"
+        "    c := s[(i * 3) mod 10 + 1];\n"
+        "    ok := (i mod 2 = 0) = (j > 5);\n"
+        "    n := n + ord(s[i + 1]) * (i + 2) + length(s) * i - j div (i + 1);\n"
+        "    r := r + u[t[i]] * (i - 3) + i * u[i];\n"
+        "    k := (i + j) * (i - j) + ord(ok) + ord(c);\n"
+        "    writeln(i, ' ', r:0:3, ' ', j, ' ', c, ' ', ok, ' ', n, ' ', k);\n"
+        "  end;\n"
+        "end.\n");
+    EXPECT_EQ(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Output, "1 -1.250 25 d FALSE 292 -524\r\n"
+                              "2 2.000 18 g TRUE 702 -216\r\n"
+                              "3 8.750 11 j FALSE 1230 -6\r\n"
+                              "4 20.500 24 c TRUE 1872 -460\r\n"
+                              "5 36.250 17 f FALSE 2634 -162\r\n"
+                              "6 55.000 10 i TRUE 3517 42\r\n");
+
+    const LaterError cases[] = {
+        {"an INTEGER product of held values that overflows",
+         "program p; var i, k : integer;\n"
+         "begin for i := 1 to 9 do begin\n"
+         "  k := (i * 50) * (i * 20) + 1; writeln(k) end end.\n",
+         ErrorNumber::SizeTooLarge, 3},
+        {"a held divisor that reaches zero",
+         "program p; var i, k : integer;\n"
+         "begin for i := 1 to 9 do begin\n"
+         "  k := 100 div (5 - i) + i * 2; writeln(k) end end.\n",
+         ErrorNumber::DivisionByZero, 3},
+        {"an index computed from held values that leaves its bounds",
+         "program p; var i, k : integer; t : array[1..5] of integer;\n"
+         "begin for i := 1 to 5 do t[i] := i; k := 0; for i := 1 to 9 do begin\n"
+         "  k := k + t[(i + 1) div 2 + 1]; writeln(k) end end.\n",
+         ErrorNumber::InvalidValue, 3},
+    };
+    ExpectLaterErrors(cases);
+}
+
 TEST_F(PlanTest, SteppingOverCallsInPlansShowsTheReadingsPlaces)
 {
     const std::string program = "program p; var i, s : integer;\n"
