@@ -613,6 +613,11 @@ void QbPascalSyntaxe::ForStore(const ForLoop& loop, const ForVariable& variable)
 
 void QbPascalSyntaxe::ForWrite(const ForLoop& loop, const ForVariable& variable)
 {
+    if (variable.Global != 0 &&
+        Data->PokeWholeGlobal(variable.Global, variable.Address, variable.Size, loop.Code,
+                              Data->Acc.Integer)) {
+        return;
+    }
     Data->SetCurrentAddress(variable.Address);
     if (variable.Global != 0) {
         Data->StoreWholeGlobal(variable.Global, variable.Size, loop.Target.Type);
@@ -623,6 +628,11 @@ void QbPascalSyntaxe::ForWrite(const ForLoop& loop, const ForVariable& variable)
 
 std::int32_t QbPascalSyntaxe::ForLoad(const ForLoop& loop, const ForVariable& variable)
 {
+    std::int32_t value = 0;
+    if (variable.Global != 0 &&
+        Data->PeekWholeGlobal(variable.Global, variable.Address, variable.Size, loop.Code, value)) {
+        return value;
+    }
     Data->SetCurrentAddress(variable.Address);
     if (variable.Global != 0) {
         Data->LoadWholeGlobal(variable.Global, variable.Size, loop.Target.Type);

@@ -198,6 +198,77 @@ inline int QbGesdata::StoreWholeGlobal(std::uint16_t variable, std::uint32_t siz
     return 0;
 }
 
+// The bytes of the assigned whole global `variable` at `address` (of `size` bytes) for a scalar
+// of `code` moved straight, or null.
+inline std::uint8_t* QbGesdata::AssignedScalarBytes(std::uint16_t variable, std::uint32_t address,
+                                                    std::uint32_t size, std::uint8_t code)
+{
+    const std::uint32_t width = DirectWidth(code);
+    if (address < DataAddress::GlobalBase || !DirectScalar(code) || width > size ||
+        address - DataAddress::GlobalBase + width > globals.size() ||
+        (driver.Table->Aux(variable) & VariableFlag::Run) == 0) {
+        return nullptr;
+    }
+    return globals.data() + (address - DataAddress::GlobalBase);
+}
+
+inline bool QbGesdata::PeekWholeGlobal(std::uint16_t variable, std::uint32_t address,
+                                       std::uint32_t size, std::uint8_t code, std::int32_t& value)
+{
+    const std::uint8_t* from = AssignedScalarBytes(variable, address, size, code);
+    if (from == nullptr) {
+        return false;
+    }
+    switch (code) {
+    case TypeCode::Boolean:
+        value = from[0] != 0 ? 1 : 0;
+        break;
+    case TypeCode::Integer:
+        value = static_cast<std::int16_t>(from[0] | (from[1] << 8));
+        break;
+    case TypeCode::Word:
+        value = static_cast<std::uint16_t>(from[0] | (from[1] << 8));
+        break;
+    case TypeCode::Longint:
+        value = static_cast<std::int32_t>(DataAddress::Read(from));
+        break;
+    default: // CHAR, enumerations, BYTE
+        value = from[0];
+        break;
+    }
+    currentAddress = address;
+    Acc.SetInteger(value);
+    return true;
+}
+
+inline bool QbGesdata::PokeWholeGlobal(std::uint16_t variable, std::uint32_t address,
+                                       std::uint32_t size, std::uint8_t code, std::int32_t value)
+{
+    std::uint8_t* to = AssignedScalarBytes(variable, address, size, code);
+    if (to == nullptr) {
+        return false;
+    }
+    currentAddress = address;
+    Acc.SetInteger(value);
+    switch (code) {
+    case TypeCode::Boolean:
+        to[0] = value != 0 ? 1 : 0;
+        break;
+    case TypeCode::Integer:
+    case TypeCode::Word:
+        to[0] = static_cast<std::uint8_t>(value);
+        to[1] = static_cast<std::uint8_t>(value >> 8);
+        break;
+    case TypeCode::Longint:
+        DataAddress::Write(to, static_cast<std::uint32_t>(value));
+        break;
+    default: // CHAR, enumerations, BYTE
+        to[0] = static_cast<std::uint8_t>(value);
+        break;
+    }
+    return true;
+}
+
 inline std::uint8_t* QbGesdata::InGlobalBytes(const TypeInfo& info, std::uint32_t start,
                                               std::uint32_t size)
 {

@@ -180,6 +180,13 @@ class QbGesdata
     // then its own. LoadInGlobal and StoreInGlobal are LoadValue and StoreValue at a current
     // address inside such a variable `variable` of `size` bytes from `start` (inline too).
     bool SoleGlobal(std::uint32_t address, std::uint16_t& variable, std::uint32_t& size) const;
+    // LoadWholeGlobal and StoreWholeGlobal of an assigned variable at `address` whose value has
+    // the scalar `code` (not a real), the value given and taken as an integer (inline too):
+    // false, nothing done, when they must take it.
+    inline bool PeekWholeGlobal(std::uint16_t variable, std::uint32_t address, std::uint32_t size,
+                                std::uint8_t code, std::int32_t& value);
+    inline bool PokeWholeGlobal(std::uint16_t variable, std::uint32_t address, std::uint32_t size,
+                                std::uint8_t code, std::int32_t value);
     inline void LoadInGlobal(std::uint16_t variable, std::uint32_t start, std::uint32_t size,
                              std::uint16_t type);
     inline int StoreInGlobal(std::uint16_t variable, std::uint32_t start, std::uint32_t size,
@@ -326,6 +333,8 @@ class QbGesdata
                                        std::uint32_t size);
     static inline bool DirectScalar(std::uint8_t code);
     static inline std::uint32_t DirectWidth(std::uint8_t code);
+    inline std::uint8_t* AssignedScalarBytes(std::uint16_t variable, std::uint32_t address,
+                                             std::uint32_t size, std::uint8_t code);
     TypeInfo ResolveAnew(std::uint16_t type) const;
     static constexpr std::size_t ResolvedSlots = 256;
     mutable std::array<ResolvedType, ResolvedSlots> resolvedTypes{};

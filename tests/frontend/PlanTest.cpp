@@ -466,6 +466,34 @@ TEST_F(PlanTest, IntegersHeldBetweenStepsMeetOtherValuesInTheirOrder)
     ExpectLaterErrors(cases);
 }
 
+TEST_F(PlanTest, ForLoopsOfEveryOrdinalTypeStepAsTheReadingSteps)
+{
+    // Global control variables of each ordinal type, up to the end of their range and down,
+    // executed again from their plans. The output is the one a native compiler gives.
+    const RunOutcome outcome =
+        Both("program f;\n"
+             "type color = (red, green, blue, black);\n"
+             "var c : char; b : boolean; y : byte; w : word; k : color; n : longint;\n"
+             "  i, s : integer;\n"
+             "begin\n"
+             "  s := 0;\n"
+             "  for i := 1 to 3 do begin\n"
+             "    for c := 'a' to 'e' do s := s + ord(c);\n"
+             "    for b := false to true do s := s + ord(b);\n"
+             "    for y := 250 to 255 do s := s + y;\n"
+             "    for w := 65530 downto 65525 do s := s + w mod 7;\n"
+             "    for k := red to black do s := s + ord(k) * 3;\n"
+             "    for n := -3 to 3 do s := s + n;\n"
+             "    for y := 3 downto 1 do s := s - y;\n"
+             "    writeln(s, ' ', c, ' ', b, ' ', y, ' ', w, ' ', ord(k), ' ', n);\n"
+             "  end;\n"
+             "end.\n");
+    EXPECT_EQ(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Output, "2040 e TRUE 1 65525 3 3\r\n"
+                              "4080 e TRUE 1 65525 3 3\r\n"
+                              "6120 e TRUE 1 65525 3 3\r\n");
+}
+
 TEST_F(PlanTest, SteppingOverCallsInPlansShowsTheReadingsPlaces)
 {
     const std::string program = "program p; var i, s : integer;\n"
