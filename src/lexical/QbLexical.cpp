@@ -320,6 +320,16 @@ bool QbLexical::JumpTo(const void* text, const QbTextSource::KeptToken& state)
     return true;
 }
 
+std::uint64_t QbLexical::TextNumber() const
+{
+    const QbSource& source = Current();
+    const std::uint8_t kind = source.Kind();
+    if (kind != QbSource::EditKind && kind != QbSource::FileKind) {
+        return 0;
+    }
+    return static_cast<const QbTextSource&>(source).Number();
+}
+
 bool QbLexical::EndPlan(const SkipMark& mark, std::int32_t tag)
 {
     if (!SameReading(mark)) {

@@ -441,17 +441,24 @@ void QbGesdata::MarkLocalAssigned(std::uint16_t variable)
     SetAssigned(FindInFrame(currentFrame, variable));
 }
 
-void QbGesdata::LoadFunctionResult(std::uint16_t function)
+bool QbGesdata::LoadAssignedResult(std::uint16_t function)
 {
-    QbTable& table = Table();
-    const std::uint16_t index = FindByNameInFrame(currentFrame, table.GetName(function));
+    const std::uint16_t index = FindByNameInFrame(currentFrame, Table().GetName(function));
     if (index == 0 || !IsAssigned(index)) {
-        Fail(ErrorNumber::FunctionResultMissing);
+        return false;
     }
     const std::uint16_t type = TypeOfVariable(DescriptorSymbol(index));
     currentAddress = DataAddress::Stack(DescriptorLink(index));
     LoadValue(type);
     Push(type);
+    return true;
+}
+
+void QbGesdata::LoadFunctionResult(std::uint16_t function)
+{
+    if (!LoadAssignedResult(function)) {
+        Fail(ErrorNumber::FunctionResultMissing);
+    }
 }
 
 std::uint16_t QbGesdata::LeaveRoutine()
@@ -495,6 +502,25 @@ std::uint16_t QbGesdata::LeaveRoutine()
     currentFrame = previous;
     descriptorTop = last;
     return currentFrame;
+}
+
+bool QbGesdata::LeavesQuietly(std::uint16_t routine) const
+{
+    // A frame holds the routine's own variables only (its parameters, its result, its locals).
+    const QbTable& table = Table();
+    for (EntryNumber entry = 1; entry < table.NextFree(); ++entry) {
+        if (table.Owner(entry) != routine || table.Kind(entry) != EntryKind::Variable) {
+            continue;
+        }
+        const std::uint8_t mode = table.Code(entry);
+        if (mode == VariableMode::OutParameter) {
+            return false;
+        }
+        if (!IsReferenceMode(mode) && Resolve(TypeOfVariable(entry)).Code == TypeCode::Pointer) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void QbGesdata::UnwindAll()

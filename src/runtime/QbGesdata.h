@@ -156,7 +156,12 @@ class QbGesdata
     void CreateLocals(std::uint16_t routine);
     void MarkLocalAssigned(std::uint16_t variable);
     void LoadFunctionResult(std::uint16_t function);
+    // LoadFunctionResult when the result was assigned; false, nothing done, when it was not.
+    bool LoadAssignedResult(std::uint16_t function);
     std::uint16_t LeaveRoutine();
+    // LeaveRoutine raises nothing for any frame of `routine` while the table stays as it is:
+    // none of its variables is an OUT parameter or a pointer letting go of a heap cell.
+    bool LeavesQuietly(std::uint16_t routine) const;
     void ReleaseFrame();
     void UnwindAll();
 
@@ -301,6 +306,14 @@ class QbGesdata
     TypeInfo ResolveAnew(std::uint16_t type) const;
     static constexpr std::size_t ResolvedSlots = 256;
     mutable std::array<ResolvedType, ResolvedSlots> resolvedTypes{};
+    // TypeOfVariable's answers by variable entry, each under the table's generation it was
+    // found in (every frame made or left asks it for each of its variables).
+    struct KeptVariableType
+    {
+        std::uint32_t Generation = 0;
+        std::uint16_t Type = 0;
+    };
+    mutable std::array<KeptVariableType, QbTable::MaxEntries + 1> variableTypes{};
 
     QbTable& Table() const;
     bool IsTypeEntry(std::uint16_t type) const;
