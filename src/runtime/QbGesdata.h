@@ -400,7 +400,19 @@ class QbGesdata
     std::uint16_t lastPoppedType = 0;
     std::uint8_t lastPoppedCode = 0;
     std::vector<std::uint8_t> rightStructure; // Operate's right operand, reused
-    std::vector<std::uint16_t> localChain;    // CreateLocals' walk of the variable chain, reused
+    mutable std::vector<std::uint16_t> localChain; // DescribeFrame's walk of the variable chain
+    // What every frame of a routine holds, while the table stays as it was: the variables
+    // CreateLocals makes, in their order, and LeavesQuietly.
+    struct RoutineFrame
+    {
+        std::uint32_t Generation = 0;
+        bool Quiet = false;
+        std::vector<std::uint16_t> Locals;
+    };
+    mutable std::vector<RoutineFrame> keptFrames; // by routine entry
+    mutable RoutineFrame otherFrame;
+    const RoutineFrame& FrameOf(std::uint16_t routine) const;
+    void DescribeFrame(std::uint16_t routine, RoutineFrame& frame) const;
 
     bool evaluationViewOpen = false;
     std::vector<std::string> evaluationRows;
