@@ -334,17 +334,17 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, std::uint32_t& assignee)
 {
     struct OpenIndex
     {
-        std::uint32_t Base = 0;
-        std::uint32_t Offset = 0;
+        std::uint32_t Base;
+        std::uint32_t Offset;
     };
-    std::array<OpenIndex, MaxIndexNesting> indexes{};
+    std::array<OpenIndex, MaxIndexNesting> indexes; // each written as it opens
     int open = 0;
     struct OpenCall
     {
         CallScope Scope;
         std::uint16_t SavedTop = 0;
     };
-    std::array<OpenCall, MaxCallNesting> calls{};
+    std::array<OpenCall, MaxCallNesting> calls; // each written as it opens
     int calling = 0;
     // Once a call has begun, the steps' effects cannot be taken back: an error from then on is
     // reported at the token the reading stood on when it met it.

@@ -124,6 +124,19 @@ bool QbPascalSyntaxe::RunConditionPlan(int tag)
            RunPlan(plan, unused);
 }
 
+// ExecuteStatementPlan for nothing between two separators (every block's last statement before
+// END): ESC polled, and the reader after it when asked.
+void QbPascalSyntaxe::ExecuteEmptyPlan(const StatementPlan& plan, bool positioned)
+{
+    const bool escape = Execute && Host().EscapePending();
+    if ((escape || positioned) && !Lexer->JumpTo(plan.Text, escape ? plan.Start : plan.End)) {
+        Errors->Raise(ErrorNumber::NotImplemented);
+    }
+    if (escape) {
+        throw HaltExcept("escape");
+    }
+}
+
 void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
 {
     ScopedValue<int> running(plan.Running, plan.Running + 1);
@@ -471,7 +484,11 @@ void QbPascalSyntaxe::ExecutePart(StatementPlan::Part& part, const void* text, b
         ParseDepthGuard guard(*this);
         StatementPlan& plan = StatementPlans[static_cast<std::size_t>(part.Statement)];
         if (plan.What != StatementPlan::Kind::Opaque && PlanHolds(plan)) {
-            ExecuteStatementPlan(plan, positioned);
+            if (plan.What == StatementPlan::Kind::Empty) {
+                ExecuteEmptyPlan(plan, positioned);
+            } else {
+                ExecuteStatementPlan(plan, positioned);
+            }
             if (Execute && HeapActive) {
                 Host().StatementEnded(false);
             }

@@ -610,8 +610,8 @@ void QbLexical::RestorePosition(const LexicalPosition& position)
     const bool reread = kind != QbSource::NullKind && position.Line >= 1;
     // A text's reader sets the line from its own lines: the saved copy is not needed.
     const bool ownLines = kind == QbSource::EditKind || kind == QbSource::FileKind;
-    if (reread && ownLines && recording == nullptr &&
-        static_cast<QbTextSource&>(source).OnTextLine() && source.LineNumber == position.Line) {
+    if (source.LineNumber == position.Line && reread && ownLines && recording == nullptr &&
+        static_cast<QbTextSource&>(source).OnTextLine()) {
         // Back on the line it stands on: the line it holds is the one it would read again.
         source.RestorePosition(position, false);
         if (position.Line > 1) {

@@ -486,7 +486,7 @@ bool QbGesdata::LoadAssignedResult(std::uint16_t function)
     const std::uint16_t type = TypeOfVariable(DescriptorSymbol(index));
     currentAddress = DataAddress::Stack(DescriptorLink(index));
     LoadValue(type);
-    Push(type);
+    PushKept(type);
     return true;
 }
 
