@@ -510,7 +510,8 @@ std::uint16_t QbGesdata::LeaveRoutine()
     if (views == nullptr && FrameOf(routine).Quiet) {
         // Nothing to check or let go of: only where the frame's variables end.
         for (std::uint16_t i = header + 1; i < previous && i < DescriptorCount; ++i) {
-            if (headers[i] || IsDescriptorMarked(i) || table.Owner(DescriptorSymbol(i)) != routine) {
+            if (headers[i] || IsDescriptorMarked(i) ||
+                table.Owner(DescriptorSymbol(i)) != routine) {
                 break;
             }
             last = i;

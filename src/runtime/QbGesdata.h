@@ -399,7 +399,7 @@ class QbGesdata
 
     std::uint16_t lastPoppedType = 0;
     std::uint8_t lastPoppedCode = 0;
-    std::vector<std::uint8_t> rightStructure; // Operate's right operand, reused
+    std::vector<std::uint8_t> rightStructure;      // Operate's right operand, reused
     mutable std::vector<std::uint16_t> localChain; // DescribeFrame's walk of the variable chain
     // What every frame of a routine holds, while the table stays as it was: the variables
     // CreateLocals makes, in their order, and LeavesQuietly.
