@@ -267,8 +267,12 @@ void QbSyntaxe::RunCalled(std::uint16_t called, std::uint16_t savedTop)
         Host().RefreshViews();
     }
     ExecuteRoutineBody(called);
-    if (table.Kind(called) == EntryKind::Function) {
-        // A missing result is reported on the function's END.
+    const bool unread = BodyLeftUnread;
+    BodyLeftUnread = false;
+    // A missing result is reported on the function's END. A body executed without being read
+    // leaves the reader elsewhere only when its END is where the reader is brought for it.
+    if (table.Kind(called) == EntryKind::Function &&
+        (!unread || !Data->LoadAssignedResult(called))) {
         const int endLine = table.Slot(called, RoutineSlot::BodyEndLine);
         if (endLine != 0 && table.Outermost(called) == table.Outermost(caller)) {
             Lexer->Reposition(endLine, table.Slot(called, RoutineSlot::BodyEndColumn));

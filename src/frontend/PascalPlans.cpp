@@ -352,8 +352,8 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
     return result;
 }
 
-// The steps repeated, an assignment's store excepted (its target's address is left in
-// `assignee`). A step that fails (an unassigned variable, an index out of range, an overflow)
+// The steps repeated, an assignment's store excepted (its target is left in `target`).
+// A step that fails (an unassigned variable, an index out of range, an overflow)
 // changed nothing but the evaluation stack: it returns false, the construct is then read as
 // always, and the reading reports the error where its text stands.
 bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target)

@@ -124,6 +124,19 @@ bool QbPascalSyntaxe::RunConditionPlan(int tag)
            RunPlan(plan, unused);
 }
 
+// ExecuteStatementPlan for nothing between two separators (every block's last statement before
+// END): ESC polled, and the reader after it when asked.
+void QbPascalSyntaxe::ExecuteEmptyPlan(const StatementPlan& plan, bool positioned)
+{
+    const bool escape = Execute && Host().EscapePending();
+    if ((escape || positioned) && !Lexer->JumpTo(plan.Text, escape ? plan.Start : plan.End)) {
+        Errors->Raise(ErrorNumber::NotImplemented);
+    }
+    if (escape) {
+        throw HaltExcept("escape");
+    }
+}
+
 void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
 {
     ScopedValue<int> running(plan.Running, plan.Running + 1);
@@ -196,18 +209,7 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
         return;
     }
     case StatementPlan::Kind::Compound:
-        for (StatementPlan::Part& part : plan.Parts) {
-            stepAt(part.Start);
-            ExecutePart(part, plan.Text, false);
-        }
-        // On END: the reader after the last statement, where that statement's plan ends.
-        if (!plan.Parts.empty() && plan.Parts.back().Statement >= 0) {
-            stepAt(StatementPlans[static_cast<std::size_t>(plan.Parts.back().Statement)].End);
-        } else {
-            StepPoint();
-        }
-        BodyEndLine = plan.EndLine;
-        BodyEndColumn = plan.EndColumn;
+        RunBlockParts(plan);
         if (positioned) {
             jump(plan.End);
         }
@@ -380,13 +382,127 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
     }
 }
 
+void QbPascalSyntaxe::RunBlockParts(StatementPlan& plan)
+{
+    // ESC stops the run with the reader where the reading would have it.
+    const auto stepAt = [this, &plan](const QbTextSource::KeptToken& state) {
+        try {
+            StepPoint();
+        } catch (const HaltExcept&) {
+            if (!Lexer->JumpTo(plan.Text, state)) {
+                Errors->Raise(ErrorNumber::NotImplemented);
+            }
+            throw;
+        }
+    };
+    for (StatementPlan::Part& part : plan.Parts) {
+        stepAt(part.Start);
+        ExecutePart(part, plan.Text, false);
+    }
+    // On END: the reader after the last statement, where that statement's plan ends.
+    if (!plan.Parts.empty() && plan.Parts.back().Statement >= 0) {
+        stepAt(StatementPlans[static_cast<std::size_t>(plan.Parts.back().Statement)].End);
+    } else {
+        StepPoint();
+    }
+    BodyEndLine = plan.EndLine;
+    BodyEndColumn = plan.EndColumn;
+}
+
+bool QbPascalSyntaxe::RunBodyPlan(EntryNumber routine)
+{
+    if (routine >= BodyPlans.size()) {
+        return false;
+    }
+    const BodyPlan& body = BodyPlans[routine];
+    if (body.Statement < 0 || body.Text != Lexer->TextNumber()) {
+        return false;
+    }
+    StatementPlan& plan = StatementPlans[static_cast<std::size_t>(body.Statement)];
+    if (!PlanHolds(plan)) {
+        return false;
+    }
+    // A reading of the same body meanwhile (a call under a changed table) keeps its own.
+    ScopedValue<int> running(plan.Running, plan.Running + 1);
+    RunBlockParts(plan);
+    return true;
+}
+
+void QbPascalSyntaxe::ReadBodyRecorded(EntryNumber routine)
+{
+    // Only the program's own routines: a unit's body is read from the unit's source.
+    const QbLexical::SkipMark mark = Lexer->BeginSkip();
+    if (mark.Text == nullptr || Table->Outermost(routine) != 1 || routine >= QbTable::MaxEntries) {
+        ParseStatementList(true);
+        return;
+    }
+    StatementRecording recording;
+    recording.Mark = mark;
+    recording.Plan.What = StatementPlan::Kind::Compound;
+    int line = 0;
+    int column = 0;
+    Lexer->TokenStart(line, column);
+    StartPlace(recording.Plan, mark.Text, line, column);
+    recording.Valid = Lexer->TakeState(mark, recording.Plan.Start);
+    const std::uint64_t text = Lexer->TextNumber();
+    {
+        StatementRecordScope scope(StatementRecord, &recording);
+        ParseStatementList(true);
+    }
+    StatementPlan& made = recording.Plan;
+    if (!recording.Valid || !Lexer->TakeState(mark, made.End) ||
+        Table->Generation() != made.Generation) {
+        return;
+    }
+    if (BodyPlans.size() <= routine) {
+        BodyPlans.resize(static_cast<std::size_t>(routine) + 1);
+    }
+    BodyPlan& body = BodyPlans[routine];
+    if (body.Statement >= 0) {
+        StatementPlan& place = StatementPlans[static_cast<std::size_t>(body.Statement)];
+        if (place.Running == 0) {
+            place = std::move(made);
+            body.Text = text;
+            body.QuietReturn = Data->LeavesQuietly(routine);
+        }
+        return;
+    }
+    if (StatementPlans.size() < MaxStatementPlans) {
+        StatementPlans.push_back(std::move(made));
+        body.Statement = static_cast<int>(StatementPlans.size()) - 1;
+        body.Text = text;
+        body.QuietReturn = Data->LeavesQuietly(routine);
+    }
+}
+
+void QbPascalSyntaxe::EndBodyPlan(EntryNumber routine, EntryNumber caller)
+{
+    // RunCalled brings the reader to a function's END (the body plans are the program's own
+    // routines') when the caller is one of the program's own too.
+    const BodyPlan& body = BodyPlans[routine];
+    if (body.QuietReturn &&
+        (Table->Kind(routine) != EntryKind::Function ||
+         (Table->Slot(routine, RoutineSlot::BodyEndLine) != 0 && Table->Outermost(caller) == 1))) {
+        BodyLeftUnread = true;
+        return;
+    }
+    if (!Lexer->JumpTo(StatementPlans[static_cast<std::size_t>(body.Statement)].Text,
+                       StatementPlans[static_cast<std::size_t>(body.Statement)].End)) {
+        Errors->Raise(ErrorNumber::NotImplemented);
+    }
+}
+
 void QbPascalSyntaxe::ExecutePart(StatementPlan::Part& part, const void* text, bool positioned)
 {
     if (part.Statement >= 0) {
         ParseDepthGuard guard(*this);
         StatementPlan& plan = StatementPlans[static_cast<std::size_t>(part.Statement)];
         if (plan.What != StatementPlan::Kind::Opaque && PlanHolds(plan)) {
-            ExecuteStatementPlan(plan, positioned);
+            if (plan.What == StatementPlan::Kind::Empty) {
+                ExecuteEmptyPlan(plan, positioned);
+            } else {
+                ExecuteStatementPlan(plan, positioned);
+            }
             if (Execute && HeapActive) {
                 Host().StatementEnded(false);
             }

@@ -995,6 +995,7 @@ void QbPascalSyntaxe::ExecuteRoutineBody(std::uint16_t routine)
     // budget above.
     RestoreOnExit parseDepth(ParseDepth);
     ParseDepth = 0;
+    const std::uint16_t caller = CurrentRoutine;
     CurrentRoutine = routine;
     // Records opened by WITH in a caller are not visible in the called routine.
     const std::uint16_t savedWithFloor = Table->Slot(routine, RoutineSlot::WithDepth);
@@ -1008,9 +1009,27 @@ void QbPascalSyntaxe::ExecuteRoutineBody(std::uint16_t routine)
     int line = startLine;
     int column = startColumn;
     bool sourceChanged = false;
+    // A quiet host executes a routine's body by its plan when it has one, and records one
+    // while reading it otherwise; a GOTO or EXIT in it comes back to the reading.
+    bool first = routine != 1 && StatementPlansAllowed();
+    bool planned = false;
     try {
         for (;;) {
             try {
+                if (first) {
+                    first = false;
+                    if (RunBodyPlan(routine)) {
+                        planned = true;
+                        break;
+                    }
+                    sourceChanged = ShowPosition(routine, line, column) || sourceChanged;
+                    if (sourceChanged) {
+                        ParseStatementList(true);
+                    } else {
+                        ReadBodyRecorded(routine);
+                    }
+                    break;
+                }
                 sourceChanged = ShowPosition(routine, line, column) || sourceChanged;
                 ParseStatementList(true);
                 break;
@@ -1036,6 +1055,9 @@ void QbPascalSyntaxe::ExecuteRoutineBody(std::uint16_t routine)
         throw;
     }
     Table->SetSlot(routine, RoutineSlot::WithDepth, savedWithFloor);
+    if (planned) {
+        EndBodyPlan(routine, caller);
+    }
     if (sourceChanged) {
         Lexer->CloseSource();
         if (!Silent && Stepping) {

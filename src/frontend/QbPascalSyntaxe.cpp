@@ -55,6 +55,8 @@ void QbPascalSyntaxe::PrepareRun(int mode)
     Plans.clear();
     CasePlans.clear();
     StatementPlans.clear();
+    BodyPlans.clear();
+    BodyLeftUnread = false;
     StatementRecord = nullptr;
     LastStatement = -1;
     LastPlanTag = -1;

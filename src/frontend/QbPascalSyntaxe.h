@@ -398,6 +398,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // `positioned`; otherwise a plan executed by its parent's plan may leave it elsewhere (the
     // parent then places it where the reading would stand when that is seen: an error, ESC).
     void ExecuteStatementPlan(StatementPlan& plan, bool positioned);
+    void ExecuteEmptyPlan(const StatementPlan& plan, bool positioned);
     // One part (a block's statement, a branch, a body): its plan, or its reading from its start.
     void ExecutePart(StatementPlan::Part& part, const void* text, bool positioned);
     // A condition plan that holds and succeeds leaves its truth on the evaluation stack.
@@ -412,6 +413,27 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     }
     // A part starting where the reader stands.
     StatementPlan::Part StartPart(StatementRecording& recording);
+    // A block's statements from its plan, each after its step point, and the step point before
+    // END; the reader is left where the last one left it.
+    void RunBlockParts(StatementPlan& plan);
+    // Routine bodies executed again by such a host: the statements between BEGIN and END as a
+    // block's plan, by routine entry. The reading records it on the first call of the routine
+    // from the program's own text; later calls run it without positioning the reader at the
+    // body, and without bringing it to END when nothing after the body can raise an error.
+    struct BodyPlan
+    {
+        int Statement = -1;       // its plan among StatementPlans, -1 for none
+        std::uint64_t Text = 0;   // the number of the text it was read from
+        bool QuietReturn = false; // the data manager's LeavesQuietly for the routine
+    };
+    std::vector<BodyPlan> BodyPlans;
+    // The body executed by its plan as its reading would (false, nothing done: no plan holds).
+    bool RunBodyPlan(EntryNumber routine);
+    // The body's statements read from where the reader stands (after BEGIN), its plan kept.
+    void ReadBodyRecorded(EntryNumber routine);
+    // Once a body ran by its plan: the reader where the reading leaves it (after END) unless
+    // RunCalled needs it nowhere (BodyLeftUnread).
+    void EndBodyPlan(EntryNumber routine, EntryNumber caller);
     std::deque<StatementPlan> StatementPlans;
     StatementRecording* StatementRecord = nullptr;
     int LastStatement = -1; // the plan of the statement last read by ParseStatement, or -1

@@ -210,6 +210,11 @@ void QbSyntaxe::StepPoint()
         }
         return;
     }
+    WatchedStepPoint(host);
+}
+
+void QbSyntaxe::WatchedStepPoint(RunHost& host)
+{
     const std::string source = Lexer->SourceName(false);
     if (TraceViews) {
         int line = Lexer->LineNumber();

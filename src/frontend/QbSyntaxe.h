@@ -241,6 +241,12 @@ class QbSyntaxe
   protected:
     // Binds the error manager to the lexer once the subclass has created it.
     void AttachLexer();
+    // StepPoint for a host that shows lines or may stop.
+    void WatchedStepPoint(RunHost& host);
+    // Set by ExecuteRoutineBody when the body was executed without being read and the reader
+    // was not brought after its END: nothing after the body but a function's missing result
+    // can raise an error, and that one is reported on the END the reader is then brought to.
+    bool BodyLeftUnread = false;
 
   private:
     void ParseProgram();

@@ -320,6 +320,16 @@ bool QbLexical::JumpTo(const void* text, const QbTextSource::KeptToken& state)
     return true;
 }
 
+std::uint64_t QbLexical::TextNumber() const
+{
+    const QbSource& source = Current();
+    const std::uint8_t kind = source.Kind();
+    if (kind != QbSource::EditKind && kind != QbSource::FileKind) {
+        return 0;
+    }
+    return static_cast<const QbTextSource&>(source).Number();
+}
+
 bool QbLexical::EndPlan(const SkipMark& mark, std::int32_t tag)
 {
     if (!SameReading(mark)) {
@@ -600,6 +610,15 @@ void QbLexical::RestorePosition(const LexicalPosition& position)
     const bool reread = kind != QbSource::NullKind && position.Line >= 1;
     // A text's reader sets the line from its own lines: the saved copy is not needed.
     const bool ownLines = kind == QbSource::EditKind || kind == QbSource::FileKind;
+    if (source.LineNumber == position.Line && reread && ownLines && recording == nullptr &&
+        static_cast<QbTextSource&>(source).OnTextLine()) {
+        // Back on the line it stands on: the line it holds is the one it would read again.
+        source.RestorePosition(position, false);
+        if (position.Line > 1) {
+            tokenLine = position.Line - 1;
+        }
+        return;
+    }
     source.RestorePosition(position, !(reread && ownLines));
     if (reread) {
         ReadLineAt(position.Line - 1);

@@ -115,6 +115,8 @@ class QbLexical : public TokenLocator
     // Back to a state TakeState gave in `text`: false, the reader unmoved, when the current
     // source is not that text.
     bool JumpTo(const void* text, const QbTextSource::KeptToken& state);
+    // The Number of the text the reader reads, 0 when it reads none (a line, the end).
+    std::uint64_t TextNumber() const;
     void NoteDirective() { ++directivesRead; }
 
     // Translation (mode 256): the translator receives the token stream.

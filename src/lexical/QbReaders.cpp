@@ -6,6 +6,7 @@
 #include "lexical/SourcePaths.h"
 #include "lexical/TextEncoding.h"
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -95,6 +96,8 @@ void QbNullSource::TakeOver(const QbSource& last)
 
 bool QbTextSource::SetText(const std::string& text)
 {
+    static std::atomic<std::uint64_t> texts{0};
+    number = ++texts;
     lines = SplitLines(text);
     kept.clear();
     skips.clear();

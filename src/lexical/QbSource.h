@@ -203,6 +203,10 @@ class QbTextSource : public QbSource
     // The same for expressions executed where they stand, each with its parser's tag.
     const KeptToken* FindPlan(std::uint32_t options, int tokenLine, int tokenColumn) const;
     bool KeepPlan(KeptToken kept, int startLine); // false: not kept
+    // Every text taken gets a number of its own, never given again in the process: what was
+    // kept of one reading is known to belong to the text being read, whatever reader object
+    // holds it now.
+    std::uint64_t Number() const { return number; }
 
   protected:
     // Takes the text's lines; false when there is none.
@@ -211,6 +215,7 @@ class QbTextSource : public QbSource
   private:
     std::vector<std::string> lines;
     std::size_t lineIndex = 0;
+    std::uint64_t number = 0;
     // By 1-based line of the state before the token; on a line, chained by starting column.
     struct KeptLine
     {

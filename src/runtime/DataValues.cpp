@@ -37,7 +37,17 @@ std::uint16_t QbGesdata::TypeArgument(std::uint16_t typeEntry) const
 
 std::uint16_t QbGesdata::TypeOfVariable(std::uint16_t variable) const
 {
-    return TypeArgument(Table().Link1(variable));
+    const QbTable& table = Table();
+    const std::uint32_t generation = table.Generation();
+    if (variable > QbTable::MaxEntries) {
+        return TypeArgument(table.Link1(variable));
+    }
+    KeptVariableType& kept = variableTypes[variable];
+    if (kept.Generation != generation || generation == 0) {
+        kept.Type = TypeArgument(table.Link1(variable));
+        kept.Generation = generation;
+    }
+    return kept.Type;
 }
 
 const QbGesdata::ResolvedType& QbGesdata::ResolveKept(std::uint16_t type) const

@@ -2,6 +2,7 @@
 #include "runtime/QbGesdata.h"
 
 #include "frontend/QbSyntaxe.h"
+#include "runtime/DataInline.h"
 #include "runtime/DataViewHost.h"
 #include "runtime/HeapAccess.h"
 #include "symbols/QbTable.h"
@@ -345,19 +346,23 @@ void QbGesdata::CreateVariable(std::uint16_t variable, int /*tag: no reverse-ste
 {
     QbTable& table = Table();
     const std::uint8_t mode = table.Code(variable);
-    const TypeInfo type = Resolve(TypeOfVariable(variable));
+    const std::uint16_t typeArgument = TypeOfVariable(variable);
+    const TypeInfo type = KeptType(typeArgument).Info;
 
     if (mode == VariableMode::ValueParameter || mode == VariableMode::ConstParameter) {
         const std::uint16_t offset = LowerStackPointer(type.Size);
         PushDescriptor(variable, offset);
-        descriptors[descriptorTop + 1] |= MarkedBit;
-        descriptorSizes[descriptorTop + 1] = type.Size;
-        Pop();
+        const std::uint16_t index = descriptorTop + 1;
+        descriptors[index] |= MarkedBit;
+        descriptorSizes[index] = type.Size;
+        PopKept();
         currentAddress = DataAddress::Stack(offset);
         if (RepresentationOf(type.Code) == Representation::Pointer) {
             StorePointerNil(currentAddress);
         }
-        StoreValue(TypeOfVariable(variable));
+        // The descriptor just pushed is the first one PlaceOf would meet: the place of the
+        // parameter's own bytes.
+        StoreTo({variable, index, currentAddress, type.Size}, typeArgument);
         return;
     }
     if (IsReferenceMode(mode)) {
@@ -412,9 +417,31 @@ void QbGesdata::InitializeLocal(std::uint16_t variable, std::uint32_t address, c
     }
 }
 
-void QbGesdata::CreateLocals(std::uint16_t routine)
+const QbGesdata::RoutineFrame& QbGesdata::FrameOf(std::uint16_t routine) const
 {
-    QbTable& table = Table();
+    const QbTable& table = Table();
+    const std::uint32_t generation = table.Generation();
+    if (routine > QbTable::MaxEntries) {
+        // No entry of the table: worked out at every use.
+        otherFrame = RoutineFrame{};
+        DescribeFrame(routine, otherFrame);
+        return otherFrame;
+    }
+    if (keptFrames.empty()) {
+        keptFrames.resize(QbTable::MaxEntries + 1);
+    }
+    RoutineFrame& frame = keptFrames[routine];
+    if (frame.Generation != generation || generation == 0) {
+        frame.Locals.clear();
+        DescribeFrame(routine, frame);
+        frame.Generation = generation;
+    }
+    return frame;
+}
+
+void QbGesdata::DescribeFrame(std::uint16_t routine, RoutineFrame& frame) const
+{
+    const QbTable& table = Table();
     // The chain lists the variables newest first; they are created in declaration order.
     std::vector<std::uint16_t>& chain = localChain;
     chain.clear();
@@ -427,12 +454,21 @@ void QbGesdata::CreateLocals(std::uint16_t routine)
     const bool resultChained = std::find(chain.begin(), chain.end(), result) != chain.end();
     if (table.Kind(routine) == EntryKind::Function && !resultChained &&
         table.Kind(result) == EntryKind::Variable && table.Owner(result) == routine) {
-        CreateVariable(result, 8197);
+        frame.Locals.push_back(result);
     }
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         if (table.Kind(*it) == EntryKind::Variable && !IsParameterMode(table.Code(*it))) {
-            CreateVariable(*it, 8197);
+            frame.Locals.push_back(*it);
         }
+    }
+    frame.Quiet = LeavesQuietly(routine);
+}
+
+void QbGesdata::CreateLocals(std::uint16_t routine)
+{
+    // Creating them changes nothing in the table: the list stays the one worked out.
+    for (const std::uint16_t local : FrameOf(routine).Locals) {
+        CreateVariable(local, 8197);
     }
 }
 
@@ -441,17 +477,24 @@ void QbGesdata::MarkLocalAssigned(std::uint16_t variable)
     SetAssigned(FindInFrame(currentFrame, variable));
 }
 
-void QbGesdata::LoadFunctionResult(std::uint16_t function)
+bool QbGesdata::LoadAssignedResult(std::uint16_t function)
 {
-    QbTable& table = Table();
-    const std::uint16_t index = FindByNameInFrame(currentFrame, table.GetName(function));
+    const std::uint16_t index = FindByNameInFrame(currentFrame, Table().GetName(function));
     if (index == 0 || !IsAssigned(index)) {
-        Fail(ErrorNumber::FunctionResultMissing);
+        return false;
     }
     const std::uint16_t type = TypeOfVariable(DescriptorSymbol(index));
     currentAddress = DataAddress::Stack(DescriptorLink(index));
     LoadValue(type);
-    Push(type);
+    PushKept(type);
+    return true;
+}
+
+void QbGesdata::LoadFunctionResult(std::uint16_t function)
+{
+    if (!LoadAssignedResult(function)) {
+        Fail(ErrorNumber::FunctionResultMissing);
+    }
 }
 
 std::uint16_t QbGesdata::LeaveRoutine()
@@ -464,6 +507,20 @@ std::uint16_t QbGesdata::LeaveRoutine()
     const std::uint16_t routine = DescriptorSymbol(header);
     const std::uint16_t previous = PreviousHeader(header);
     std::uint16_t last = header;
+    if (views == nullptr && FrameOf(routine).Quiet) {
+        // Nothing to check or let go of: only where the frame's variables end.
+        for (std::uint16_t i = header + 1; i < previous && i < DescriptorCount; ++i) {
+            if (headers[i] || IsDescriptorMarked(i) ||
+                table.Owner(DescriptorSymbol(i)) != routine) {
+                break;
+            }
+            last = i;
+        }
+        --depth;
+        currentFrame = previous;
+        descriptorTop = last;
+        return currentFrame;
+    }
     // The frame's own variables: unmarked, owned by the routine. A marked descriptor above them
     // is a parameter of an enclosing call still being built.
     for (std::uint16_t i = header + 1; i < previous && i < DescriptorCount; ++i) {
@@ -495,6 +552,25 @@ std::uint16_t QbGesdata::LeaveRoutine()
     currentFrame = previous;
     descriptorTop = last;
     return currentFrame;
+}
+
+bool QbGesdata::LeavesQuietly(std::uint16_t routine) const
+{
+    // A frame holds the routine's own variables only (its parameters, its result, its locals).
+    const QbTable& table = Table();
+    for (EntryNumber entry = 1; entry < table.NextFree(); ++entry) {
+        if (table.Owner(entry) != routine || table.Kind(entry) != EntryKind::Variable) {
+            continue;
+        }
+        const std::uint8_t mode = table.Code(entry);
+        if (mode == VariableMode::OutParameter) {
+            return false;
+        }
+        if (!IsReferenceMode(mode) && Resolve(TypeOfVariable(entry)).Code == TypeCode::Pointer) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void QbGesdata::UnwindAll()

@@ -156,7 +156,12 @@ class QbGesdata
     void CreateLocals(std::uint16_t routine);
     void MarkLocalAssigned(std::uint16_t variable);
     void LoadFunctionResult(std::uint16_t function);
+    // LoadFunctionResult when the result was assigned; false, nothing done, when it was not.
+    bool LoadAssignedResult(std::uint16_t function);
     std::uint16_t LeaveRoutine();
+    // LeaveRoutine raises nothing for any frame of `routine` while the table stays as it is:
+    // none of its variables is an OUT parameter or a pointer letting go of a heap cell.
+    bool LeavesQuietly(std::uint16_t routine) const;
     void ReleaseFrame();
     void UnwindAll();
 
@@ -338,6 +343,14 @@ class QbGesdata
     TypeInfo ResolveAnew(std::uint16_t type) const;
     static constexpr std::size_t ResolvedSlots = 256;
     mutable std::array<ResolvedType, ResolvedSlots> resolvedTypes{};
+    // TypeOfVariable's answers by variable entry, each under the table's generation it was
+    // found in (every frame made or left asks it for each of its variables).
+    struct KeptVariableType
+    {
+        std::uint32_t Generation = 0;
+        std::uint16_t Type = 0;
+    };
+    mutable std::array<KeptVariableType, QbTable::MaxEntries + 1> variableTypes{};
 
     QbTable& Table() const;
     bool IsTypeEntry(std::uint16_t type) const;
@@ -426,8 +439,20 @@ class QbGesdata
 
     std::uint16_t lastPoppedType = 0;
     std::uint8_t lastPoppedCode = 0;
-    std::vector<std::uint8_t> rightStructure; // Operate's right operand, reused
-    std::vector<std::uint16_t> localChain;    // CreateLocals' walk of the variable chain, reused
+    std::vector<std::uint8_t> rightStructure;      // Operate's right operand, reused
+    mutable std::vector<std::uint16_t> localChain; // DescribeFrame's walk of the variable chain
+    // What every frame of a routine holds, while the table stays as it was: the variables
+    // CreateLocals makes, in their order, and LeavesQuietly.
+    struct RoutineFrame
+    {
+        std::uint32_t Generation = 0;
+        bool Quiet = false;
+        std::vector<std::uint16_t> Locals;
+    };
+    mutable std::vector<RoutineFrame> keptFrames; // by routine entry
+    mutable RoutineFrame otherFrame;
+    const RoutineFrame& FrameOf(std::uint16_t routine) const;
+    void DescribeFrame(std::uint16_t routine, RoutineFrame& frame) const;
 
     bool evaluationViewOpen = false;
     std::vector<std::string> evaluationRows;

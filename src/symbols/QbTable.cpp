@@ -230,15 +230,6 @@ bool QbTable::HasRoutineBlock(EntryNumber entry) const
     return At(entry).Slots.has_value();
 }
 
-std::uint16_t QbTable::Slot(EntryNumber entry, int i) const
-{
-    const Entry& e = At(entry);
-    if (!e.Slots || i < 0 || i >= RoutineSlot::Count) {
-        return 0;
-    }
-    return (*e.Slots)[static_cast<std::size_t>(i)];
-}
-
 void QbTable::SetSlot(EntryNumber entry, int i, std::uint16_t value)
 {
     // Positions, the WITH depth and the variable chain are set while a program runs (every

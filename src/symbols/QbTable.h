@@ -426,3 +426,11 @@ inline std::uint8_t QbTable::Code(EntryNumber entry) const
 {
     return At(entry).Code;
 }
+inline std::uint16_t QbTable::Slot(EntryNumber entry, int i) const
+{
+    const Entry& e = At(entry);
+    if (!e.Slots || i < 0 || i >= RoutineSlot::Count) {
+        return 0;
+    }
+    return (*e.Slots)[static_cast<std::size_t>(i)];
+}

@@ -629,4 +629,134 @@ TEST_F(PlanTest, EscapeStopsAStatementExecutedAgainAtTheSamePoll)
     }
 }
 
+// Routine bodies executed again by a quiet host go by their block plans; the reading's output,
+// step points and places must not change, whichever call records or replays them.
+TEST_F(PlanTest, BodiesExecutedAgainDoWhatTheReadingDoes)
+{
+    driver->SetOptionB(OptionB::ForbidLabels, false);
+    const RunOutcome outcome =
+        Both("program p; type pt = record x, y : integer end;\n"
+             "var i, s, g, depth : integer; e : pt; log : string;\n"
+             "function fib(n : integer) : longint;\n"
+             "begin if n < 2 then fib := n else fib := fib(n - 1) + fib(n - 2) end;\n"
+             "function twice(n : integer) : integer; var a, b : integer;\n"
+             "begin a := n; b := a; twice := a + b end;\n"
+             "procedure note(n : integer); var c : char;\n"
+             "begin c := chr(ord('a') + n mod 26); log := log + c;\n"
+             "  if n mod 3 = 0 then writeln('note ', n) end;\n"
+             "function deep(n : integer) : integer;\n"
+             "begin depth := depth + 1;\n"
+             "  if n = 0 then begin g := 7; deep := g end else deep := deep(n - 1) + 1 end;\n"
+             "function look(n : integer) : integer; label done;\n"
+             "begin look := 0; if n > 2 then goto done; look := n * 10; done: end;\n"
+             "function early(n : integer) : integer;\n"
+             "begin early := n; if n > 1 then exit; early := -n end;\n"
+             "procedure fields(n : integer);\n"
+             "begin with e do begin x := x + n; y := x * 2 end end;\n"
+             "begin s := 0; log := ''; depth := 0; e.x := 0; e.y := 0;\n"
+             "  for i := 1 to 6 do begin\n"
+             "    s := s + fib(i + 3) + twice(twice(i));\n"
+             "    note(i); fields(i);\n"
+             "    with e do s := s + look(i) + early(i) + x;\n"
+             "    if i = 4 then s := s + deep(5)\n"
+             "  end;\n"
+             "  writeln(s, ' ', log, ' ', depth, ' ', g, ' ', e.x, ' ', e.y);\n"
+             "end.\n");
+    EXPECT_EQ(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Output, "note 3\r\nnote 6\r\n285 bcdefg 6 7 21 42\r\n");
+}
+
+TEST_F(PlanTest, ErrorsAroundABodyExecutedAgainAreTheReadings)
+{
+    const LaterError cases[] = {
+        {"a result not given deep in a recursion",
+         "program p; var i : integer; s : longint;\n"
+         "function f(n, k : integer) : longint;\n"
+         "begin if n > k then f := f(n - 1, k) + 1 else if n > 0 then f := n\n"
+         "end;\n"
+         "begin s := 0; for i := 3 downto 0 do s := s + f(4, i); writeln(s) end.\n",
+         ErrorNumber::FunctionResultMissing, 4},
+        {"a result not given when the caller is a procedure",
+         "program p; var i, s : integer;\n"
+         "function f(n : integer) : integer; begin if n <> 3 then f := n end;\n"
+         "procedure q(n : integer); begin s := s + f(n) end;\n"
+         "begin s := 0; for i := 1 to 5 do q(i); writeln(s) end.\n",
+         ErrorNumber::FunctionResultMissing, 2},
+        {"an OUT parameter left unassigned on a later call",
+         "program p; var i, s, v : integer;\n"
+         "procedure q(n : integer; out x : integer);\n"
+         "begin if n <> 3 then x := n\n"
+         "end;\n"
+         "begin s := 0; for i := 1 to 5 do begin q(i, v); s := s + v end; writeln(s) end.\n",
+         ErrorNumber::OutParameterNotAssigned, 4},
+        {"a pointer local letting go of the last holder of its cell on a later call",
+         "program p; type c = record v : integer end; l = ^c; var i, s : integer;\n"
+         "procedure q(n : integer); var t : l;\n"
+         "begin new(t); t^.v := n; s := s + t^.v; if n <> 3 then dispose(t)\n"
+         "end;\n"
+         "begin s := 0; for i := 1 to 5 do q(i); writeln(s) end.\n",
+         ErrorNumber::HeapDataUnreachable, 4},
+        {"a division by zero at the bottom of a recursion on a later call",
+         "program p; var i : integer; s : longint;\n"
+         "function f(n, k : integer) : longint;\n"
+         "begin if n = 0 then f := 12 div k else f := f(n - 1, k) + n end;\n"
+         "begin s := 0; for i := 3 downto 0 do s := s + f(5, i); writeln(s) end.\n",
+         ErrorNumber::DivisionByZero, 3},
+        {"a store out of a byte result's range on a later call",
+         "program p; var i, s : integer;\n"
+         "function f(n : integer) : byte; begin f := n * 60 end;\n"
+         "begin s := 0; for i := 1 to 5 do s := s + f(i); writeln(s) end.\n",
+         ErrorNumber::InvalidValue, 2},
+    };
+    ExpectLaterErrors(cases);
+    // The calls before the error ran and printed.
+    EXPECT_EQ(Both(cases[4].Program).Output, "");
+}
+
+TEST_F(PlanTest, RecursionDeeperThanTheStackStopsWhereTheReadingStops)
+{
+    const std::string program = "program p; var i : integer; s : longint;\n"
+                                "function f(n : integer) : longint;\n"
+                                "begin if n = 0 then f := 0 else f := f(n - 1) + 1 end;\n"
+                                "begin s := 0; for i := 1 to 40 do s := s + f(i * 3);\n"
+                                "  writeln(s) end.\n";
+    const RunOutcome outcome = Both(program);
+    EXPECT_EQ(outcome.RunError, ToInt(ErrorNumber::TooManyRoutinesInStack));
+    EXPECT_EQ(outcome.Line, 3);
+}
+
+TEST_F(PlanTest, EscapeStopsABodyExecutedAgainAtTheSamePoll)
+{
+    const std::string program = "program p; var k, s : integer;\n"
+                                "function f(n : integer) : integer;\n"
+                                "begin\n"
+                                "  if n < 2 then f := n\n"
+                                "  else f := f(n - 1) + 1;\n"
+                                "end;\n"
+                                "procedure q(n : integer);\n"
+                                "begin s := s + f(n); ; end;\n"
+                                "begin s := 0; for k := 1 to 30 do q(k mod 5);\n"
+                                "  writeln(s) end.\n";
+    for (int at = 150; at < 190; ++at) {
+        SCOPED_TRACE(at);
+        host.EscapeAt = at;
+        host.Quiet = true;
+        driver->KeepPlans = false;
+        host.Polls = 0;
+        host.Shown.clear();
+        EXPECT_EQ(Run(program).RunError, 0);
+        EXPECT_TRUE(driver->Escaped);
+        const auto shown = host.Shown;
+        const std::string output = console.Output;
+        driver->KeepPlans = true;
+        host.Polls = 0;
+        host.Shown.clear();
+        EXPECT_EQ(Run(program).RunError, 0);
+        EXPECT_TRUE(driver->Escaped);
+        EXPECT_EQ(host.Shown, shown);
+        EXPECT_EQ(console.Output, output);
+        EXPECT_FALSE(shown.empty());
+    }
+}
+
 } // namespace

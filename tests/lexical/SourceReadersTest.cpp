@@ -68,6 +68,54 @@ TEST(SourceReaders, EditReaderIsRepositionedOntoAnEarlierLine)
     EXPECT_EQ(tokenLine(), 4);
 }
 
+TEST(SourceReaders, RestoredPositionsReadOnAsSavedOnTheSameLineOrAnother)
+{
+    LexerHarness harness;
+    harness.Open("alpha beta gamma\ndelta epsilon\nzeta");
+    QbLexical& lexer = harness.Lexer();
+    lexer.NextToken();
+    LexicalPosition saved;
+    lexer.SavePosition(saved); // on BETA, line 1
+    const auto tokenLine = [&] {
+        int line = 0;
+        int column = 0;
+        lexer.TokenStart(line, column);
+        return line;
+    };
+    // Back from further on the same line, then from another line: the same tokens follow.
+    for (const int moves : {1, 4}) {
+        SCOPED_TRACE(moves);
+        for (int i = 0; i < moves; ++i) {
+            lexer.NextToken();
+        }
+        lexer.RestorePosition(saved);
+        EXPECT_EQ(lexer.TokenText(), "BETA");
+        EXPECT_EQ(lexer.LineText(), "alpha beta gamma");
+        EXPECT_EQ(lexer.LineNumber(), 1);
+        lexer.NextToken();
+        EXPECT_EQ(lexer.TokenText(), "GAMMA");
+        EXPECT_EQ(tokenLine(), 0);
+        lexer.NextToken();
+        EXPECT_EQ(lexer.TokenText(), "DELTA");
+        EXPECT_EQ(lexer.LineText(), "delta epsilon");
+        lexer.RestorePosition(saved);
+    }
+}
+
+TEST(SourceReaders, EveryTextTakenHasANumberOfItsOwn)
+{
+    LexerHarness harness;
+    harness.Open("one two");
+    const std::uint64_t first = harness.Lexer().TextNumber();
+    harness.Open("one two");
+    const std::uint64_t second = harness.Lexer().TextNumber();
+    EXPECT_NE(first, 0u);
+    EXPECT_NE(second, 0u);
+    EXPECT_NE(first, second);
+    harness.Lexer().CloseSource();
+    EXPECT_EQ(harness.Lexer().TextNumber(), first);
+}
+
 TEST(SourceReaders, LineSourceRequestNamesTheSourceAndHoldsOneLine)
 {
     LexerHarness harness;

@@ -231,4 +231,63 @@ TEST_F(FramesTest, UnwindAllEmptiesEveryFrame)
     EXPECT_EQ(data.StackPointer(), QbGesdata::StackSize);
     EXPECT_EQ(data.EvaluationCount(), 0);
 }
+
+TEST_F(FramesTest, AResultIsLoadedOnlyOnceAssigned)
+{
+    const EntryNumber f = Routine("F", EntryKind::Function);
+    const EntryNumber result = Local("F", f, integer, -2, VariableMode::FunctionResult);
+    Open();
+    Enter(f);
+    PushInteger(5);
+    data.SetCurrentAddress(0x1234);
+    // Not assigned: nothing changes, the caller raises where it wants the error.
+    EXPECT_FALSE(data.LoadAssignedResult(f));
+    EXPECT_EQ(data.EvaluationCount(), 1);
+    EXPECT_EQ(data.CurrentAddress(), 0x1234u);
+    data.Acc.SetInteger(-7);
+    Store(result, TypeCode::Integer);
+    EXPECT_TRUE(data.LoadAssignedResult(f));
+    Leave();
+    EXPECT_EQ(data.EvaluationCount(), 2);
+    EXPECT_EQ(data.PopType(), TypeCode::Integer);
+    EXPECT_EQ(data.Acc.Integer, -7);
+}
+
+TEST_F(FramesTest, LeavingQuietlyNeedsNoOutParameterAndNoPointer)
+{
+    const EntryNumber cell = TypeEntry("CELL", TypeCode::Integer, 2);
+    const EntryNumber link = TypeEntry("LINK", TypeCode::Pointer, 4, cell);
+    const EntryNumber plain = Routine("PLAIN");
+    Local("A", plain, integer, 4, VariableMode::ValueParameter);
+    Local("B", plain, link, 6, VariableMode::VarParameter);
+    Local("C", plain, integer, -2);
+    const EntryNumber out = Routine("OUTS");
+    Local("R", out, integer, 4, VariableMode::OutParameter);
+    const EntryNumber pointer = Routine("POINTS");
+    Local("P", pointer, link, -4);
+    const EntryNumber pointerParameter = Routine("TAKES");
+    Local("Q", pointerParameter, link, 4, VariableMode::ValueParameter);
+    EXPECT_TRUE(data.LeavesQuietly(plain));
+    EXPECT_FALSE(data.LeavesQuietly(out));
+    EXPECT_FALSE(data.LeavesQuietly(pointer));
+    EXPECT_FALSE(data.LeavesQuietly(pointerParameter));
+}
+
+TEST_F(FramesTest, FramesFollowTheRoutinesDeclarationsAsTheyChange)
+{
+    const EntryNumber proc = Routine("PROC");
+    const EntryNumber first = Local("X", proc, integer, -2);
+    Open();
+    Enter(proc);
+    EXPECT_NE(data.AddressOf(first), DataAddress::Nil);
+    Leave();
+    // A local declared since (the table changed): the next frame holds it too, after the first.
+    const EntryNumber second = Local("Y", proc, integer, -4);
+    Enter(proc);
+    EXPECT_EQ(data.AddressOf(first), DataAddress::Stack(data.FrameBase() - 2));
+    EXPECT_EQ(data.AddressOf(second), DataAddress::Stack(data.FrameBase() - 4));
+    Leave();
+    EXPECT_EQ(data.StackPointer(), QbGesdata::StackSize);
+    EXPECT_EQ(data.DescriptorTop(), QbGesdata::DescriptorCount - 1);
+}
 } // namespace
