@@ -176,8 +176,8 @@ inline void QbGesdata::LoadWholeGlobal(std::uint16_t variable, std::uint32_t siz
     const TypeInfo& info = KeptType(type).Info;
     const std::uint8_t* from = WholeGlobalBytes(info, size);
     if (from != nullptr && DirectScalar(info.Code) &&
-        (Table().Aux(variable) & VariableFlag::Run) != 0) {
-        Decode(info, from, std::max<std::size_t>(info.Size, 1));
+        (driver.Table->Aux(variable) & VariableFlag::Run) != 0) {
+        DecodeScalar(info.Code, from);
         return;
     }
     LoadFrom({variable, 0, currentAddress, size}, type);
@@ -191,11 +191,64 @@ inline int QbGesdata::StoreWholeGlobal(std::uint16_t variable, std::uint32_t siz
     if (to == nullptr || !DirectScalar(info.Code)) {
         return StoreTo({variable, 0, currentAddress, size}, type);
     }
-    Encode(info, to, std::max<std::size_t>(info.Size, 1));
-    if ((Table().Aux(variable) & VariableFlag::Run) == 0) {
+    EncodeScalar(info.Code, to);
+    if ((driver.Table->Aux(variable) & VariableFlag::Run) == 0) {
         SetPlaceAssigned({variable, 0, currentAddress, size}, true);
     }
     return 0;
+}
+
+// Decode and Encode of a scalar moved straight (a code DirectScalar holds, or a real), without
+// their other cases.
+inline std::int32_t QbGesdata::ScalarValue(std::uint8_t code, const std::uint8_t* from)
+{
+    switch (code) {
+    case TypeCode::Boolean:
+        return from[0] != 0 ? 1 : 0;
+    case TypeCode::Integer:
+        return static_cast<std::int16_t>(from[0] | (from[1] << 8));
+    case TypeCode::Word:
+        return static_cast<std::uint16_t>(from[0] | (from[1] << 8));
+    case TypeCode::Longint:
+        return static_cast<std::int32_t>(DataAddress::Read(from));
+    default: // CHAR, enumerations, BYTE
+        return from[0];
+    }
+}
+
+inline void QbGesdata::DecodeScalar(std::uint8_t code, const std::uint8_t* from)
+{
+    if (code == TypeCode::Real) {
+        std::memcpy(&Acc.Real, from, sizeof(double));
+        return;
+    }
+    Acc.SetInteger(ScalarValue(code, from));
+}
+
+inline void QbGesdata::EncodeScalar(std::uint8_t code, std::uint8_t* to) const
+{
+    switch (code) {
+    case TypeCode::Boolean:
+        to[0] = Acc.Integer != 0 ? 1 : 0;
+        break;
+    case TypeCode::Char:
+        to[0] = Acc.String[0] >= 1 ? Acc.String[1] : static_cast<std::uint8_t>(Acc.Integer);
+        break;
+    case TypeCode::Integer:
+    case TypeCode::Word:
+        to[0] = static_cast<std::uint8_t>(Acc.Integer);
+        to[1] = static_cast<std::uint8_t>(Acc.Integer >> 8);
+        break;
+    case TypeCode::Longint:
+        DataAddress::Write(to, static_cast<std::uint32_t>(Acc.Integer));
+        break;
+    case TypeCode::Real:
+        std::memcpy(to, &Acc.Real, sizeof(double));
+        break;
+    default: // enumerations, BYTE
+        to[0] = static_cast<std::uint8_t>(Acc.Integer);
+        break;
+    }
 }
 
 // The bytes of the assigned whole global `variable` at `address` (of `size` bytes) for a scalar
@@ -219,23 +272,7 @@ inline bool QbGesdata::PeekWholeGlobal(std::uint16_t variable, std::uint32_t add
     if (from == nullptr) {
         return false;
     }
-    switch (code) {
-    case TypeCode::Boolean:
-        value = from[0] != 0 ? 1 : 0;
-        break;
-    case TypeCode::Integer:
-        value = static_cast<std::int16_t>(from[0] | (from[1] << 8));
-        break;
-    case TypeCode::Word:
-        value = static_cast<std::uint16_t>(from[0] | (from[1] << 8));
-        break;
-    case TypeCode::Longint:
-        value = static_cast<std::int32_t>(DataAddress::Read(from));
-        break;
-    default: // CHAR, enumerations, BYTE
-        value = from[0];
-        break;
-    }
+    value = ScalarValue(code, from);
     currentAddress = address;
     Acc.SetInteger(value);
     return true;
@@ -288,8 +325,8 @@ inline void QbGesdata::LoadInGlobal(std::uint16_t variable, std::uint32_t start,
 {
     const TypeInfo& info = KeptType(type).Info;
     const std::uint8_t* from = InGlobalBytes(info, start, size);
-    if (from != nullptr && (Table().Aux(variable) & VariableFlag::Run) != 0) {
-        Decode(info, from, std::max<std::size_t>(info.Size, 1));
+    if (from != nullptr && (driver.Table->Aux(variable) & VariableFlag::Run) != 0) {
+        DecodeScalar(info.Code, from);
         return;
     }
     LoadFrom({variable, 0, start, size}, type);
@@ -300,10 +337,10 @@ inline int QbGesdata::StoreInGlobal(std::uint16_t variable, std::uint32_t start,
 {
     const TypeInfo& info = KeptType(type).Info;
     std::uint8_t* to = InGlobalBytes(info, start, size);
-    if (to == nullptr || (Table().Aux(variable) & VariableFlag::Run) == 0) {
+    if (to == nullptr || (driver.Table->Aux(variable) & VariableFlag::Run) == 0) {
         return StoreTo({variable, 0, start, size}, type);
     }
-    Encode(info, to, std::max<std::size_t>(info.Size, 1));
+    EncodeScalar(info.Code, to);
     return 0;
 }
 

@@ -338,6 +338,9 @@ class QbGesdata
                                        std::uint32_t size);
     static inline bool DirectScalar(std::uint8_t code);
     static inline std::uint32_t DirectWidth(std::uint8_t code);
+    static inline std::int32_t ScalarValue(std::uint8_t code, const std::uint8_t* from);
+    inline void DecodeScalar(std::uint8_t code, const std::uint8_t* from);
+    inline void EncodeScalar(std::uint8_t code, std::uint8_t* to) const;
     inline std::uint8_t* AssignedScalarBytes(std::uint16_t variable, std::uint32_t address,
                                              std::uint32_t size, std::uint8_t code);
     TypeInfo ResolveAnew(std::uint16_t type) const;
