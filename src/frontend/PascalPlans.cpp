@@ -48,13 +48,6 @@ void QbPascalSyntaxe::StartPlace(PlanPlace& plan, const void* text, int line, in
     plan.TokenColumn = column;
 }
 
-bool QbPascalSyntaxe::PlanHolds(const PlanPlace& plan) const
-{
-    return plan.Generation == Table->Generation() && plan.OptionsA == Options.A &&
-           plan.OptionsB == Options.B && plan.OptionsC == Options.C &&
-           plan.Routine == CurrentRoutine && plan.ParseDepth == ParseDepth;
-}
-
 // The steps make the pushes and pops the reading made, and close every index they open.
 bool QbPascalSyntaxe::PlanBalanced(const ExpressionPlan& plan)
 {

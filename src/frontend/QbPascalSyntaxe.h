@@ -334,7 +334,12 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     bool RunPlan(ExpressionPlan& plan, PlanTarget& target);
     // The table, options, routine and nesting are those the plan was recorded under (its place
     // is compared where it is found).
-    bool PlanHolds(const PlanPlace& plan) const;
+    bool PlanHolds(const PlanPlace& plan) const
+    {
+        return plan.Generation == Table->Generation() && plan.OptionsA == Options.A &&
+               plan.OptionsB == Options.B && plan.OptionsC == Options.C &&
+               plan.Routine == CurrentRoutine && plan.ParseDepth == ParseDepth;
+    }
     void StartPlace(PlanPlace& plan, const void* text, int line, int column) const;
     TypePair ReadRecordedRelation();
     static bool PlanBalanced(const ExpressionPlan& plan);
