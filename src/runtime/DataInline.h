@@ -29,28 +29,18 @@ inline void QbGesdata::Decode(const TypeInfo& type, const std::uint8_t* from, st
 {
     switch (type.Code) {
     case TypeCode::Boolean:
-        Acc.SetInteger(from[0] != 0 ? 1 : 0);
-        break;
     case TypeCode::Char:
     case TypeCode::Enumerated:
     case TypeCode::Byte:
-        Acc.SetInteger(from[0]);
-        break;
     case TypeCode::Integer:
-        Acc.SetInteger(static_cast<std::int16_t>(from[0] | (from[1] << 8)));
-        break;
     case TypeCode::Word:
     case TypeCode::ProcedureType:
     case TypeCode::FunctionType:
-        Acc.SetInteger(static_cast<std::uint16_t>(from[0] | (from[1] << 8)));
-        break;
     case TypeCode::Longint:
     case TypeCode::Pointer:
     case TypeCode::Database:
-        Acc.SetInteger(static_cast<std::int32_t>(DataAddress::Read(from)));
-        break;
     case TypeCode::Real:
-        std::memcpy(&Acc.Real, from, sizeof(double));
+        DecodeScalar(type.Code, from);
         break;
     case TypeCode::String: {
         // A length byte larger than the variable (bytes written by a cast) is cut to it.
@@ -79,29 +69,18 @@ inline void QbGesdata::Encode(const TypeInfo& type, std::uint8_t* to, std::size_
 {
     switch (type.Code) {
     case TypeCode::Boolean:
-        to[0] = Acc.Integer != 0 ? 1 : 0;
-        break;
     case TypeCode::Char:
-        to[0] = Acc.String[0] >= 1 ? Acc.String[1] : static_cast<std::uint8_t>(Acc.Integer);
-        break;
     case TypeCode::Enumerated:
     case TypeCode::Byte:
-        to[0] = static_cast<std::uint8_t>(Acc.Integer);
-        break;
     case TypeCode::Integer:
     case TypeCode::Word:
     case TypeCode::ProcedureType:
     case TypeCode::FunctionType:
-        to[0] = static_cast<std::uint8_t>(Acc.Integer);
-        to[1] = static_cast<std::uint8_t>(Acc.Integer >> 8);
-        break;
     case TypeCode::Longint:
     case TypeCode::Pointer:
     case TypeCode::Database:
-        DataAddress::Write(to, static_cast<std::uint32_t>(Acc.Integer));
-        break;
     case TypeCode::Real:
-        std::memcpy(to, &Acc.Real, sizeof(double));
+        EncodeScalar(type.Code, to);
         break;
     case TypeCode::String: {
         const std::size_t capacity = std::min<std::size_t>(StringCapacity(type), room - 1);
@@ -198,8 +177,7 @@ inline int QbGesdata::StoreWholeGlobal(std::uint16_t variable, std::uint32_t siz
     return 0;
 }
 
-// Decode and Encode of a scalar moved straight (a code DirectScalar holds, or a real), without
-// their other cases.
+// Decode and Encode of a scalar (an ordinal, a procedural value, a pointer or a real).
 inline std::int32_t QbGesdata::ScalarValue(std::uint8_t code, const std::uint8_t* from)
 {
     switch (code) {
@@ -208,8 +186,12 @@ inline std::int32_t QbGesdata::ScalarValue(std::uint8_t code, const std::uint8_t
     case TypeCode::Integer:
         return static_cast<std::int16_t>(from[0] | (from[1] << 8));
     case TypeCode::Word:
+    case TypeCode::ProcedureType:
+    case TypeCode::FunctionType:
         return static_cast<std::uint16_t>(from[0] | (from[1] << 8));
     case TypeCode::Longint:
+    case TypeCode::Pointer:
+    case TypeCode::Database:
         return static_cast<std::int32_t>(DataAddress::Read(from));
     default: // CHAR, enumerations, BYTE
         return from[0];
@@ -236,10 +218,14 @@ inline void QbGesdata::EncodeScalar(std::uint8_t code, std::uint8_t* to) const
         break;
     case TypeCode::Integer:
     case TypeCode::Word:
+    case TypeCode::ProcedureType:
+    case TypeCode::FunctionType:
         to[0] = static_cast<std::uint8_t>(Acc.Integer);
         to[1] = static_cast<std::uint8_t>(Acc.Integer >> 8);
         break;
     case TypeCode::Longint:
+    case TypeCode::Pointer:
+    case TypeCode::Database:
         DataAddress::Write(to, static_cast<std::uint32_t>(Acc.Integer));
         break;
     case TypeCode::Real:
