@@ -67,6 +67,14 @@ struct PlanTarget
     std::uint32_t Size = 0;
 };
 
+// The value an assignment's or a condition's plan leaves, when it is an integer it held: taken
+// as the pop of its entry would give it, without the push and the pop.
+struct HeldResult
+{
+    bool Held = false;
+    std::int32_t Value = 0;
+};
+
 // Where a plan was recorded and under what: it holds while the table, the options and the
 // place are those it was read under.
 struct PlanPlace

@@ -281,7 +281,9 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
         }
     }
     PlanTarget target;
-    if (kept != nullptr && !kept->Never && PlanHolds(*kept) && RunPlan(*kept, target)) {
+    HeldResult held;
+    if (kept != nullptr && !kept->Never && PlanHolds(*kept) &&
+        RunPlan(*kept, target, statement ? &held : nullptr)) {
         Lexer->ReplayPlan(mark, kept->End);
         // An assignment stores last, where the reading would store: after its expression, so
         // that an error of the store (a value out of the target's range, the last reference
@@ -289,7 +291,7 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
         // so it is never read again.
         if (!kept->Steps.empty() && kept->Steps.back().What == PlanStep::Kind::Assign) {
             const PlanStep& last = kept->Steps.back();
-            FinishAssignment(last.Type, last.Code, last.Integer != 0, target);
+            FinishAssignment(last.Type, last.Code, last.Integer != 0, target, &held);
         }
         LastPlanTag = tag;
         return kept->Result;
@@ -349,7 +351,7 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
 // A step that fails (an unassigned variable, an index out of range, an overflow)
 // changed nothing but the evaluation stack: it returns false, the construct is then read as
 // always, and the reading reports the error where its text stands.
-bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target)
+bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResult* result)
 {
     // The global variable the current address lies in, when a step made it known.
     PlanTarget known;
@@ -611,7 +613,12 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target)
                 break;
             }
         }
-        flush();
+        if (result != nullptr && holding == 1 && Data->EvaluationCount() == stacked) {
+            result->Held = true;
+            result->Value = held[0].Value;
+        } else {
+            flush();
+        }
     } catch (const InterpExcept&) {
         if (committed) {
             throw;

@@ -113,15 +113,25 @@ StatementPlan::Part QbPascalSyntaxe::StartPart(StatementRecording& recording)
     return part;
 }
 
-bool QbPascalSyntaxe::RunConditionPlan(int tag)
+bool QbPascalSyntaxe::RunConditionPlan(int tag, bool& truth)
 {
     if (tag < 0 || static_cast<std::size_t>(tag) >= Plans.size()) {
         return false;
     }
     ExpressionPlan& plan = Plans[static_cast<std::size_t>(tag)];
     PlanTarget unused;
-    return !plan.Never && !plan.Statement && plan.Closing != 0 && PlanHolds(plan) &&
-           RunPlan(plan, unused);
+    HeldResult held;
+    if (plan.Never || plan.Statement || plan.Closing == 0 || !PlanHolds(plan) ||
+        !RunPlan(plan, unused, &held)) {
+        return false;
+    }
+    if (held.Held) {
+        Data->Acc.SetInteger(held.Value);
+    } else {
+        Data->PopKept();
+    }
+    truth = Data->Acc.Integer != 0;
+    return true;
 }
 
 // ExecuteStatementPlan for nothing between two separators (every block's last statement before
@@ -180,9 +190,10 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
         }
         ExpressionPlan& assignment = Plans[static_cast<std::size_t>(plan.Plan)];
         PlanTarget target;
+        HeldResult held;
         if (assignment.Never || !assignment.Statement || assignment.Steps.empty() ||
             assignment.Steps.back().What != PlanStep::Kind::Assign || !PlanHolds(assignment) ||
-            !RunPlan(assignment, target)) {
+            !RunPlan(assignment, target, &held)) {
             read();
             return;
         }
@@ -193,7 +204,7 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
         }
         const PlanStep& last = assignment.Steps.back();
         try {
-            FinishAssignment(last.Type, last.Code, last.Integer != 0, target);
+            FinishAssignment(last.Type, last.Code, last.Integer != 0, target, &held);
         } catch (const InterpExcept&) {
             if (!positioned) {
                 jump(plan.End);
@@ -215,12 +226,11 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
         }
         return;
     case StatementPlan::Kind::If: {
-        if (plan.Parts.size() != 2 || !RunConditionPlan(plan.Plan)) {
+        bool taken = false;
+        if (plan.Parts.size() != 2 || !RunConditionPlan(plan.Plan, taken)) {
             read();
             return;
         }
-        Data->PopKept();
-        const bool taken = Data->Acc.Integer != 0;
         StatementPlan::Part* part = nullptr;
         if (taken && plan.Then) {
             part = &plan.Parts[0];
@@ -257,7 +267,8 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
             Dictionary != nullptr && !Dictionary->WordTextRef(PascalWord::Closing1).empty();
         StatementPlan::Part& body = plan.Parts[0];
         for (;;) {
-            if (!RunConditionPlan(plan.Plan)) {
+            bool holds = false;
+            if (!RunConditionPlan(plan.Plan, holds)) {
                 // The condition is read from here on, the passes made counted.
                 jump(plan.Condition);
                 ReadingPosition condition;
@@ -265,8 +276,7 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
                 ReadWhile(condition, passes, nullptr);
                 return;
             }
-            Data->PopKept();
-            if (Data->Acc.Integer == 0) {
+            if (!holds) {
                 break;
             }
             ExecutePart(body, plan.Text, closing);
@@ -294,12 +304,17 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
         const CasePlan& cases = CasePlans[static_cast<std::size_t>(plan.Limit)];
         ExpressionPlan& selector = Plans[static_cast<std::size_t>(plan.Plan)];
         PlanTarget unused;
+        HeldResult held;
         if (!PlanHolds(cases) || selector.Never || selector.Statement || selector.Closing != 0 ||
-            selector.Calls || !PlanHolds(selector) || !RunPlan(selector, unused)) {
+            selector.Calls || !PlanHolds(selector) || !RunPlan(selector, unused, &held)) {
             read();
             return;
         }
-        Data->PopType();
+        if (held.Held) {
+            Data->Acc.SetInteger(held.Value);
+        } else {
+            Data->PopType();
+        }
         const std::int32_t value = Data->Acc.Integer;
         const int arm = cases.ArmOf(value);
         if (arm < 0) {

@@ -314,9 +314,13 @@ void QbPascalSyntaxe::ParseAssignment(EntryNumber)
 }
 
 void QbPascalSyntaxe::FinishAssignment(std::uint16_t type, std::uint8_t code, bool integerSource,
-                                       const PlanTarget& target)
+                                       const PlanTarget& target, const HeldResult* held)
 {
-    Data->PopType();
+    if (held != nullptr && held->Held) {
+        Data->Acc.SetInteger(held->Value);
+    } else {
+        Data->PopType();
+    }
     if (IsOrdinalCode(code) && code != TypeCode::Longint && OptionC(OptionC::CheckOrdinalLimits) &&
         !InTypeRange(type, Data->Acc.Integer)) {
         Data->Fail(ErrorNumber::InvalidValue);

@@ -329,9 +329,10 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // The assignment's last step: the value popped, checked and converted for the target of
     // type `type` (code `code`), and stored at the target's address.
     void FinishAssignment(std::uint16_t type, std::uint8_t code, bool integerSource,
-                          const PlanTarget& target);
-    // The steps repeated, an assignment's store excepted: its target is left in `target`.
-    bool RunPlan(ExpressionPlan& plan, PlanTarget& target);
+                          const PlanTarget& target, const HeldResult* held = nullptr);
+    // The steps repeated, an assignment's store excepted: its target is left in `target`. With
+    // `result`, an integer left as the only value is given there instead of being pushed.
+    bool RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResult* result = nullptr);
     // The table, options, routine and nesting are those the plan was recorded under (its place
     // is compared where it is found).
     bool PlanHolds(const PlanPlace& plan) const
@@ -407,7 +408,8 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // One part (a block's statement, a branch, a body): its plan, or its reading from its start.
     void ExecutePart(StatementPlan::Part& part, const void* text, bool positioned);
     // A condition plan that holds and succeeds leaves its truth on the evaluation stack.
-    bool RunConditionPlan(int tag);
+    // A condition's plan run and its value taken off the stack into `truth`.
+    bool RunConditionPlan(int tag, bool& truth);
     // The reading of a statement plan's kind and parts, for ParseStatementKind and the parsers.
     void NoteStatement(StatementPlan::Kind kind)
     {
