@@ -556,8 +556,8 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 const bool hold = holds(step);
                 known = {};
                 Data->SetCurrentAddress(step.Stride);
-                Data->LoadWholeGlobal(static_cast<std::uint16_t>(step.Integer),
-                                      static_cast<std::uint32_t>(step.Count), step.Type);
+                Data->LoadInGlobal(static_cast<std::uint16_t>(step.Integer), step.Stride,
+                                   static_cast<std::uint32_t>(step.Count), step.Type);
                 push(hold, step.Type);
                 break;
             }

@@ -617,14 +617,9 @@ void QbPascalSyntaxe::ForStore(const ForLoop& loop, const ForVariable& variable)
 
 void QbPascalSyntaxe::ForWrite(const ForLoop& loop, const ForVariable& variable)
 {
-    if (variable.Global != 0 &&
-        Data->PokeWholeGlobal(variable.Global, variable.Address, variable.Size, loop.Code,
-                              Data->Acc.Integer)) {
-        return;
-    }
     Data->SetCurrentAddress(variable.Address);
     if (variable.Global != 0) {
-        Data->StoreWholeGlobal(variable.Global, variable.Size, loop.Target.Type);
+        Data->StoreInGlobal(variable.Global, variable.Address, variable.Size, loop.Target.Type);
     } else {
         Data->StoreValue(loop.Target.Type);
     }
@@ -632,14 +627,9 @@ void QbPascalSyntaxe::ForWrite(const ForLoop& loop, const ForVariable& variable)
 
 std::int32_t QbPascalSyntaxe::ForLoad(const ForLoop& loop, const ForVariable& variable)
 {
-    std::int32_t value = 0;
-    if (variable.Global != 0 &&
-        Data->PeekWholeGlobal(variable.Global, variable.Address, variable.Size, loop.Code, value)) {
-        return value;
-    }
     Data->SetCurrentAddress(variable.Address);
     if (variable.Global != 0) {
-        Data->LoadWholeGlobal(variable.Global, variable.Size, loop.Target.Type);
+        Data->LoadInGlobal(variable.Global, variable.Address, variable.Size, loop.Target.Type);
     } else {
         Data->LoadValue(loop.Target.Type);
     }

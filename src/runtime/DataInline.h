@@ -27,21 +27,11 @@ inline std::uint8_t QbGesdata::KeptCode(std::uint16_t type) const
 // Reads a value of `type` from memory into the accumulator slots of its representation.
 inline void QbGesdata::Decode(const TypeInfo& type, const std::uint8_t* from, std::size_t room)
 {
-    switch (type.Code) {
-    case TypeCode::Boolean:
-    case TypeCode::Char:
-    case TypeCode::Enumerated:
-    case TypeCode::Byte:
-    case TypeCode::Integer:
-    case TypeCode::Word:
-    case TypeCode::ProcedureType:
-    case TypeCode::FunctionType:
-    case TypeCode::Longint:
-    case TypeCode::Pointer:
-    case TypeCode::Database:
-    case TypeCode::Real:
+    if (ScalarCode(type.Code)) {
         DecodeScalar(type.Code, from);
-        break;
+        return;
+    }
+    switch (type.Code) {
     case TypeCode::String: {
         // A length byte larger than the variable (bytes written by a cast) is cut to it.
         const auto length = static_cast<std::uint8_t>(
@@ -67,21 +57,11 @@ inline void QbGesdata::Decode(const TypeInfo& type, const std::uint8_t* from, st
 // the type's size only for strings, which are then cut).
 inline void QbGesdata::Encode(const TypeInfo& type, std::uint8_t* to, std::size_t room) const
 {
-    switch (type.Code) {
-    case TypeCode::Boolean:
-    case TypeCode::Char:
-    case TypeCode::Enumerated:
-    case TypeCode::Byte:
-    case TypeCode::Integer:
-    case TypeCode::Word:
-    case TypeCode::ProcedureType:
-    case TypeCode::FunctionType:
-    case TypeCode::Longint:
-    case TypeCode::Pointer:
-    case TypeCode::Database:
-    case TypeCode::Real:
+    if (ScalarCode(type.Code)) {
         EncodeScalar(type.Code, to);
-        break;
+        return;
+    }
+    switch (type.Code) {
     case TypeCode::String: {
         const std::size_t capacity = std::min<std::size_t>(StringCapacity(type), room - 1);
         const auto length =
@@ -103,21 +83,8 @@ inline void QbGesdata::Encode(const TypeInfo& type, std::uint8_t* to, std::size_
     }
 }
 
-// The bytes of a whole global variable of `size` bytes at the current address for a value of
-// `info`, or null when the general path must take it.
-inline std::uint8_t* QbGesdata::WholeGlobalBytes(const TypeInfo& info, std::uint32_t size)
-{
-    const std::size_t offset = currentAddress - DataAddress::GlobalBase;
-    if (currentAddress < DataAddress::GlobalBase || info.Size > size ||
-        (offset + 8 > globals.size() &&
-         offset + std::max<std::size_t>(info.Size, DirectWidth(info.Code)) > globals.size())) {
-        return nullptr;
-    }
-    return globals.data() + offset;
-}
-
-// The scalar codes a whole global variable is moved straight for.
-inline bool QbGesdata::DirectScalar(std::uint8_t code)
+// The codes Decode and Encode take from their short switches.
+inline bool QbGesdata::ScalarCode(std::uint8_t code)
 {
     switch (code) {
     case TypeCode::Boolean:
@@ -126,17 +93,28 @@ inline bool QbGesdata::DirectScalar(std::uint8_t code)
     case TypeCode::Byte:
     case TypeCode::Integer:
     case TypeCode::Word:
+    case TypeCode::ProcedureType:
+    case TypeCode::FunctionType:
     case TypeCode::Longint:
+    case TypeCode::Pointer:
+    case TypeCode::Database:
+    case TypeCode::Real:
         return true;
     default:
         return false;
     }
 }
 
-// The bytes Decode and Encode move for a scalar of `code` (a real's eight included).
+// The bytes a scalar of `code` moved straight between the accumulator and a global variable
+// takes (a real's eight included); 0 for a code that is not moved straight.
 inline std::uint32_t QbGesdata::DirectWidth(std::uint8_t code)
 {
     switch (code) {
+    case TypeCode::Boolean:
+    case TypeCode::Char:
+    case TypeCode::Enumerated:
+    case TypeCode::Byte:
+        return 1;
     case TypeCode::Integer:
     case TypeCode::Word:
         return 2;
@@ -145,36 +123,8 @@ inline std::uint32_t QbGesdata::DirectWidth(std::uint8_t code)
     case TypeCode::Real:
         return 8;
     default:
-        return 1;
+        return 0;
     }
-}
-
-inline void QbGesdata::LoadWholeGlobal(std::uint16_t variable, std::uint32_t size,
-                                       std::uint16_t type)
-{
-    const TypeInfo& info = KeptType(type).Info;
-    const std::uint8_t* from = WholeGlobalBytes(info, size);
-    if (from != nullptr && DirectScalar(info.Code) &&
-        (driver.Table->Aux(variable) & VariableFlag::Run) != 0) {
-        DecodeScalar(info.Code, from);
-        return;
-    }
-    LoadFrom({variable, 0, currentAddress, size}, type);
-}
-
-inline int QbGesdata::StoreWholeGlobal(std::uint16_t variable, std::uint32_t size,
-                                       std::uint16_t type)
-{
-    const TypeInfo& info = KeptType(type).Info;
-    std::uint8_t* to = WholeGlobalBytes(info, size);
-    if (to == nullptr || !DirectScalar(info.Code)) {
-        return StoreTo({variable, 0, currentAddress, size}, type);
-    }
-    EncodeScalar(info.Code, to);
-    if ((driver.Table->Aux(variable) & VariableFlag::Run) == 0) {
-        SetPlaceAssigned({variable, 0, currentAddress, size}, true);
-    }
-    return 0;
 }
 
 // Decode and Encode of a scalar (an ordinal, a procedural value, a pointer or a real).
@@ -237,70 +187,16 @@ inline void QbGesdata::EncodeScalar(std::uint8_t code, std::uint8_t* to) const
     }
 }
 
-// The bytes of the assigned whole global `variable` at `address` (of `size` bytes) for a scalar
-// of `code` moved straight, or null.
-inline std::uint8_t* QbGesdata::AssignedScalarBytes(std::uint16_t variable, std::uint32_t address,
-                                                    std::uint32_t size, std::uint8_t code)
-{
-    const std::uint32_t width = DirectWidth(code);
-    if (address < DataAddress::GlobalBase || !DirectScalar(code) || width > size ||
-        address - DataAddress::GlobalBase + width > globals.size() ||
-        (driver.Table->Aux(variable) & VariableFlag::Run) == 0) {
-        return nullptr;
-    }
-    return globals.data() + (address - DataAddress::GlobalBase);
-}
-
-inline bool QbGesdata::PeekWholeGlobal(std::uint16_t variable, std::uint32_t address,
-                                       std::uint32_t size, std::uint8_t code, std::int32_t& value)
-{
-    const std::uint8_t* from = AssignedScalarBytes(variable, address, size, code);
-    if (from == nullptr) {
-        return false;
-    }
-    value = ScalarValue(code, from);
-    currentAddress = address;
-    Acc.SetInteger(value);
-    return true;
-}
-
-inline bool QbGesdata::PokeWholeGlobal(std::uint16_t variable, std::uint32_t address,
-                                       std::uint32_t size, std::uint8_t code, std::int32_t value)
-{
-    std::uint8_t* to = AssignedScalarBytes(variable, address, size, code);
-    if (to == nullptr) {
-        return false;
-    }
-    currentAddress = address;
-    Acc.SetInteger(value);
-    switch (code) {
-    case TypeCode::Boolean:
-        to[0] = value != 0 ? 1 : 0;
-        break;
-    case TypeCode::Integer:
-    case TypeCode::Word:
-        to[0] = static_cast<std::uint8_t>(value);
-        to[1] = static_cast<std::uint8_t>(value >> 8);
-        break;
-    case TypeCode::Longint:
-        DataAddress::Write(to, static_cast<std::uint32_t>(value));
-        break;
-    default: // CHAR, enumerations, BYTE
-        to[0] = static_cast<std::uint8_t>(value);
-        break;
-    }
-    return true;
-}
-
 inline std::uint8_t* QbGesdata::InGlobalBytes(const TypeInfo& info, std::uint32_t start,
                                               std::uint32_t size)
 {
-    const std::uint32_t bytes = std::max<std::uint32_t>(info.Size, DirectWidth(info.Code));
+    const std::uint32_t width = DirectWidth(info.Code);
+    const std::uint32_t bytes = std::max<std::uint32_t>(info.Size, width);
+    // Below `start`, the distance wraps round beyond `size`.
+    const std::uint32_t inside = currentAddress - start;
     const std::size_t offset = currentAddress - DataAddress::GlobalBase;
-    if (currentAddress < DataAddress::GlobalBase || currentAddress < start ||
-        currentAddress - start > size || size - (currentAddress - start) < bytes ||
-        offset + bytes > globals.size() ||
-        (!DirectScalar(info.Code) && info.Code != TypeCode::Real)) {
+    if (width == 0 || currentAddress < DataAddress::GlobalBase || inside > size ||
+        size - inside < bytes || offset + bytes > globals.size()) {
         return nullptr;
     }
     return globals.data() + offset;

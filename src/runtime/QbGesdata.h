@@ -174,24 +174,14 @@ class QbGesdata
     }
     void LoadValue(std::uint16_t type);
     // The global variable whose first byte is `address`, and its size; false when the address
-    // is not the start of one. LoadWholeGlobal is LoadValue at such an address, with the
-    // variable and size it gave (while the table stays as it was).
+    // is not the start of one.
     bool WholeGlobal(std::uint32_t address, std::uint16_t& variable, std::uint32_t& size) const;
-    // Both inline (runtime/DataInline.h): a scalar goes straight between the accumulator and
-    // the global area.
-    inline void LoadWholeGlobal(std::uint16_t variable, std::uint32_t size, std::uint16_t type);
-    inline int StoreWholeGlobal(std::uint16_t variable, std::uint32_t size, std::uint16_t type);
     // WholeGlobal for a variable no other one shares bytes with: every address inside it is
     // then its own. LoadInGlobal and StoreInGlobal are LoadValue and StoreValue at a current
-    // address inside such a variable `variable` of `size` bytes from `start` (inline too).
+    // address inside the global variable `variable` of `size` bytes from `start`, as WholeGlobal
+    // or SoleGlobal gave it (inline, runtime/DataInline.h: a scalar goes straight between the
+    // accumulator and the global area).
     bool SoleGlobal(std::uint32_t address, std::uint16_t& variable, std::uint32_t& size) const;
-    // LoadWholeGlobal and StoreWholeGlobal of an assigned variable at `address` whose value has
-    // the scalar `code` (not a real), the value given and taken as an integer (inline too):
-    // false, nothing done, when they must take it.
-    inline bool PeekWholeGlobal(std::uint16_t variable, std::uint32_t address, std::uint32_t size,
-                                std::uint8_t code, std::int32_t& value);
-    inline bool PokeWholeGlobal(std::uint16_t variable, std::uint32_t address, std::uint32_t size,
-                                std::uint8_t code, std::int32_t value);
     inline void LoadInGlobal(std::uint16_t variable, std::uint32_t start, std::uint32_t size,
                              std::uint16_t type);
     inline int StoreInGlobal(std::uint16_t variable, std::uint32_t start, std::uint32_t size,
@@ -331,18 +321,15 @@ class QbGesdata
     const ResolvedType& ResolveKept(std::uint16_t type) const;
     // ResolveKept's answer when it is kept, inline (runtime/DataInline.h).
     inline const ResolvedType& KeptType(std::uint16_t type) const;
-    inline std::uint8_t* WholeGlobalBytes(const TypeInfo& info, std::uint32_t size);
     // The bytes of a value of `info` at the current address, inside the global variable of
     // `size` bytes from `start`, or null when the general path must take it.
     inline std::uint8_t* InGlobalBytes(const TypeInfo& info, std::uint32_t start,
                                        std::uint32_t size);
-    static inline bool DirectScalar(std::uint8_t code);
+    static inline bool ScalarCode(std::uint8_t code);
     static inline std::uint32_t DirectWidth(std::uint8_t code);
     static inline std::int32_t ScalarValue(std::uint8_t code, const std::uint8_t* from);
     inline void DecodeScalar(std::uint8_t code, const std::uint8_t* from);
     inline void EncodeScalar(std::uint8_t code, std::uint8_t* to) const;
-    inline std::uint8_t* AssignedScalarBytes(std::uint16_t variable, std::uint32_t address,
-                                             std::uint32_t size, std::uint8_t code);
     TypeInfo ResolveAnew(std::uint16_t type) const;
     static constexpr std::size_t ResolvedSlots = 256;
     mutable std::array<ResolvedType, ResolvedSlots> resolvedTypes{};
