@@ -114,14 +114,11 @@ inline std::uint32_t QbGesdata::DirectWidth(std::uint8_t code)
     case TypeCode::Char:
     case TypeCode::Enumerated:
     case TypeCode::Byte:
-        return 1;
     case TypeCode::Integer:
     case TypeCode::Word:
-        return 2;
     case TypeCode::Longint:
-        return 4;
     case TypeCode::Real:
-        return 8;
+        return QbTable::ScalarSize(code);
     default:
         return 0;
     }

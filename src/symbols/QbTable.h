@@ -291,7 +291,7 @@ class QbTable
     // Bytes of a value of type code `code`; error 134 for codes without a fixed size.
     std::uint16_t TypeSize(std::uint8_t code);
     // The size of a type code whose size never depends on a declaration; 0 for the others.
-    static std::uint16_t ScalarSize(std::uint8_t code);
+    static inline std::uint16_t ScalarSize(std::uint8_t code);
     // The first value and the number of values of an array index type; false for a type that
     // cannot index.
     bool IndexBounds(EntryNumber indexType, std::int32_t& low, std::int32_t& count) const;
@@ -400,6 +400,35 @@ class QbTable
     EntryNumber predefTypesEnd = 0;
     std::vector<Entry> entries; // MaxEntries + 1; entry 0 stays zeroed
 };
+
+inline std::uint16_t QbTable::ScalarSize(std::uint8_t code)
+{
+    switch (code) {
+    case TypeCode::Boolean:
+    case TypeCode::Char:
+    case TypeCode::Enumerated:
+    case TypeCode::Byte:
+        return 1;
+    case TypeCode::Integer:
+    case TypeCode::Word:
+    case TypeCode::Subrange:
+    case TypeCode::Unused9:
+        return 2;
+    case TypeCode::Real:
+        return 8;
+    case TypeCode::String:
+        return 256;
+    case TypeCode::Set:
+        return 32;
+    case TypeCode::Longint:
+    case TypeCode::Pointer:
+    case TypeCode::ProcedureType:
+    case TypeCode::FunctionType:
+        return 4;
+    default:
+        return 0;
+    }
+}
 
 // The accessors every reading of a running program asks, inline.
 inline const QbTable::Entry& QbTable::At(EntryNumber entry) const

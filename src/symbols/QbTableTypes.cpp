@@ -100,35 +100,6 @@ std::uint16_t QbTable::TypeKey(EntryNumber type) const
     return type;
 }
 
-std::uint16_t QbTable::ScalarSize(std::uint8_t code)
-{
-    switch (code) {
-    case TypeCode::Boolean:
-    case TypeCode::Char:
-    case TypeCode::Enumerated:
-    case TypeCode::Byte:
-        return 1;
-    case TypeCode::Integer:
-    case TypeCode::Word:
-    case TypeCode::Subrange:
-    case TypeCode::Unused9:
-        return 2;
-    case TypeCode::Real:
-        return 8;
-    case TypeCode::String:
-        return 256;
-    case TypeCode::Set:
-        return 32;
-    case TypeCode::Longint:
-    case TypeCode::Pointer:
-    case TypeCode::ProcedureType:
-    case TypeCode::FunctionType:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
 std::uint16_t QbTable::TypeSize(std::uint8_t code)
 {
     if (const std::uint16_t size = ScalarSize(code); size != 0) {
