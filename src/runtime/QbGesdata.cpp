@@ -712,7 +712,7 @@ void QbGesdata::SetPlaceAssigned(const VariablePlace& place, bool assigned)
     const std::uint16_t aux = table.Aux(place.Entry);
     const std::uint16_t changed = assigned ? (aux | VariableFlag::Run) : (aux & ~VariableFlag::Run);
     if (changed != aux) {
-        table.SetAux(place.Entry, changed);
+        table.SetRunFlag(place.Entry, assigned);
         if (views != nullptr) {
             views->AssignedChanged(place.Start);
         }

@@ -81,6 +81,15 @@ void QbTable::SetAux(EntryNumber entry, std::uint16_t value)
     }
 }
 
+void QbTable::SetRunFlag(EntryNumber entry, bool assigned)
+{
+    if (IsEntry(entry)) {
+        std::uint16_t& aux = entries[entry].Aux;
+        aux = assigned ? static_cast<std::uint16_t>(aux | VariableFlag::Run)
+                       : static_cast<std::uint16_t>(aux & ~VariableFlag::Run);
+    }
+}
+
 void QbTable::SetValue(EntryNumber entry, std::uint16_t value)
 {
     if (Entry* e = Writable(entry)) {

@@ -162,6 +162,9 @@ class QbTable
     void SetName(EntryNumber entry, std::string_view name); // cut to NameLength
     std::uint16_t Aux(EntryNumber entry) const;
     void SetAux(EntryNumber entry, std::uint16_t value);
+    // A plain variable's run flag: set while the program runs, read by no lookup, so kept
+    // answers and the plans recorded under this generation still hold.
+    void SetRunFlag(EntryNumber entry, bool assigned);
     std::uint16_t Value(EntryNumber entry) const;
     void SetValue(EntryNumber entry, std::uint16_t value);
     EntryNumber Owner(EntryNumber entry) const;

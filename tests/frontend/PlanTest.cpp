@@ -556,6 +556,37 @@ TEST_F(PlanTest, StatementsExecutedAgainDoWhatTheReadingDoes)
     EXPECT_EQ(outcome.Output, "68 20\r\n");
 }
 
+TEST_F(PlanTest, PlansMadeBeforeAVariableIsFirstAssignedSeeItAssignedOrNot)
+{
+    // A first assignment leaves the plans made before it in force: their loads still see
+    // whether each variable holds a value on the pass that reads it.
+    const RunOutcome outcome =
+        Both("program p; var i, a, b, s : integer;\n"
+             "begin s := 0;\n"
+             "  for i := 1 to 6 do begin\n"
+             "    if i = 3 then a := 10;\n"
+             "    if i >= 4 then s := s + a + i;\n"
+             "    if i = 5 then b := a * 2\n"
+             "  end;\n"
+             "  writeln(s, ' ', b);\n"
+             "end.\n");
+    EXPECT_EQ(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Output, "45 20\r\n");
+    const LaterError unassigned[] = {
+        {"read on the pass after another first assignment",
+         "program p; var i, a, b, d, s : integer;\n"
+         "begin s := 0;\n"
+         "  for i := 1 to 3 do begin\n"
+         "    if i = 1 then a := 1;\n"
+         "    s := s + a;\n"
+         "    if i = 2 then b := 1 else if i = 3 then s := s + d;\n"
+         "  end\n"
+         "end.\n",
+         ErrorNumber::VariableNotAssigned, 6},
+    };
+    ExpectLaterErrors(unassigned);
+}
+
 TEST_F(PlanTest, ErrorsInStatementsExecutedAgainAreTheReadings)
 {
     const LaterError cases[] = {

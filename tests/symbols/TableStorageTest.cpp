@@ -223,4 +223,23 @@ TEST_F(TableTest, UserStartIsMarkedOnceAndVariableFlagsAreClearedOnlyInBlocks)
     EXPECT_EQ(table->Aux(v), 2);
     EXPECT_EQ(table->Aux(member), VariableFlag::PrivateAccess);
 }
+
+TEST_F(TableTest, ARunFlagSetWhileRunningKeepsTheTablesGeneration)
+{
+    // Whatever was recorded under a generation (kept lookups, plans) stays good when a
+    // variable is first assigned; a change of what lookups read starts a new generation.
+    const EntryNumber v = Variable("V", program);
+    table->SetAux(v, 2);
+    const std::uint32_t generation = table->Generation();
+    table->SetRunFlag(v, true);
+    EXPECT_EQ(table->Aux(v), 3);
+    table->SetRunFlag(v, true);
+    table->SetRunFlag(v, false);
+    EXPECT_EQ(table->Aux(v), 2);
+    EXPECT_EQ(table->Generation(), generation);
+    table->SetRunFlag(table->NextFree(), true);
+    EXPECT_EQ(table->Aux(table->NextFree()), 0);
+    table->SetValue(v, 4);
+    EXPECT_NE(table->Generation(), generation);
+}
 } // namespace
