@@ -51,6 +51,10 @@ struct PlanStep
     double Real = 0.0;
     std::uint8_t Text[2] = {0, 0}; // a constant's one-character string slot (Count, when not 0,
                                    // is one more than its whole text's place in the plan's Texts)
+    // A GlobalLoad, or a SaveTarget of a whole global variable, whose scalar value is moved
+    // straight: its code and width (a DirectPlace's; width 0 when it is not).
+    std::uint8_t DirectCode = 0;
+    std::uint8_t DirectWidth = 0;
     // The start of the token the reading stood on (0-based): an error of a step after a call
     // is reported there, as the reading reports it.
     int Line = 0;
@@ -65,6 +69,9 @@ struct PlanTarget
     std::uint16_t Variable = 0;
     std::uint32_t Start = 0;
     std::uint32_t Size = 0;
+    // The whole variable, its scalar value moved straight (as its SaveTarget step says).
+    std::uint8_t DirectCode = 0;
+    std::uint8_t DirectWidth = 0;
 };
 
 // The value an assignment's or a condition's plan leaves, when it is an integer it held: taken

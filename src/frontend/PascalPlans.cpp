@@ -180,6 +180,27 @@ void QbPascalSyntaxe::FuseGlobalLoads(ExpressionPlan& plan) const
             step.Count = static_cast<std::int32_t>(size);
         }
     }
+    // Whole global scalars read, or assigned, straight.
+    const auto direct = [this](PlanStep& step, std::uint16_t variable, std::uint32_t start,
+                               std::uint32_t size, std::uint16_t type) {
+        const DirectPlace place = Data->DirectPlaceOf(variable, start, size, type);
+        step.DirectCode = place.Code;
+        step.DirectWidth = place.Width;
+    };
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        PlanStep& step = steps[i];
+        if (step.What == PlanStep::Kind::GlobalLoad) {
+            direct(step, static_cast<std::uint16_t>(step.Integer), step.Stride,
+                   static_cast<std::uint32_t>(step.Count), step.Type);
+        } else if (step.What == PlanStep::Kind::SaveTarget && i > 0 &&
+                   steps[i - 1].What == PlanStep::Kind::Fixed && steps[i - 1].Count > 0 &&
+                   steps.back().What == PlanStep::Kind::Assign) {
+            // The target is the whole variable the Fixed step before it names.
+            const PlanStep& fixed = steps[i - 1];
+            direct(step, fixed.Type, fixed.Stride, static_cast<std::uint32_t>(fixed.Count),
+                   steps.back().Type);
+        }
+    }
 }
 
 // An expression's reading as its plan records it: the accumulator cleared, then the relation.
@@ -471,6 +492,8 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
             case PlanStep::Kind::SaveTarget:
                 target = known;
                 target.Address = Data->CurrentAddress();
+                target.DirectCode = step.DirectCode;
+                target.DirectWidth = step.DirectWidth;
                 break;
             case PlanStep::Kind::Assign:
                 // Left to the caller, once the reader stands where the reading stores.
@@ -556,8 +579,11 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 const bool hold = holds(step);
                 known = {};
                 Data->SetCurrentAddress(step.Stride);
-                Data->LoadInGlobal(static_cast<std::uint16_t>(step.Integer), step.Stride,
-                                   static_cast<std::uint32_t>(step.Count), step.Type);
+                if (!Data->LoadDirect({static_cast<std::uint16_t>(step.Integer), step.DirectCode,
+                                       step.DirectWidth, step.Stride - DataAddress::GlobalBase})) {
+                    Data->LoadInGlobal(static_cast<std::uint16_t>(step.Integer), step.Stride,
+                                       static_cast<std::uint32_t>(step.Count), step.Type);
+                }
                 push(hold, step.Type);
                 break;
             }

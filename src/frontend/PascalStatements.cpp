@@ -329,6 +329,11 @@ void QbPascalSyntaxe::FinishAssignment(std::uint16_t type, std::uint8_t code, bo
         Data->Acc.SetReal(static_cast<double>(Data->Acc.Integer));
     }
     Data->SetCurrentAddress(target.Address);
+    if (target.DirectWidth != 0 && target.Address == target.Start &&
+        Data->StoreDirect({target.Variable, target.DirectCode, target.DirectWidth,
+                           target.Start - DataAddress::GlobalBase})) {
+        return;
+    }
     if (target.Variable != 0) {
         Data->StoreInGlobal(target.Variable, target.Start, target.Size, type);
     } else {
@@ -600,6 +605,9 @@ QbPascalSyntaxe::ForVariable QbPascalSyntaxe::ForPlace(EntryNumber variable)
     if (!Data->WholeGlobal(place.Address, place.Global, place.Size)) {
         place.Global = 0;
         place.Size = 0;
+    } else {
+        place.Direct = Data->DirectPlaceOf(place.Global, place.Address, place.Size,
+                                           NormalType(Table->Link1(variable)));
     }
     return place;
 }
@@ -618,6 +626,9 @@ void QbPascalSyntaxe::ForStore(const ForLoop& loop, const ForVariable& variable)
 void QbPascalSyntaxe::ForWrite(const ForLoop& loop, const ForVariable& variable)
 {
     Data->SetCurrentAddress(variable.Address);
+    if (Data->StoreDirect(variable.Direct)) {
+        return;
+    }
     if (variable.Global != 0) {
         Data->StoreInGlobal(variable.Global, variable.Address, variable.Size, loop.Target.Type);
     } else {
@@ -628,6 +639,9 @@ void QbPascalSyntaxe::ForWrite(const ForLoop& loop, const ForVariable& variable)
 std::int32_t QbPascalSyntaxe::ForLoad(const ForLoop& loop, const ForVariable& variable)
 {
     Data->SetCurrentAddress(variable.Address);
+    if (Data->LoadDirect(variable.Direct)) {
+        return Data->Acc.Integer;
+    }
     if (variable.Global != 0) {
         Data->LoadInGlobal(variable.Global, variable.Address, variable.Size, loop.Target.Type);
     } else {

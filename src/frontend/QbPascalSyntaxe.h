@@ -4,6 +4,7 @@
 #include "frontend/ExpressionPlan.h"
 #include "frontend/QbSyntaxe.h"
 #include "lexical/QbLexical.h"
+#include "runtime/DirectPlace.h"
 #include "symbols/QbTable.h"
 
 #include <array>
@@ -231,6 +232,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
         std::uint32_t Address = 0;
         std::uint16_t Global = 0;
         std::uint32_t Size = 0;
+        DirectPlace Direct; // a global of a scalar type: moved straight
     };
     struct ForLoop
     {

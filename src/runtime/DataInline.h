@@ -223,6 +223,26 @@ inline int QbGesdata::StoreInGlobal(std::uint16_t variable, std::uint32_t start,
     return 0;
 }
 
+inline bool QbGesdata::LoadDirect(const DirectPlace& place)
+{
+    if (place.Width == 0 || place.Offset + place.Width > globals.size() ||
+        (driver.Table->Aux(place.Variable) & VariableFlag::Run) == 0) {
+        return false;
+    }
+    DecodeScalar(place.Code, globals.data() + place.Offset);
+    return true;
+}
+
+inline bool QbGesdata::StoreDirect(const DirectPlace& place)
+{
+    if (place.Width == 0 || place.Offset + place.Width > globals.size() ||
+        (driver.Table->Aux(place.Variable) & VariableFlag::Run) == 0) {
+        return false;
+    }
+    EncodeScalar(place.Code, globals.data() + place.Offset);
+    return true;
+}
+
 inline void QbGesdata::PushKept(std::uint16_t type)
 {
     const ResolvedType& resolved = KeptType(type);

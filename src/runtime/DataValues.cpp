@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace {
 // Sizes of the bare type codes; codes whose size belongs to a declaration give 0. A DATABASE
@@ -195,6 +196,26 @@ bool QbGesdata::SoleGlobal(std::uint32_t address, std::uint16_t& variable,
                            std::uint32_t& size) const
 {
     return WholeGlobal(address, variable, size) && !Table().SharesBytes(variable);
+}
+
+DirectPlace QbGesdata::DirectPlaceOf(std::uint16_t variable, std::uint32_t start,
+                                     std::uint32_t size, std::uint16_t type) const
+{
+    // InGlobalBytes at the variable's first byte.
+    const TypeInfo& info = KeptType(type).Info;
+    const std::uint32_t width = DirectWidth(info.Code);
+    const std::uint32_t bytes = std::max<std::uint32_t>(info.Size, width);
+    DirectPlace place;
+    if (variable == 0 || width == 0 || start < DataAddress::GlobalBase || size < bytes ||
+        bytes > std::numeric_limits<std::uint8_t>::max() ||
+        start - DataAddress::GlobalBase + std::size_t{bytes} > globals.size()) {
+        return place;
+    }
+    place.Variable = variable;
+    place.Code = info.Code;
+    place.Width = static_cast<std::uint8_t>(bytes);
+    place.Offset = start - DataAddress::GlobalBase;
+    return place;
 }
 
 void QbGesdata::LoadFrom(const VariablePlace& place, std::uint16_t type)

@@ -3,6 +3,7 @@
 
 #include "diagnostics/ErrorNumber.h"
 #include "runtime/DataAddress.h"
+#include "runtime/DirectPlace.h"
 #include "symbols/QbTable.h"
 
 #include <array>
@@ -186,6 +187,16 @@ class QbGesdata
                              std::uint16_t type);
     inline int StoreInGlobal(std::uint16_t variable, std::uint32_t start, std::uint32_t size,
                              std::uint16_t type);
+    // The place of the whole global `variable` (of `size` bytes from `start`, as WholeGlobal or
+    // SoleGlobal gave it) holding a value of `type`, moved straight as LoadInGlobal and
+    // StoreInGlobal move it; Width 0 when they would not.
+    DirectPlace DirectPlaceOf(std::uint16_t variable, std::uint32_t start, std::uint32_t size,
+                              std::uint16_t type) const;
+    // LoadInGlobal and StoreInGlobal at the place's first byte (the current address is the
+    // caller's): false, with nothing done, when the variable holds no value yet or the place is
+    // not moved straight, and the caller then takes their way.
+    inline bool LoadDirect(const DirectPlace& place);
+    inline bool StoreDirect(const DirectPlace& place);
     // Returns 0 (global area), 1 (data stack), 2 (heap) or -1 (elsewhere).
     int StoreValue(std::uint16_t type);
     void MarkAssigned();

@@ -560,16 +560,15 @@ TEST_F(PlanTest, PlansMadeBeforeAVariableIsFirstAssignedSeeItAssignedOrNot)
 {
     // A first assignment leaves the plans made before it in force: their loads still see
     // whether each variable holds a value on the pass that reads it.
-    const RunOutcome outcome =
-        Both("program p; var i, a, b, s : integer;\n"
-             "begin s := 0;\n"
-             "  for i := 1 to 6 do begin\n"
-             "    if i = 3 then a := 10;\n"
-             "    if i >= 4 then s := s + a + i;\n"
-             "    if i = 5 then b := a * 2\n"
-             "  end;\n"
-             "  writeln(s, ' ', b);\n"
-             "end.\n");
+    const RunOutcome outcome = Both("program p; var i, a, b, s : integer;\n"
+                                    "begin s := 0;\n"
+                                    "  for i := 1 to 6 do begin\n"
+                                    "    if i = 3 then a := 10;\n"
+                                    "    if i >= 4 then s := s + a + i;\n"
+                                    "    if i = 5 then b := a * 2\n"
+                                    "  end;\n"
+                                    "  writeln(s, ' ', b);\n"
+                                    "end.\n");
     EXPECT_EQ(outcome.RunError, 0);
     EXPECT_EQ(outcome.Output, "45 20\r\n");
     const LaterError unassigned[] = {

@@ -2,6 +2,7 @@
 // casts and the texts the views show.
 #include "DataFixture.h"
 
+#include "runtime/DataInline.h"
 #include "runtime/DataViewHost.h"
 
 #include <vector>
@@ -91,6 +92,62 @@ TEST_F(DataTest, ScalarsKeepTheirWidthInMemory)
     Store(b, TypeCode::Boolean);
     Load(b, TypeCode::Boolean);
     EXPECT_EQ(data.Acc.Integer, 1);
+}
+
+TEST_F(DataTest, AGlobalMovedStraightHoldsWhatLoadAndStoreGiveIt)
+{
+    const EntryNumber i = Global("I", Predefined(TypeCode::Integer));
+    const EntryNumber b = Global("B", Predefined(TypeCode::Boolean));
+    const EntryNumber r = Global("R", Predefined(TypeCode::Real));
+    const EntryNumber s = Global("S", Predefined(TypeCode::String));
+    Open();
+    const auto place = [&](EntryNumber variable, std::uint16_t type, std::uint32_t size) {
+        return data.DirectPlaceOf(variable, data.AddressOf(variable), size, type);
+    };
+    const DirectPlace integer = place(i, TypeCode::Integer, 2);
+    const DirectPlace boolean = place(b, TypeCode::Boolean, 1);
+    const DirectPlace real = place(r, TypeCode::Real, 8);
+    EXPECT_EQ(integer.Width, 2);
+    EXPECT_EQ(boolean.Width, 1);
+    EXPECT_EQ(real.Width, 8);
+    // Strings, and variables smaller than their type says, take the general way.
+    EXPECT_EQ(place(s, TypeCode::String, 256).Width, 0);
+    EXPECT_EQ(place(i, TypeCode::Longint, 2).Width, 0);
+    EXPECT_EQ(place(0, TypeCode::Integer, 2).Width, 0);
+
+    // Nothing is moved before the variable holds a value: the first store marks it.
+    data.Acc.SetInteger(7);
+    EXPECT_FALSE(data.StoreDirect(integer));
+    EXPECT_FALSE(data.LoadDirect(integer));
+    Store(i, TypeCode::Integer);
+    data.Acc.SetInteger(40000);
+    EXPECT_TRUE(data.StoreDirect(integer));
+    Load(i, TypeCode::Integer);
+    EXPECT_EQ(data.Acc.Integer, 40000 - 65536);
+    data.Acc.SetInteger(0);
+    EXPECT_TRUE(data.LoadDirect(integer));
+    EXPECT_EQ(data.Acc.Integer, 40000 - 65536);
+
+    data.Acc.SetInteger(0);
+    Store(b, TypeCode::Boolean);
+    data.Acc.SetInteger(5);
+    EXPECT_TRUE(data.StoreDirect(boolean));
+    Load(b, TypeCode::Boolean);
+    EXPECT_EQ(data.Acc.Integer, 1);
+
+    data.Acc.SetReal(0.0);
+    Store(r, TypeCode::Real);
+    data.Acc.SetReal(2.5);
+    EXPECT_TRUE(data.StoreDirect(real));
+    data.Acc.SetReal(0.0);
+    EXPECT_TRUE(data.LoadDirect(real));
+    EXPECT_EQ(data.Acc.Real, 2.5);
+
+    // A place beyond the global area (kept from a larger program) is never read or written.
+    DirectPlace beyond = integer;
+    beyond.Offset = table.GlobalSize();
+    EXPECT_FALSE(data.LoadDirect(beyond));
+    EXPECT_FALSE(data.StoreDirect(beyond));
 }
 
 TEST_F(DataTest, BadAddressesAreNumberedErrors)
