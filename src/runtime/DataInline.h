@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 // A type resolved while the table stays as it was: one comparison when it is kept.
 inline const QbGesdata::ResolvedType& QbGesdata::KeptType(std::uint16_t type) const
@@ -221,6 +222,92 @@ inline int QbGesdata::StoreInGlobal(std::uint16_t variable, std::uint32_t start,
     }
     EncodeScalar(info.Code, to);
     return 0;
+}
+
+namespace DataOperators {
+inline bool IsIntegerCode(std::uint8_t code)
+{
+    return code >= TypeCode::Byte && code <= TypeCode::Longint;
+}
+
+inline bool IsComparison(Operator op)
+{
+    return op >= Operator::LessEqual && op <= Operator::Greater;
+}
+
+// The truth of a comparison from the order of the operands (-1, 0, 1).
+inline bool Compares(Operator op, int order)
+{
+    switch (op) {
+    case Operator::LessEqual:
+        return order <= 0;
+    case Operator::NotEqual:
+        return order != 0;
+    case Operator::Equal:
+        return order == 0;
+    case Operator::Less:
+        return order < 0;
+    case Operator::GreaterEqual:
+        return order >= 0;
+    case Operator::Greater:
+        return order > 0;
+    default:
+        return false;
+    }
+}
+} // namespace DataOperators
+
+inline bool QbGesdata::IntegerResult(Operator op, std::int64_t a, std::int64_t b,
+                                     std::uint16_t resultType, std::int64_t& value) const
+{
+    if (DataOperators::IsComparison(op)) {
+        value = DataOperators::Compares(op, a < b ? -1 : a > b ? 1 : 0) ? 1 : 0;
+        return true;
+    }
+    switch (op) {
+    case Operator::Plus:
+        value = a + b;
+        break;
+    case Operator::Minus:
+        value = a - b;
+        break;
+    case Operator::Multiply:
+        value = a * b;
+        break;
+    case Operator::Div:
+    case Operator::Mod:
+        if (b == 0) {
+            return false;
+        }
+        value = op == Operator::Div ? a / b : a % b;
+        break;
+    default:
+        return false;
+    }
+    // What FinishArithmetic holds the result to (DIV and MOD only to 32 bits).
+    if (op == Operator::Div || op == Operator::Mod) {
+        return value <= std::numeric_limits<std::int32_t>::max();
+    }
+    const std::uint8_t resultCode = KeptType(resultType).Info.Code;
+    return DataOperators::IsIntegerCode(resultCode) &&
+           !(resultCode == TypeCode::Integer ? value < -32768 || value > 32767
+                                             : value < -2147483647 || value > 2147483647);
+}
+
+inline bool QbGesdata::OperateHeld(Operator op, std::int64_t a, std::int64_t b,
+                                   std::uint16_t resultType, std::int32_t& value)
+{
+    std::int64_t result = 0;
+    if (!IntegerResult(op, a, b, resultType, result)) {
+        return false;
+    }
+    ReleaseAccumulatorReference();
+    if (!Acc.Structure.empty()) {
+        Acc.Structure.clear();
+    }
+    value = static_cast<std::int32_t>(result);
+    Acc.SetInteger(value);
+    return true;
 }
 
 inline bool QbGesdata::LoadDirect(const DirectPlace& place)

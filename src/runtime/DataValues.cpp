@@ -320,11 +320,11 @@ void QbGesdata::HoldReference(std::uint32_t block)
     }
 }
 
-// Lets go of a reference the accumulator still holds (a popped pointer never stored); the cell
-// may be left without holders, as an abandoned expression value is no pupil's error.
-void QbGesdata::ReleaseAccumulatorReference()
+// A popped pointer never stored: the cell may be left without holders, as an abandoned
+// expression value is no pupil's error.
+void QbGesdata::DropAccumulatorReference()
 {
-    if (accumulatorReference != DataAddress::Nil && heap != nullptr) {
+    if (heap != nullptr) {
         heap->DropReference(accumulatorReference, DataAddress::Nil, true);
     }
     accumulatorReference = DataAddress::Nil;

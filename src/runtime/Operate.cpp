@@ -11,41 +11,15 @@
 #include <limits>
 
 namespace {
+using DataOperators::Compares;
+using DataOperators::IsComparison;
+using DataOperators::IsIntegerCode;
+
 bool IsTextual(std::uint8_t code)
 {
     return code == TypeCode::Char || code == TypeCode::String;
 }
 
-bool IsIntegerCode(std::uint8_t code)
-{
-    return code >= TypeCode::Byte && code <= TypeCode::Longint;
-}
-
-bool IsComparison(Operator op)
-{
-    return op >= Operator::LessEqual && op <= Operator::Greater;
-}
-
-// The truth of a comparison from the order of the operands (-1, 0, 1).
-bool Compares(Operator op, int order)
-{
-    switch (op) {
-    case Operator::LessEqual:
-        return order <= 0;
-    case Operator::NotEqual:
-        return order != 0;
-    case Operator::Equal:
-        return order == 0;
-    case Operator::Less:
-        return order < 0;
-    case Operator::GreaterEqual:
-        return order >= 0;
-    case Operator::Greater:
-        return order > 0;
-    default:
-        return false;
-    }
-}
 } // namespace
 
 bool QbGesdata::RealsEqual(double a, double b) const
@@ -63,43 +37,6 @@ void QbGesdata::Operate(int op, std::uint16_t resultType)
         Fail(ErrorNumber::TryingEvaluateExpressionNotAllowed);
     }
     Operate(static_cast<Operator>(op), resultType);
-}
-
-bool QbGesdata::IntegerResult(Operator op, std::int64_t a, std::int64_t b, std::uint16_t resultType,
-                              std::int64_t& value) const
-{
-    if (IsComparison(op)) {
-        value = Compares(op, a < b ? -1 : a > b ? 1 : 0) ? 1 : 0;
-        return true;
-    }
-    switch (op) {
-    case Operator::Plus:
-        value = a + b;
-        break;
-    case Operator::Minus:
-        value = a - b;
-        break;
-    case Operator::Multiply:
-        value = a * b;
-        break;
-    case Operator::Div:
-    case Operator::Mod:
-        if (b == 0) {
-            return false;
-        }
-        value = op == Operator::Div ? a / b : a % b;
-        break;
-    default:
-        return false;
-    }
-    // What FinishArithmetic holds the result to (DIV and MOD only to 32 bits).
-    if (op == Operator::Div || op == Operator::Mod) {
-        return value <= std::numeric_limits<std::int32_t>::max();
-    }
-    const std::uint8_t resultCode = KeptType(resultType).Info.Code;
-    return IsIntegerCode(resultCode) &&
-           !(resultCode == TypeCode::Integer ? value < -32768 || value > 32767
-                                             : value < -2147483647 || value > 2147483647);
 }
 
 bool QbGesdata::OperateIntegers(Operator op, std::uint16_t resultType)
@@ -126,22 +63,6 @@ bool QbGesdata::OperateIntegers(Operator op, std::uint16_t resultType)
     }
     Acc.SetInteger(static_cast<std::int32_t>(value));
     PushKept(resultType);
-    return true;
-}
-
-bool QbGesdata::OperateHeld(Operator op, std::int64_t a, std::int64_t b, std::uint16_t resultType,
-                            std::int32_t& value)
-{
-    std::int64_t result = 0;
-    if (!IntegerResult(op, a, b, resultType, result)) {
-        return false;
-    }
-    ReleaseAccumulatorReference();
-    if (!Acc.Structure.empty()) {
-        Acc.Structure.clear();
-    }
-    value = static_cast<std::int32_t>(result);
-    Acc.SetInteger(value);
     return true;
 }
 

@@ -235,8 +235,8 @@ class QbGesdata
     // The integer operator on two held values of Integer representation, as Operate would do
     // it on them stacked, the accumulator left as it leaves it; false when Operate must take
     // it (an error to raise included).
-    bool OperateHeld(Operator op, std::int64_t a, std::int64_t b, std::uint16_t resultType,
-                     std::int32_t& value);
+    inline bool OperateHeld(Operator op, std::int64_t a, std::int64_t b, std::uint16_t resultType,
+                            std::int32_t& value);
 
     // Operators and values.
     void Operate(Operator op, std::uint16_t resultType);
@@ -381,7 +381,14 @@ class QbGesdata
     inline void Decode(const TypeInfo& type, const std::uint8_t* from, std::size_t room);
     std::size_t StringRoom(const TypeInfo& type, const VariablePlace& place);
     void StorePointer(std::uint8_t* bytes);
-    void ReleaseAccumulatorReference();
+    // Lets go of a reference the accumulator still holds (most of the time it holds none).
+    void ReleaseAccumulatorReference()
+    {
+        if (accumulatorReference != DataAddress::Nil) {
+            DropAccumulatorReference();
+        }
+    }
+    void DropAccumulatorReference();
     inline void Encode(const TypeInfo& type, std::uint8_t* to, std::size_t room) const;
     void DropHeldReference(std::uint32_t block, std::uint32_t from, bool mayOrphan);
     void PopEntry(bool stepPoint);
@@ -402,8 +409,8 @@ class QbGesdata
     // does it; false, nothing changed, when that path must take it (an error to raise included).
     bool OperateIntegers(Operator op, std::uint16_t resultType);
     // The value of `a` op `b` as OperateIntegers gives it; false when the general path must.
-    bool IntegerResult(Operator op, std::int64_t a, std::int64_t b, std::uint16_t resultType,
-                       std::int64_t& value) const;
+    inline bool IntegerResult(Operator op, std::int64_t a, std::int64_t b, std::uint16_t resultType,
+                              std::int64_t& value) const;
 
     QbSyntaxe& driver;
     HeapAccess* heap = nullptr;    // may be null
