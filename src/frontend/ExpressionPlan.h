@@ -14,33 +14,35 @@ struct PlanStep
 {
     enum class Kind : std::uint8_t
     {
-        Clear,       // the accumulator cleared, as an expression starts
-        Address,     // the current address becomes the variable Type's
-        Fixed,       // the current address becomes Stride (a global variable's, of Count bytes
-                     // when no other variable shares them, else Count is 0)
-        BeginIndex,  // the current address is the base of an indexed reference
-        Index,       // an index popped, checked against Integer (the low bound) and Count,
-                     // times Stride
-        EndIndex,    // the current address becomes the base plus the indexes' offsets
-        Field,       // the current address moves by Integer (a field's offset)
-        Dereference, // the pointer of type Type at the current address becomes it
-        Load,        // the value at the current address, of Type, pushed
-        GlobalLoad,  // Fixed then Load of the whole global variable Integer (Count bytes)
-        Constant,    // the accumulator as the constant left it, pushed as Type
-        Operate,     // the data manager's operator Integer, result of Type
-        Not,         // NOT of the top value (Code its type's code), pushed as Type
-        Negate,      // the top value negated (Code its type's code), pushed as Type
-        SaveTarget,  // the current address kept as the assignment's target
-        Assign,      // the value popped and stored at the target, of Type (Code its code;
-                     // Integer 1 when the value is no real)
-        CallOpen,    // a call of the function Type begins: its frame is opened
-        Fits,        // the top value checked against the formal's type Type, pushed as Stride
-        Bind,        // the value popped into the parameter Type of the frame being built
-        CallEnter,   // the function Type executed; its result pushed
-        StringIndex, // an index popped and checked against the string at the open index's
-                     // base (of Integer bytes in all): the current address becomes its character
-        Predefined   // the predefined function Type applied to the Count values on top, its
-                     // result pushed as Stride
+        Clear,        // the accumulator cleared, as an expression starts
+        Address,      // the current address becomes the variable Type's
+        Fixed,        // the current address becomes Stride (a global variable's, of Count bytes
+                      // when no other variable shares them, else Count is 0)
+        BeginIndex,   // the current address is the base of an indexed reference
+        Index,        // an index popped, checked against Integer (the low bound) and Count,
+                      // times Stride
+        EndIndex,     // the current address becomes the base plus the indexes' offsets
+        Field,        // the current address moves by Integer (a field's offset)
+        Dereference,  // the pointer of type Type at the current address becomes it
+        Load,         // the value at the current address, of Type, pushed
+        GlobalLoad,   // Fixed then Load of the whole global variable Integer (Count bytes)
+        Constant,     // the accumulator as the constant left it, pushed as Type
+        Operate,      // the data manager's operator Integer, result of Type
+        Not,          // NOT of the top value (Code its type's code), pushed as Type
+        Negate,       // the top value negated (Code its type's code), pushed as Type
+        SaveTarget,   // the current address kept as the assignment's target
+        Assign,       // the value popped and stored at the target, of Type (Code its code;
+                      // Integer 1 when the value is no real)
+        CallOpen,     // a call of the function Type begins: its frame is opened
+        Fits,         // the top value checked against the formal's type Type, pushed as Stride
+        Bind,         // the value popped into the parameter Type of the frame being built
+        CallEnter,    // the function Type executed; its result pushed
+        StringIndex,  // an index popped and checked against the string at the open index's
+                      // base (of Integer bytes in all): the current address becomes its character
+        Predefined,   // the predefined function Type applied to the Count values on top, its
+                      // result pushed as Stride
+        IndexByGlobal // the BeginIndex, GlobalLoad, Index and EndIndex that follow it, done at
+                      // once when the index is a global integer moved straight and held
     };
     Kind What = Kind::Load;
     std::uint8_t Code = 0; // for a Load, GlobalLoad or Constant: 1 when its value is an integer

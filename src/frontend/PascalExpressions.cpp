@@ -12,10 +12,6 @@
 #include <limits>
 
 namespace {
-// Nesting of expressions and statements that a text may reach: each level costs a few frames of
-// the checker's own stack, so this bound keeps the deepest text far from exhausting it.
-constexpr int MaxParseDepth = 200;
-
 // Execute switched off for the text read while the object lives (a right operand that the left
 // one already decided); restored on every way out.
 class ExecuteSuspended
@@ -66,13 +62,11 @@ int ComparisonCode(Operator op)
 }
 } // namespace
 
-ParseDepthGuard::ParseDepthGuard(QbPascalSyntaxe& owner) : driver(owner)
+void ParseDepthGuard::TooDeep()
 {
-    if (++driver.ParseDepth > MaxParseDepth) {
-        // The destructor of a guard whose constructor throws never runs.
-        --driver.ParseDepth;
-        driver.Errors->Raise(ErrorNumber::NestingTooDeep);
-    }
+    // The destructor of a guard whose constructor throws never runs.
+    --driver.ParseDepth;
+    driver.Errors->Raise(ErrorNumber::NestingTooDeep);
 }
 
 // ---------------------------------------------------------------------------------------------

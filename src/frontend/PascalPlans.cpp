@@ -131,6 +131,9 @@ bool QbPascalSyntaxe::PlanBalanced(const ExpressionPlan& plan)
         case PlanStep::Kind::Dereference:
         case PlanStep::Kind::SaveTarget:
             break;
+        case PlanStep::Kind::IndexByGlobal:
+            // Made after this check, from steps it counts: a recording never holds one.
+            return false;
         }
     }
     const std::uint32_t left = plan.Statement ? 0 : 1;
@@ -201,6 +204,22 @@ void QbPascalSyntaxe::FuseGlobalLoads(ExpressionPlan& plan) const
                    steps.back().Type);
         }
     }
+    // An index that is a global integer: one step does the four, which stay behind it for a
+    // replay that cannot hold the index.
+    std::vector<PlanStep> fused;
+    fused.reserve(steps.size());
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        if (i + 3 < steps.size() && steps[i].What == PlanStep::Kind::BeginIndex &&
+            steps[i + 1].What == PlanStep::Kind::GlobalLoad && steps[i + 1].Code == HeldInteger &&
+            steps[i + 1].DirectWidth != 0 && steps[i + 2].What == PlanStep::Kind::Index &&
+            steps[i + 3].What == PlanStep::Kind::EndIndex) {
+            PlanStep step = steps[i + 2];
+            step.What = PlanStep::Kind::IndexByGlobal;
+            fused.push_back(step);
+        }
+        fused.push_back(steps[i]);
+    }
+    steps.swap(fused);
 }
 
 // An expression's reading as its plan records it: the accumulator cleared, then the relation.
@@ -450,7 +469,10 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
     };
     ScopedValue<int> running(plan.Running, plan.Running + 1);
     try {
-        for (const PlanStep& step : plan.Steps) {
+        // The steps stay where they are while they run: no replay records into its own plan.
+        const PlanStep* const end = plan.Steps.data() + plan.Steps.size();
+        for (const PlanStep* at = plan.Steps.data(); at != end; ++at) {
+            const PlanStep& step = *at;
             if (committed || step.What == PlanStep::Kind::CallOpen) {
                 committed = true;
                 Lexer->MarkTokenStart(step.Line + 1, step.Column + 1);
@@ -512,6 +534,31 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
             case PlanStep::Kind::BeginIndex:
                 indexes[static_cast<std::size_t>(open++)] = {Data->CurrentAddress(), 0, known};
                 break;
+            case PlanStep::Kind::IndexByGlobal: {
+                // The steps behind it, as they would go with the index held: the place the
+                // base's and what `known` says of it unchanged, the accumulator the index's.
+                if (end - at <= 4 || holding >= MaxHeld || !Data->RoomFor(holding + 1)) {
+                    break;
+                }
+                const PlanStep& loaded = at[2];
+                const std::uint32_t base = Data->CurrentAddress();
+                Data->SetCurrentAddress(loaded.Stride);
+                if (!Data->LoadDirect({static_cast<std::uint16_t>(loaded.Integer),
+                                       loaded.DirectCode, loaded.DirectWidth,
+                                       loaded.Stride - DataAddress::GlobalBase})) {
+                    Data->SetCurrentAddress(base);
+                    break;
+                }
+                const std::int64_t value = acc.Integer;
+                if (value < step.Integer ||
+                    value >= static_cast<std::int64_t>(step.Integer) + step.Count) {
+                    Data->Fail(ErrorNumber::InvalidValue);
+                }
+                Data->SetCurrentAddress(base + static_cast<std::uint32_t>(value - step.Integer) *
+                                                   step.Stride);
+                at += 4;
+                break;
+            }
             case PlanStep::Kind::Index: {
                 const std::int64_t value = take();
                 if (value < step.Integer ||

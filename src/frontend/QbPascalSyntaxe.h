@@ -520,11 +520,23 @@ using StatementRecordScope = ScopedValue<QbPascalSyntaxe::StatementRecording*>;
 class ParseDepthGuard
 {
   public:
-    ParseDepthGuard(QbPascalSyntaxe& driver);
+    // Nesting of expressions and statements that a text may reach: each level costs a few
+    // frames of the checker's own stack, so this bound keeps the deepest text far from
+    // exhausting it.
+    static constexpr int MaxParseDepth = 200;
+
+    explicit ParseDepthGuard(QbPascalSyntaxe& owner) : driver(owner)
+    {
+        if (++driver.ParseDepth > MaxParseDepth) {
+            TooDeep();
+        }
+    }
     ~ParseDepthGuard() { --driver.ParseDepth; }
     ParseDepthGuard(const ParseDepthGuard&) = delete;
     ParseDepthGuard& operator=(const ParseDepthGuard&) = delete;
 
   private:
+    [[noreturn]] void TooDeep();
+
     QbPascalSyntaxe& driver;
 };

@@ -318,6 +318,12 @@ TEST_F(PlanTest, AnErrorAroundACallOnALaterPassIsTheReadings)
          "function f(n : integer) : integer; begin if n <> 3 then f := n end;\n"
          "begin s := 0; for i := 1 to 5 do s := s + f(i); writeln(s) end.\n",
          ErrorNumber::FunctionResultMissing},
+        {"an index, a global variable, beyond its bounds after the call",
+         "program p; var i, s : integer; t : array[1..3] of integer;\n"
+         "function f(n : integer) : integer; begin f := n end;\n"
+         "begin for i := 1 to 3 do t[i] := i; s := 0;\n"
+         "  for i := 1 to 5 do s := s + f(i) + t[i] * 2; writeln(s) end.\n",
+         ErrorNumber::InvalidValue, 4},
     };
     ExpectLaterErrors(cases);
 }
