@@ -335,10 +335,10 @@ inline void QbGesdata::PushKept(std::uint16_t type)
     const ResolvedType& resolved = KeptType(type);
     const Representation representation = RepresentationOf(resolved.Info.Code);
     const int entry = evaluationCount;
-    if ((representation != Representation::Integer &&
-         representation != Representation::Character) ||
+    if ((representation != Representation::Integer && representation != Representation::Character &&
+         representation != Representation::Real) ||
         evaluationViewOpen || entry >= EvaluationEntries ||
-        entryOffsets[entry] + 4 > EvaluationDataLimit) {
+        entryOffsets[entry] + 8 > EvaluationDataLimit) {
         Push(type);
         return;
     }
@@ -347,6 +347,9 @@ inline void QbGesdata::PushKept(std::uint16_t type)
     int size = 4;
     if (representation == Representation::Integer) {
         DataAddress::Write(data, static_cast<std::uint32_t>(Acc.Integer));
+    } else if (representation == Representation::Real) {
+        std::memcpy(data, &Acc.Real, sizeof(double));
+        size = 8;
     } else {
         data[0] = static_cast<std::uint8_t>(Acc.Integer);
         size = 1;
@@ -364,16 +367,20 @@ inline void QbGesdata::PopKept()
     const int entry = evaluationCount - 1;
     const Representation representation =
         entry >= 1 ? RepresentationOf(entryCodes[entry]) : Representation::None;
-    if ((representation != Representation::Integer &&
-         representation != Representation::Character) ||
+    if ((representation != Representation::Integer && representation != Representation::Character &&
+         representation != Representation::Real) ||
         evaluationViewOpen) {
         PopEntry(true);
         return;
     }
     const std::uint8_t* data = evaluationData.data() + entryOffsets[entry];
-    Acc.SetInteger(representation == Representation::Integer
-                       ? static_cast<std::int32_t>(DataAddress::Read(data))
-                       : static_cast<std::int32_t>(data[0]));
+    if (representation == Representation::Real) {
+        std::memcpy(&Acc.Real, data, sizeof(double));
+    } else {
+        Acc.SetInteger(representation == Representation::Integer
+                           ? static_cast<std::int32_t>(DataAddress::Read(data))
+                           : static_cast<std::int32_t>(data[0]));
+    }
     lastPoppedType = entryTypes[entry];
     lastPoppedCode = entryCodes[entry];
     --evaluationCount;

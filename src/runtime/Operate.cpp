@@ -66,9 +66,39 @@ bool QbGesdata::OperateIntegers(Operator op, std::uint16_t resultType)
     return true;
 }
 
+bool QbGesdata::OperateReals(Operator op, std::uint16_t resultType)
+{
+    const int top = evaluationCount - 1;
+    if (top < 2 || evaluationViewOpen || entryCodes[top] != TypeCode::Real ||
+        entryCodes[top - 1] != TypeCode::Real ||
+        (op != Operator::Plus && op != Operator::Minus && op != Operator::Multiply)) {
+        return false;
+    }
+    double left = 0.0;
+    double right = 0.0;
+    std::memcpy(&left, evaluationData.data() + entryOffsets[top - 1], sizeof(double));
+    std::memcpy(&right, evaluationData.data() + entryOffsets[top], sizeof(double));
+    const double value = op == Operator::Plus    ? left + right
+                         : op == Operator::Minus ? left - right
+                                                 : left * right;
+    // An infinite result is the general path's error; an integer result type its rounding.
+    if (!std::isfinite(value) || KeptType(resultType).Info.Code != TypeCode::Real) {
+        return false;
+    }
+    PopKept();
+    PopKept();
+    ReleaseAccumulatorReference();
+    if (!Acc.Structure.empty()) {
+        Acc.Structure.clear();
+    }
+    Acc.Real = value;
+    PushKept(resultType);
+    return true;
+}
+
 void QbGesdata::Operate(Operator op, std::uint16_t resultType)
 {
-    if (OperateIntegers(op, resultType)) {
+    if (OperateIntegers(op, resultType) || OperateReals(op, resultType)) {
         return;
     }
     PopKept();

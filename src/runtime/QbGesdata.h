@@ -208,7 +208,7 @@ class QbGesdata
     // Evaluation stack.
     void Push(std::uint16_t type);
     void Pop();
-    // The same, inline (runtime/DataInline.h): an integer or character value without the
+    // The same, inline (runtime/DataInline.h): an integer, character or real value without the
     // evaluation view goes straight between the accumulator and the stack's bytes.
     inline void PushKept(std::uint16_t type);
     inline void PopKept();
@@ -408,6 +408,8 @@ class QbGesdata
     // Two integer operands on top of the stack: the operator done on them as the general path
     // does it; false, nothing changed, when that path must take it (an error to raise included).
     bool OperateIntegers(Operator op, std::uint16_t resultType);
+    // The same for two reals added, subtracted or multiplied into a real.
+    bool OperateReals(Operator op, std::uint16_t resultType);
     // The value of `a` op `b` as OperateIntegers gives it; false when the general path must.
     inline bool IntegerResult(Operator op, std::int64_t a, std::int64_t b, std::uint16_t resultType,
                               std::int64_t& value) const;

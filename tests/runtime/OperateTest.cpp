@@ -50,6 +50,12 @@ const NumberCase numberCases[] = {
     {"NegativeBaseRealExponent", -2, I, Operator::Power, 0.5, R, R, 0, 229},
     {"ZeroToNegativePower", 0, I, Operator::Power, -1, I, R, 0, 200},
     {"RealOverflowStops", 1e308, R, Operator::Multiply, 10, I, R, 0, 7},
+    {"RealsSum", 2.25, R, Operator::Plus, 0.5, R, R, 2.75, 0},
+    {"RealsDifference", 2.25, R, Operator::Minus, 0.5, R, R, 1.75, 0},
+    {"RealsProduct", -1.5, R, Operator::Multiply, 0.5, R, R, -0.75, 0},
+    {"RealsProductOverflowStops", 1e308, R, Operator::Multiply, 10, R, R, 0, 7},
+    {"RealsSumRoundedIntoAnInteger", 2.5, R, Operator::Plus, 0.0, R, I, 2, 0},
+    {"RealsDivideByZero", 2.5, R, Operator::Divide, 0.0, R, R, 0, 200},
 };
 
 class NumberOperators : public DataTest, public ::testing::WithParamInterface<NumberCase>
