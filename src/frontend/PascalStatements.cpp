@@ -60,7 +60,7 @@ std::uint8_t QbPascalSyntaxe::ResolvedCode(std::uint16_t type) const
 
 bool QbPascalSyntaxe::InTypeRange(std::uint16_t type, std::int32_t value) const
 {
-    const QbGesdata::TypeInfo info = Data->Resolve(type);
+    const QbGesdata::TypeInfo info = Data->KeptInfo(type);
     if (info.Entry != 0) {
         const EntryNumber base = Table->BaseType(info.Entry);
         return Table->InRange(base, value);

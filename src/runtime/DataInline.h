@@ -25,6 +25,11 @@ inline std::uint8_t QbGesdata::KeptCode(std::uint16_t type) const
     return KeptType(type).Info.Code;
 }
 
+inline QbGesdata::TypeInfo QbGesdata::KeptInfo(std::uint16_t type) const
+{
+    return KeptType(type).Info;
+}
+
 // Reads a value of `type` from memory into the accumulator slots of its representation.
 inline void QbGesdata::Decode(const TypeInfo& type, const std::uint8_t* from, std::size_t room)
 {

@@ -222,10 +222,10 @@ class QbGesdata
     std::uint32_t PushCount() const { return pushCount; }
     std::uint32_t PopCount() const { return popCount; }
     std::uint16_t EvaluationType(int entry) const; // 1..EvaluationCount()
-    // Values a caller holds for a while instead of pushing them (a plan's integers): `held`
-    // more 4-byte entries would fit on the stack, and no view follows its entries.
     // The code of a type, as the stack keeps it (inline, runtime/DataInline.h).
     inline std::uint8_t KeptCode(std::uint16_t type) const;
+    // Values a caller holds for a while instead of pushing them (a plan's integers): `held`
+    // more 4-byte entries would fit on the stack, and no view follows its entries.
     bool RoomFor(int held) const
     {
         const int last = evaluationCount + held - 1;
@@ -275,6 +275,8 @@ class QbGesdata
     // Kept per type value while the table stays as it was (every value pushed, loaded or stored
     // asks it).
     TypeInfo Resolve(std::uint16_t type) const { return ResolveKept(type).Info; }
+    // The same, inline (runtime/DataInline.h).
+    inline TypeInfo KeptInfo(std::uint16_t type) const;
     // The type value that names a declared type entry: the entry itself when Resolve reads it as
     // one (so that subranges keep their host and enumerations their names), else its key.
     std::uint16_t TypeArgument(std::uint16_t typeEntry) const;

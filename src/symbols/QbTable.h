@@ -303,7 +303,22 @@ class QbTable
     EntryNumber BaseType(EntryNumber type) const;
     bool InRange(EntryNumber type, std::int32_t value) const;
     // Whether a predefined scalar type code can hold `value` (codes without bounds always can).
-    static bool CodeHolds(std::uint8_t code, std::int32_t value);
+    static bool CodeHolds(std::uint8_t code, std::int32_t value)
+    {
+        switch (code) {
+        case TypeCode::Boolean:
+            return value >= 0 && value <= 1;
+        case TypeCode::Char:
+        case TypeCode::Byte:
+            return value >= 0 && value <= 255;
+        case TypeCode::Integer:
+            return value >= -32768 && value <= 32767;
+        case TypeCode::Word:
+            return value >= 0 && value <= 65535;
+        default:
+            return true;
+        }
+    }
     bool IsStructured(EntryNumber type) const;
     int PointerFieldCount(EntryNumber record) const;
     // The name of the n-th field (from 1) whose type has Code `codeFilter` (127: any field);

@@ -188,23 +188,6 @@ std::uint32_t QbTable::QuietSizeOf(EntryNumber type) const
     }
 }
 
-bool QbTable::CodeHolds(std::uint8_t code, std::int32_t value)
-{
-    switch (code) {
-    case TypeCode::Boolean:
-        return value >= 0 && value <= 1;
-    case TypeCode::Char:
-    case TypeCode::Byte:
-        return value >= 0 && value <= 255;
-    case TypeCode::Integer:
-        return value >= -32768 && value <= 32767;
-    case TypeCode::Word:
-        return value >= 0 && value <= 65535;
-    default:
-        return true;
-    }
-}
-
 bool QbTable::InRange(EntryNumber type, std::int32_t value) const
 {
     const EntryNumber base = BaseType(type);
