@@ -670,10 +670,23 @@ void QbPascalSyntaxe::ForPasses(const ForLoop& loop, const ReadingPosition& body
                             code == TypeCode::Byte || code == TypeCode::Word ||
                             code == TypeCode::Char || code == TypeCode::Boolean;
     int cmp = executing ? order(ForLoad(loop, loop.Control), ForLoad(loop, loop.Limit)) : 1;
+    // A loop being read goes on from its body's plan once the first pass has made one, as a
+    // loop executed from its own plan does, and leaves the reader after the body at its end.
+    StatementPlan::Part recorded;
     for (;;) {
         if (planned != nullptr) {
-            // The body by its plan; the loop's own end is the caller's.
+            // The body by its plan; the loop's own end is the caller's, or, for a loop being
+            // read, the reader after the body (a pass that read it left it there already).
             if (cmp == 1) {
+                const StatementPlan* made =
+                    planned == &recorded && recorded.Statement >= 0
+                        ? &StatementPlans[static_cast<std::size_t>(recorded.Statement)]
+                        : nullptr;
+                if (made != nullptr && made->What != StatementPlan::Kind::Opaque) {
+                    if (!Lexer->JumpTo(made->Text, made->End)) {
+                        Errors->Raise(ErrorNumber::NotImplemented);
+                    }
+                }
                 return;
             }
             ExecutePart(*planned, text, false);
@@ -682,6 +695,15 @@ void QbPascalSyntaxe::ForPasses(const ForLoop& loop, const ReadingPosition& body
             if (noted != nullptr) {
                 noted->Statement = LastStatement;
                 noted = nullptr;
+            }
+            if (LastStatement >= 0 && StatementPlansAllowed() &&
+                StatementPlans[static_cast<std::size_t>(LastStatement)].What !=
+                    StatementPlan::Kind::Opaque) {
+                const StatementPlan& made = StatementPlans[static_cast<std::size_t>(LastStatement)];
+                recorded.Statement = LastStatement;
+                recorded.Start = made.Start;
+                planned = &recorded;
+                text = made.Text;
             }
         } else {
             SkipStatement();

@@ -311,7 +311,7 @@ bool QbLexical::JumpTo(const void* text, const QbTextSource::KeptToken& state)
         return false;
     }
     auto& current = static_cast<QbTextSource&>(source);
-    if (static_cast<const void*>(&current) != text) {
+    if (static_cast<const void*>(&current) != text || !current.CanReplay(state)) {
         return false;
     }
     current.Replay(state);

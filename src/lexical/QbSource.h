@@ -192,6 +192,11 @@ class QbTextSource : public QbSource
     }
     const KeptToken* FindKept(std::uint32_t options) const;
     void Replay(const KeptToken& kept);
+    // Whether `state` ends on a line of this text, as every state Replay takes must.
+    bool CanReplay(const KeptToken& state) const
+    {
+        return state.EndLine >= 1 && static_cast<std::size_t>(state.EndLine) <= lines.size();
+    }
     // The reader's state now, as the end of `entry` (what Replay restores).
     void Capture(KeptToken& entry) const;
     void Keep(KeptToken kept, int startLine);

@@ -592,6 +592,29 @@ TEST_F(PlanTest, PlansMadeBeforeAVariableIsFirstAssignedSeeItAssignedOrNot)
     ExpectLaterErrors(unassigned);
 }
 
+TEST_F(PlanTest, ALoopReadTheFirstTimeGoesOnFromItsBodysPlan)
+{
+    // Each FOR below is read once: from its second pass its body runs from the plan the
+    // first pass made, whatever the body is, and the reading goes on after the loop.
+    const RunOutcome outcome =
+        Both("program p; type c = (red, green, blue);\n"
+             "var i, j, k, s : integer; e : set of char; h : c; t : array[1..4] of integer;\n"
+             "procedure q(n : integer); begin s := s + n end;\n"
+             "begin s := 0; e := [];\n"
+             "  for i := 1 to 4 do t[i] := i * i;\n"
+             "  for i := 1 to 4 do for j := i to 4 do s := s + t[j];\n"
+             "  for i := 1 to 3 do begin k := i; while k > 0 do k := k - 1; s := s + k end;\n"
+             "  for i := 1 to 3 do repeat s := s + 1 until s mod 2 = 0;\n"
+             "  for i := 0 to 5 do e := e + [chr(48 + i * 2 mod 10)];\n"
+             "  for h := red to blue do case h of red: s := s + 100; blue: q(7) end;\n"
+             "  for i := 1 to 3 do ;\n"
+             "  for i := 3 downto 1 do if odd(i) then write(i) else write('-');\n"
+             "  writeln(' ', s, ' ', ord('4' in e), ord('5' in e), ' ', i, ' ', k)\n"
+             "end.\n");
+    EXPECT_EQ(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Output, "3-1 213 10 1 0\r\n");
+}
+
 TEST_F(PlanTest, ErrorsInStatementsExecutedAgainAreTheReadings)
 {
     const LaterError cases[] = {
@@ -613,6 +636,11 @@ TEST_F(PlanTest, ErrorsInStatementsExecutedAgainAreTheReadings)
          "begin s := 0; for k := 1 to 4 do begin\n"
          "  if 12 div (3 - k) > 0 then s := s + 1 else s := s - 1 end end.\n",
          ErrorNumber::DivisionByZero},
+        {"the pass limit of a FOR read the first time, whose body went on from its plan",
+         "program p; var j, n : integer;\n"
+         "begin n := 0; for j := 1 to 150 do\n"
+         "  n := n + 1; writeln(n) end.\n",
+         ErrorNumber::TooManyPasses, 3},
         {"the pass limit of a FOR executed for the third time",
          "program p; var k, j, n : integer;\n"
          "begin for k := 1 to 3 do begin n := 0;\n"

@@ -68,6 +68,29 @@ TEST(SourceReaders, EditReaderIsRepositionedOntoAnEarlierLine)
     EXPECT_EQ(tokenLine(), 4);
 }
 
+TEST(SourceReaders, AJumpToAStateOfNoLineOfTheTextIsRefused)
+{
+    LexerHarness harness;
+    harness.Open("one\ntwo\nthree");
+    QbLexical& lexer = harness.Lexer();
+    lexer.NextToken();
+    const QbLexical::SkipMark mark = lexer.BeginSkip();
+    ASSERT_NE(mark.Text, nullptr);
+    QbTextSource::KeptToken kept;
+    ASSERT_TRUE(lexer.TakeState(mark, kept));
+    lexer.NextToken();
+    EXPECT_EQ(lexer.TokenText(), "THREE");
+    // A state never taken (a statement whose end was not kept), or beyond the last line.
+    QbTextSource::KeptToken never;
+    EXPECT_FALSE(lexer.JumpTo(mark.Text, never));
+    QbTextSource::KeptToken beyond = kept;
+    beyond.EndLine = 4;
+    EXPECT_FALSE(lexer.JumpTo(mark.Text, beyond));
+    EXPECT_EQ(lexer.TokenText(), "THREE");
+    EXPECT_TRUE(lexer.JumpTo(mark.Text, kept));
+    EXPECT_EQ(lexer.TokenText(), "TWO");
+}
+
 TEST(SourceReaders, RestoredPositionsReadOnAsSavedOnTheSameLineOrAnother)
 {
     LexerHarness harness;
