@@ -5,6 +5,7 @@
 #include "diagnostics/Exceptions.h"
 #include "frontend/PascalWords.h"
 #include "frontend/ReadingPosition.h"
+#include "lexical/QbDico.h"
 #include "lexical/QbLexical.h"
 #include "runtime/DataInline.h"
 #include "runtime/QbGesdata.h"
@@ -421,8 +422,60 @@ void QbPascalSyntaxe::ReadWhile(const ReadingPosition& condition, int passes,
                                 StatementRecording* recording)
 {
     const bool executing = Execute;
+    // Once a pass has made plans of the condition and of the body, the passes go on from them
+    // as a WHILE executed from its own plan does; a condition whose plan fails is read again.
+    int conditionPlan = -1;
+    bool fromPlans = false;
+    StatementPlan::Part planned;
+    const void* text = nullptr;
+    const bool closing =
+        Dictionary != nullptr && !Dictionary->WordTextRef(PascalWord::Closing1).empty();
     for (;;) {
+        if (fromPlans) {
+            bool holds = false;
+            // A body read again on the last pass without a plan to go on from: the passes
+            // are read again from the condition.
+            if (planned.Statement >= 0 &&
+                StatementPlans[static_cast<std::size_t>(planned.Statement)].What !=
+                    StatementPlan::Kind::Opaque &&
+                RunConditionPlan(conditionPlan, holds)) {
+                if (!holds) {
+                    // The reader after the body, as the reading leaves it, then the closing word.
+                    const StatementPlan& made =
+                        StatementPlans[static_cast<std::size_t>(planned.Statement)];
+                    if (made.What != StatementPlan::Kind::Opaque) {
+                        if (!Lexer->JumpTo(made.Text, made.End)) {
+                            Errors->Raise(ErrorNumber::NotImplemented);
+                        }
+                    } else {
+                        if (!Lexer->JumpTo(text, planned.Start)) {
+                            Errors->Raise(ErrorNumber::NotImplemented);
+                        }
+                        SkipStatement();
+                    }
+                    Lexer->ExpectWord(PascalWord::Closing1);
+                    return;
+                }
+                ExecutePart(planned, text, closing);
+                Lexer->ExpectWord(PascalWord::Closing1);
+                if (!closing && passes <= 1 && !OptionB(OptionB::UnlimitedPasses) &&
+                    planned.Statement >= 0) {
+                    // Error 239 points where the reading stands: after the body.
+                    const StatementPlan& made =
+                        StatementPlans[static_cast<std::size_t>(planned.Statement)];
+                    if (made.What != StatementPlan::Kind::Opaque &&
+                        !Lexer->JumpTo(made.Text, made.End)) {
+                        Errors->Raise(ErrorNumber::NotImplemented);
+                    }
+                }
+                PassLoop(passes);
+                continue;
+            }
+            RestoreReading(*Lexer, condition);
+            fromPlans = false;
+        }
         ParseConditionThen(PascalWord::WhileDo);
+        const int conditionTag = LastPlanTag;
         bool go = false;
         if (executing) {
             Data->Pop();
@@ -448,8 +501,17 @@ void QbPascalSyntaxe::ReadWhile(const ReadingPosition& condition, int passes,
         if (!executing || !go) {
             return;
         }
+        const int made = LastStatement;
         PassLoop(passes);
         RestoreReading(*Lexer, condition);
+        if (conditionTag >= 0 && made >= 0 && StatementPlansAllowed() &&
+            StatementPlans[static_cast<std::size_t>(made)].What != StatementPlan::Kind::Opaque) {
+            conditionPlan = conditionTag;
+            fromPlans = true;
+            planned.Statement = made;
+            planned.Start = StatementPlans[static_cast<std::size_t>(made)].Start;
+            text = StatementPlans[static_cast<std::size_t>(made)].Text;
+        }
     }
 }
 

@@ -613,6 +613,35 @@ TEST_F(PlanTest, ALoopReadTheFirstTimeGoesOnFromItsBodysPlan)
              "end.\n");
     EXPECT_EQ(outcome.RunError, 0);
     EXPECT_EQ(outcome.Output, "3-1 213 10 1 0\r\n");
+
+    // The same for WHILE: a condition calling a function (called once a pass), a body whose
+    // first passes change the table (its inner FOR's hidden limit), a body read every time.
+    const RunOutcome whiles =
+        Both("program p; var i, j, n, s, calls : integer; e : set of char;\n"
+             "function more(k : integer) : boolean;\n"
+             "begin calls := calls + 1; more := k < 5 end;\n"
+             "begin s := 0; calls := 0; i := 0; e := [];\n"
+             "  while more(i) do i := i + 1;\n"
+             "  n := 0; while n < 4 do begin n := n + 1; for j := 1 to n do s := s + j end;\n"
+             "  n := 0; while n < 3 do begin n := n + 1; e := e + [chr(48 + n)] end;\n"
+             "  while n > 0 do n := n - 1;\n"
+             "  writeln(i, ' ', calls, ' ', s, ' ', n, ' ', ord('2' in e))\n"
+             "end.\n");
+    EXPECT_EQ(whiles.RunError, 0);
+    EXPECT_EQ(whiles.Output, "5 6 20 0 1\r\n");
+    const LaterError errors[] = {
+        {"the pass limit of a WHILE read the first time",
+         "program p; var n : integer;\n"
+         "begin n := 0; while n < 500 do\n"
+         "  n := n + 1; writeln(n) end.\n",
+         ErrorNumber::TooManyPasses, 3},
+        {"a WHILE condition read the first time dividing by zero on a later pass",
+         "program p; var n : integer;\n"
+         "begin n := 3; while 12 div n > 0 do\n"
+         "  n := n - 1; writeln(n) end.\n",
+         ErrorNumber::DivisionByZero, 2},
+    };
+    ExpectLaterErrors(errors);
 }
 
 TEST_F(PlanTest, ErrorsInStatementsExecutedAgainAreTheReadings)
