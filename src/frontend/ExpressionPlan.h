@@ -41,8 +41,9 @@ struct PlanStep
                       // base (of Integer bytes in all): the current address becomes its character
         Predefined,   // the predefined function Type applied to the Count values on top, its
                       // result pushed as Stride
-        IndexByGlobal // the BeginIndex, GlobalLoad, Index and EndIndex that follow it, done at
-                      // once when the index is a global integer moved straight and held
+        IndexByGlobal // the Code steps that follow it (BeginIndex, GlobalLoad, [Constant,
+                      // Operate + or -,] Index, EndIndex), done at once when the index is a
+                      // global integer moved straight, plus or minus a constant, all held
     };
     Kind What = Kind::Load;
     std::uint8_t Code = 0; // for a Load, GlobalLoad or Constant: 1 when its value is an integer

@@ -204,18 +204,29 @@ void QbPascalSyntaxe::FuseGlobalLoads(ExpressionPlan& plan) const
                    steps.back().Type);
         }
     }
-    // An index that is a global integer: one step does the four, which stay behind it for a
-    // replay that cannot hold the index.
+    // An index that is a global integer, or one plus or minus a constant: one step does the
+    // four (or six) steps, which stay behind it for a replay that cannot hold the index.
+    const auto at = [&steps](std::size_t i, PlanStep::Kind kind) {
+        return i < steps.size() && steps[i].What == kind;
+    };
     std::vector<PlanStep> fused;
     fused.reserve(steps.size());
     for (std::size_t i = 0; i < steps.size(); ++i) {
-        if (i + 3 < steps.size() && steps[i].What == PlanStep::Kind::BeginIndex &&
-            steps[i + 1].What == PlanStep::Kind::GlobalLoad && steps[i + 1].Code == HeldInteger &&
-            steps[i + 1].DirectWidth != 0 && steps[i + 2].What == PlanStep::Kind::Index &&
-            steps[i + 3].What == PlanStep::Kind::EndIndex) {
-            PlanStep step = steps[i + 2];
-            step.What = PlanStep::Kind::IndexByGlobal;
-            fused.push_back(step);
+        if (at(i, PlanStep::Kind::BeginIndex) && at(i + 1, PlanStep::Kind::GlobalLoad) &&
+            steps[i + 1].Code == HeldInteger && steps[i + 1].DirectWidth != 0) {
+            std::size_t index = i + 2;
+            if (at(i + 2, PlanStep::Kind::Constant) && steps[i + 2].Code == HeldInteger &&
+                steps[i + 2].Count == 0 && at(i + 3, PlanStep::Kind::Operate) &&
+                (steps[i + 3].Integer == static_cast<int>(Operator::Plus) ||
+                 steps[i + 3].Integer == static_cast<int>(Operator::Minus))) {
+                index = i + 4;
+            }
+            if (at(index, PlanStep::Kind::Index) && at(index + 1, PlanStep::Kind::EndIndex)) {
+                PlanStep step = steps[index];
+                step.What = PlanStep::Kind::IndexByGlobal;
+                step.Code = static_cast<std::uint8_t>(index + 2 - i);
+                fused.push_back(step);
+            }
         }
         fused.push_back(steps[i]);
     }
@@ -391,6 +402,46 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
 // A step that fails (an unassigned variable, an index out of range, an overflow)
 // changed nothing but the evaluation stack: it returns false, the construct is then read as
 // always, and the reading reports the error where its text stands.
+// The steps an IndexByGlobal step at `at` stands for, done at once as they would go with the
+// values held (`holding` are held already): the place the base's element, what the replay
+// knows of it unchanged, the accumulator the index's. The number of steps it did, 0 when the
+// steps behind it are to do the work.
+[[gnu::noinline]] int QbPascalSyntaxe::IndexByGlobal(const PlanStep* at, const PlanStep* end,
+                                                     int holding)
+{
+    const PlanStep& step = *at;
+    const int covered = step.Code;
+    const int values = covered == 4 ? 1 : 2;
+    if (end - at <= covered || holding + values > MaxHeld || !Data->RoomFor(holding + values)) {
+        return 0;
+    }
+    const PlanStep& loaded = at[2];
+    const std::uint32_t base = Data->CurrentAddress();
+    Data->SetCurrentAddress(loaded.Stride);
+    if (!Data->LoadDirect({static_cast<std::uint16_t>(loaded.Integer), loaded.DirectCode,
+                           loaded.DirectWidth, loaded.Stride - DataAddress::GlobalBase})) {
+        Data->SetCurrentAddress(base);
+        return 0;
+    }
+    std::int64_t value = Data->Acc.Integer;
+    if (covered != 4) {
+        // The constant added or taken away; beyond the result's type, the steps behind raise
+        // what they raise.
+        std::int32_t sum = 0;
+        if (!Data->OperateHeld(static_cast<Operator>(at[4].Integer), value, at[3].Integer,
+                               at[4].Type, sum)) {
+            Data->SetCurrentAddress(base);
+            return 0;
+        }
+        value = sum;
+    }
+    if (value < step.Integer || value >= static_cast<std::int64_t>(step.Integer) + step.Count) {
+        Data->Fail(ErrorNumber::InvalidValue);
+    }
+    Data->SetCurrentAddress(base + static_cast<std::uint32_t>(value - step.Integer) * step.Stride);
+    return covered;
+}
+
 bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResult* result)
 {
     // The global variable the current address lies in, when a step made it known.
@@ -534,31 +585,9 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
             case PlanStep::Kind::BeginIndex:
                 indexes[static_cast<std::size_t>(open++)] = {Data->CurrentAddress(), 0, known};
                 break;
-            case PlanStep::Kind::IndexByGlobal: {
-                // The steps behind it, as they would go with the index held: the place the
-                // base's and what `known` says of it unchanged, the accumulator the index's.
-                if (end - at <= 4 || holding >= MaxHeld || !Data->RoomFor(holding + 1)) {
-                    break;
-                }
-                const PlanStep& loaded = at[2];
-                const std::uint32_t base = Data->CurrentAddress();
-                Data->SetCurrentAddress(loaded.Stride);
-                if (!Data->LoadDirect({static_cast<std::uint16_t>(loaded.Integer),
-                                       loaded.DirectCode, loaded.DirectWidth,
-                                       loaded.Stride - DataAddress::GlobalBase})) {
-                    Data->SetCurrentAddress(base);
-                    break;
-                }
-                const std::int64_t value = acc.Integer;
-                if (value < step.Integer ||
-                    value >= static_cast<std::int64_t>(step.Integer) + step.Count) {
-                    Data->Fail(ErrorNumber::InvalidValue);
-                }
-                Data->SetCurrentAddress(base + static_cast<std::uint32_t>(value - step.Integer) *
-                                                   step.Stride);
-                at += 4;
+            case PlanStep::Kind::IndexByGlobal:
+                at += IndexByGlobal(at, end, holding);
                 break;
-            }
             case PlanStep::Kind::Index: {
                 const std::int64_t value = take();
                 if (value < step.Integer ||

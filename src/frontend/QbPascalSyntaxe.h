@@ -346,6 +346,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     void StartPlace(PlanPlace& plan, const void* text, int line, int column) const;
     TypePair ReadRecordedRelation();
     static bool PlanBalanced(const ExpressionPlan& plan);
+    int IndexByGlobal(const PlanStep* at, const PlanStep* end, int holding);
     void FuseGlobalLoads(ExpressionPlan& plan) const;
     void RecordStep(PlanStep step)
     {

@@ -111,6 +111,20 @@ TEST_F(PlanTest, AnErrorOnALaterPassIsReportedWhereItsTextStands)
          "    s := s + t[i];\n"
          "  writeln(s) end.\n",
          ErrorNumber::InvalidValue, 4},
+        {"an index plus one beyond INTEGER on the fourth pass",
+         "program p; var i, s : integer; t : array[32760..32767] of byte;\n"
+         "begin for i := 32760 to 32767 do t[i] := 1; s := 0;\n"
+         "  for i := 32764 to 32767 do\n"
+         "    s := s + t[i + 1];\n"
+         "  writeln(s) end.\n",
+         ErrorNumber::SizeTooLarge, 4},
+        {"an index minus one below its bounds on the third pass",
+         "program p; var i, s : integer; t : array[1..3] of integer;\n"
+         "begin for i := 1 to 3 do t[i] := i; s := 0;\n"
+         "  for i := 3 downto 0 do\n"
+         "    s := s + t[i - 1] * 2;\n"
+         "  writeln(s) end.\n",
+         ErrorNumber::InvalidValue, 4},
         {"an INTEGER overflow on the third pass",
          "program p; var i, s : integer;\n"
          "begin s := 7; for i := 1 to 5 do\n"
@@ -156,7 +170,7 @@ TEST_F(PlanTest, AnErrorOnALaterPassIsReportedWhereItsTextStands)
     };
     ExpectLaterErrors(cases);
     // The passes before the error ran and printed.
-    EXPECT_EQ(Both(cases[5].Program).Output, "6\r\n");
+    EXPECT_EQ(Both(cases[7].Program).Output, "6\r\n");
 }
 
 TEST_F(PlanTest, ConstructsAPlanCannotRepeatAreReadEveryTime)
@@ -451,6 +465,17 @@ TEST_F(PlanTest, IntegersHeldBetweenStepsMeetOtherValuesInTheirOrder)
                               "4 20.500 24 c TRUE 1872 -460\r\n"
                               "5 36.250 17 f FALSE 2634 -162\r\n"
                               "6 55.000 10 i TRUE 3517 42\r\n");
+
+    // Indexes a global plus or minus a constant, each on either side of the array's middle.
+    const RunOutcome offsets = Both("program o; var i, s : integer; t : array[-9..9] of integer;\n"
+                                    "begin for i := -9 to 9 do t[i] := i * i + i; s := 0;\n"
+                                    "  for i := 1 to 7 do begin\n"
+                                    "    s := s * 3 + t[i - 2] - t[i + 2] + t[2 - i];\n"
+                                    "    t[i - 4] := t[i + 1] - s mod 7;\n"
+                                    "    write(s, ' ') end;\n"
+                                    "  writeln(t[-3], ' ', t[0]) end.\n");
+    EXPECT_EQ(offsets.RunError, 0);
+    EXPECT_EQ(offsets.Output, "-10 -50 -178 -557 -1706 -5158 -15514 9 34\r\n");
 
     const LaterError cases[] = {
         {"an INTEGER product of held values that overflows",
