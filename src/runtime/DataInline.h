@@ -315,24 +315,31 @@ inline bool QbGesdata::OperateHeld(Operator op, std::int64_t a, std::int64_t b,
     return true;
 }
 
-inline bool QbGesdata::LoadDirect(const DirectPlace& place)
+inline std::uint8_t* QbGesdata::DirectBytes(const DirectPlace& place)
 {
     if (place.Width == 0 || place.Offset + place.Width > globals.size() ||
         (driver.Table->Aux(place.Variable) & VariableFlag::Run) == 0) {
-        return false;
+        return nullptr;
     }
-    DecodeScalar(place.Code, globals.data() + place.Offset);
-    return true;
+    return globals.data() + place.Offset;
+}
+
+inline bool QbGesdata::LoadDirect(const DirectPlace& place)
+{
+    const std::uint8_t* from = DirectBytes(place);
+    if (from != nullptr) {
+        DecodeScalar(place.Code, from);
+    }
+    return from != nullptr;
 }
 
 inline bool QbGesdata::StoreDirect(const DirectPlace& place)
 {
-    if (place.Width == 0 || place.Offset + place.Width > globals.size() ||
-        (driver.Table->Aux(place.Variable) & VariableFlag::Run) == 0) {
-        return false;
+    std::uint8_t* to = DirectBytes(place);
+    if (to != nullptr) {
+        EncodeScalar(place.Code, to);
     }
-    EncodeScalar(place.Code, globals.data() + place.Offset);
-    return true;
+    return to != nullptr;
 }
 
 inline void QbGesdata::PushKept(std::uint16_t type)

@@ -336,6 +336,9 @@ class QbGesdata
     inline const ResolvedType& KeptType(std::uint16_t type) const;
     // The bytes of a value of `info` at the current address, inside the global variable of
     // `size` bytes from `start`, or null when the general path must take it.
+    // The bytes of a DirectPlace holding a value; null when it holds none or is not moved
+    // straight.
+    inline std::uint8_t* DirectBytes(const DirectPlace& place);
     inline std::uint8_t* InGlobalBytes(const TypeInfo& info, std::uint32_t start,
                                        std::uint32_t size);
     static inline bool ScalarCode(std::uint8_t code);
