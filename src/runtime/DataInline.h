@@ -327,19 +327,21 @@ inline std::uint8_t* QbGesdata::DirectBytes(const DirectPlace& place)
 inline bool QbGesdata::LoadDirect(const DirectPlace& place)
 {
     const std::uint8_t* from = DirectBytes(place);
-    if (from != nullptr) {
-        DecodeScalar(place.Code, from);
+    if (from == nullptr) {
+        return false;
     }
-    return from != nullptr;
+    DecodeScalar(place.Code, from);
+    return true;
 }
 
 inline bool QbGesdata::StoreDirect(const DirectPlace& place)
 {
     std::uint8_t* to = DirectBytes(place);
-    if (to != nullptr) {
-        EncodeScalar(place.Code, to);
+    if (to == nullptr) {
+        return false;
     }
-    return to != nullptr;
+    EncodeScalar(place.Code, to);
+    return true;
 }
 
 inline void QbGesdata::PushKept(std::uint16_t type)
