@@ -149,6 +149,66 @@ void QbPascalSyntaxe::ExecuteEmptyPlan(const StatementPlan& plan, bool positione
 
 void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
 {
+    // Assignments, the most frequent, by a function of their own and its small frame.
+    if (plan.What == StatementPlan::Kind::Assign) {
+        ExecuteAssignmentPlan(plan, positioned);
+    } else {
+        ExecuteCompositePlan(plan, positioned);
+    }
+}
+
+void QbPascalSyntaxe::ExecuteAssignmentPlan(StatementPlan& plan, bool positioned)
+{
+    ScopedValue<int> running(plan.Running, plan.Running + 1);
+    StatementRecordScope none(StatementRecord, nullptr);
+    const auto jump = [this, &plan](const QbTextSource::KeptToken& state) {
+        if (!Lexer->JumpTo(plan.Text, state)) {
+            Errors->Raise(ErrorNumber::NotImplemented);
+        }
+    };
+    // ESC stops the run with the reader where the reading would have it.
+    if (Execute && Host().EscapePending()) {
+        jump(plan.Start);
+        throw HaltExcept("escape");
+    }
+    ExpressionPlan* assignment =
+        plan.Plan >= 0 && static_cast<std::size_t>(plan.Plan) < Plans.size()
+            ? &Plans[static_cast<std::size_t>(plan.Plan)]
+            : nullptr;
+    PlanTarget target;
+    HeldResult held;
+    if (assignment == nullptr || assignment->Never || !assignment->Statement ||
+        assignment->Steps.empty() || assignment->Steps.back().What != PlanStep::Kind::Assign ||
+        !PlanHolds(*assignment) || !RunPlan(*assignment, target, &held)) {
+        // A step that failed changed nothing but the evaluation stack: the statement is read.
+        jump(plan.Start);
+        ParseStatementBody();
+        return;
+    }
+    // Stored where the reading stores, after its expression: the reader is put there when
+    // something is to see it (an error of the store, the statement's caller).
+    if (positioned) {
+        jump(plan.End);
+    }
+    const PlanStep& last = assignment->Steps.back();
+    try {
+        FinishAssignment(last.Type, last.Code, last.Integer != 0, target, &held);
+    } catch (const InterpExcept&) {
+        if (!positioned) {
+            jump(plan.End);
+            Errors->Relocate();
+        }
+        throw;
+    } catch (...) {
+        if (!positioned) {
+            jump(plan.End);
+        }
+        throw;
+    }
+}
+
+void QbPascalSyntaxe::ExecuteCompositePlan(StatementPlan& plan, bool positioned)
+{
     ScopedValue<int> running(plan.Running, plan.Running + 1);
     StatementRecordScope none(StatementRecord, nullptr);
     const auto jump = [this, &plan](const QbTextSource::KeptToken& state) {
@@ -183,42 +243,9 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
             jump(plan.End);
         }
         return;
-    case StatementPlan::Kind::Assign: {
-        if (plan.Plan < 0 || static_cast<std::size_t>(plan.Plan) >= Plans.size()) {
-            read();
-            return;
-        }
-        ExpressionPlan& assignment = Plans[static_cast<std::size_t>(plan.Plan)];
-        PlanTarget target;
-        HeldResult held;
-        if (assignment.Never || !assignment.Statement || assignment.Steps.empty() ||
-            assignment.Steps.back().What != PlanStep::Kind::Assign || !PlanHolds(assignment) ||
-            !RunPlan(assignment, target, &held)) {
-            read();
-            return;
-        }
-        // Stored where the reading stores, after its expression: the reader is put there
-        // when something is to see it (an error of the store, the statement's caller).
-        if (positioned) {
-            jump(plan.End);
-        }
-        const PlanStep& last = assignment.Steps.back();
-        try {
-            FinishAssignment(last.Type, last.Code, last.Integer != 0, target, &held);
-        } catch (const InterpExcept&) {
-            if (!positioned) {
-                jump(plan.End);
-                Errors->Relocate();
-            }
-            throw;
-        } catch (...) {
-            if (!positioned) {
-                jump(plan.End);
-            }
-            throw;
-        }
+    case StatementPlan::Kind::Assign:
+        ExecuteAssignmentPlan(plan, positioned);
         return;
-    }
     case StatementPlan::Kind::Compound:
         RunBlockParts(plan);
         if (positioned) {

@@ -407,6 +407,8 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // `positioned`; otherwise a plan executed by its parent's plan may leave it elsewhere (the
     // parent then places it where the reading would stand when that is seen: an error, ESC).
     void ExecuteStatementPlan(StatementPlan& plan, bool positioned);
+    void ExecuteAssignmentPlan(StatementPlan& plan, bool positioned);
+    void ExecuteCompositePlan(StatementPlan& plan, bool positioned);
     void ExecuteEmptyPlan(const StatementPlan& plan, bool positioned);
     // One part (a block's statement, a branch, a body): its plan, or its reading from its start.
     void ExecutePart(StatementPlan::Part& part, const void* text, bool positioned);
