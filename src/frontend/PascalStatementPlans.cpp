@@ -309,8 +309,11 @@ void QbPascalSyntaxe::ExecuteCompositePlan(StatementPlan& plan, bool positioned)
             ExecutePart(body, plan.Text, closing);
             Lexer->ExpectWord(PascalWord::Closing1);
             if (!closing && passes <= 1 && !OptionB(OptionB::UnlimitedPasses) &&
-                body.Statement >= 0) {
-                // Error 239 points where the reading stands: after the body.
+                body.Statement >= 0 &&
+                StatementPlans[static_cast<std::size_t>(body.Statement)].What !=
+                    StatementPlan::Kind::Opaque) {
+                // Error 239 points where the reading stands: after the body (where a body
+                // read as always left it).
                 jump(StatementPlans[static_cast<std::size_t>(body.Statement)].End);
             }
             PassLoop(passes);
@@ -441,9 +444,14 @@ void QbPascalSyntaxe::RunBlockParts(StatementPlan& plan)
         stepAt(part.Start);
         ExecutePart(part, plan.Text, false);
     }
-    // On END: the reader after the last statement, where that statement's plan ends.
-    if (!plan.Parts.empty() && plan.Parts.back().Statement >= 0) {
-        stepAt(StatementPlans[static_cast<std::size_t>(plan.Parts.back().Statement)].End);
+    // On END: the reader after the last statement, where that statement's plan ends (a
+    // statement read as always left it there).
+    const StatementPlan* last =
+        !plan.Parts.empty() && plan.Parts.back().Statement >= 0
+            ? &StatementPlans[static_cast<std::size_t>(plan.Parts.back().Statement)]
+            : nullptr;
+    if (last != nullptr && last->What != StatementPlan::Kind::Opaque) {
+        stepAt(last->End);
     } else {
         StepPoint();
     }

@@ -722,13 +722,22 @@ TEST_F(PlanTest, ErrorsInStatementsExecutedAgainAreTheReadings)
 
 TEST_F(PlanTest, EscapeStopsAStatementExecutedAgainAtTheSamePoll)
 {
-    const std::string program =
+    // The second program's blocks end with statements always read (sets), and its loops are
+    // each read once, going on from their bodies' plans.
+    const std::string programs[] = {
         "program p; var k, n, s : integer;\n"
         "begin s := 0; for k := 1 to 50 do begin n := 0;\n"
         "  while n < 5 do begin n := n + 1; if n > 2 then begin s := s + n end end end;\n"
-        "  writeln(s) end.\n";
-    for (int at = 300; at < 330; ++at) {
+        "  writeln(s) end.\n",
+        "program p; var k, n, s : integer; e : set of char;\n"
+        "begin s := 0; n := 0; e := [];\n"
+        "  for k := 1 to 200 do begin s := s + k; e := e + ['a'] end;\n"
+        "  while n < 200 do begin n := n + 1; e := e - ['b'] end;\n"
+        "  writeln(s, n) end.\n",
+    };
+    for (int at = 300; at < 360; ++at) {
         SCOPED_TRACE(at);
+        const std::string& program = programs[at < 330 ? 0 : 1];
         host.EscapeAt = at;
         host.Quiet = true;
         driver->KeepPlans = false;
