@@ -149,9 +149,11 @@ void QbPascalSyntaxe::ExecuteEmptyPlan(const StatementPlan& plan, bool positione
 
 void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
 {
-    // Assignments, the most frequent, by a function of their own and its small frame.
+    // Assignments and blocks, the most frequent, by functions of their own with small frames.
     if (plan.What == StatementPlan::Kind::Assign) {
         ExecuteAssignmentPlan(plan, positioned);
+    } else if (plan.What == StatementPlan::Kind::Compound) {
+        ExecuteBlockPlan(plan, positioned);
     } else {
         ExecuteCompositePlan(plan, positioned);
     }
@@ -207,6 +209,23 @@ void QbPascalSyntaxe::ExecuteAssignmentPlan(StatementPlan& plan, bool positioned
     }
 }
 
+void QbPascalSyntaxe::ExecuteBlockPlan(StatementPlan& plan, bool positioned)
+{
+    ScopedValue<int> running(plan.Running, plan.Running + 1);
+    StatementRecordScope none(StatementRecord, nullptr);
+    // ESC stops the run with the reader where the reading would have it.
+    if (Execute && Host().EscapePending()) {
+        if (!Lexer->JumpTo(plan.Text, plan.Start)) {
+            Errors->Raise(ErrorNumber::NotImplemented);
+        }
+        throw HaltExcept("escape");
+    }
+    RunBlockParts(plan);
+    if (positioned && !Lexer->JumpTo(plan.Text, plan.End)) {
+        Errors->Raise(ErrorNumber::NotImplemented);
+    }
+}
+
 void QbPascalSyntaxe::ExecuteCompositePlan(StatementPlan& plan, bool positioned)
 {
     ScopedValue<int> running(plan.Running, plan.Running + 1);
@@ -247,10 +266,7 @@ void QbPascalSyntaxe::ExecuteCompositePlan(StatementPlan& plan, bool positioned)
         ExecuteAssignmentPlan(plan, positioned);
         return;
     case StatementPlan::Kind::Compound:
-        RunBlockParts(plan);
-        if (positioned) {
-            jump(plan.End);
-        }
+        ExecuteBlockPlan(plan, positioned);
         return;
     case StatementPlan::Kind::If: {
         bool taken = false;

@@ -408,6 +408,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // parent then places it where the reading would stand when that is seen: an error, ESC).
     void ExecuteStatementPlan(StatementPlan& plan, bool positioned);
     void ExecuteAssignmentPlan(StatementPlan& plan, bool positioned);
+    void ExecuteBlockPlan(StatementPlan& plan, bool positioned);
     void ExecuteCompositePlan(StatementPlan& plan, bool positioned);
     void ExecuteEmptyPlan(const StatementPlan& plan, bool positioned);
     // One part (a block's statement, a branch, a body): its plan, or its reading from its start.
