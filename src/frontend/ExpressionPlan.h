@@ -122,6 +122,9 @@ struct ExpressionPlan : PlanPlace
     std::uint32_t HiddenPushes = 0;
     std::uint32_t HiddenPops = 0;
     int Running = 0; // replays in progress (a body may replay its own caller's place)
+    // Its steps are a global integer read straight (2), or one read and then added to,
+    // compared with... a constant or another one (4): a replay that holds them goes short.
+    std::uint8_t Short = 0;
     // Where the reading ended, where a replay puts the reader (last: what a replay reads on
     // every execution stays together in few cache lines).
     QbTextSource::KeptToken End;

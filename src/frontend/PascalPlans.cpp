@@ -204,6 +204,22 @@ void QbPascalSyntaxe::FuseGlobalLoads(ExpressionPlan& plan) const
                    steps.back().Type);
         }
     }
+    // The shapes a replay takes short.
+    const auto straight = [](const PlanStep& step) {
+        return step.What == PlanStep::Kind::GlobalLoad && step.Code == HeldInteger &&
+               step.DirectWidth != 0;
+    };
+    plan.Short = 0;
+    if (steps.size() >= 2 && steps[0].What == PlanStep::Kind::Clear && straight(steps[1])) {
+        if (steps.size() == 2) {
+            plan.Short = 2;
+        } else if (steps.size() == 4 && steps[3].What == PlanStep::Kind::Operate &&
+                   steps[3].Integer >= 0 && steps[3].Integer <= static_cast<int>(Operator::Power) &&
+                   (straight(steps[2]) || (steps[2].What == PlanStep::Kind::Constant &&
+                                           steps[2].Code == HeldInteger && steps[2].Count == 0))) {
+            plan.Short = 4;
+        }
+    }
     // An index that is a global integer, or one plus or minus a constant: one step does the
     // four (or six) steps, which stay behind it for a replay that cannot hold the index.
     const auto at = [&steps](std::size_t i, PlanStep::Kind kind) {
@@ -440,6 +456,45 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
     }
     Data->SetCurrentAddress(base + static_cast<std::uint32_t>(value - step.Integer) * step.Stride);
     return covered;
+}
+
+// RunPlan for a plan of a Short shape whose values are held, its result left in `held`: the
+// steps' work without their machinery. False, nothing done that the steps do not do again,
+// when RunPlan must take it.
+bool QbPascalSyntaxe::RunShortPlan(const ExpressionPlan& plan, HeldResult& held)
+{
+    const PlanStep* const steps = plan.Steps.data();
+    if (!Data->RoomFor(plan.Short == 2 ? 1 : 2)) {
+        return false;
+    }
+    const auto load = [this](const PlanStep& step) {
+        Data->SetCurrentAddress(step.Stride);
+        return Data->LoadDirect({static_cast<std::uint16_t>(step.Integer), step.DirectCode,
+                                 step.DirectWidth, step.Stride - DataAddress::GlobalBase});
+    };
+    Data->ClearAccumulator();
+    if (!load(steps[1])) {
+        return false;
+    }
+    std::int32_t value = Data->Acc.Integer;
+    if (plan.Short == 4) {
+        const std::int32_t left = value;
+        if (steps[2].What == PlanStep::Kind::Constant) {
+            // The accumulator as the constant leaves it; the operator's result replaces it.
+            value = steps[2].Integer;
+        } else if (load(steps[2])) {
+            value = Data->Acc.Integer;
+        } else {
+            return false;
+        }
+        if (!Data->OperateHeld(static_cast<Operator>(steps[3].Integer), left, value, steps[3].Type,
+                               value)) {
+            return false;
+        }
+    }
+    held.Held = true;
+    held.Value = value;
+    return true;
 }
 
 bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResult* result)

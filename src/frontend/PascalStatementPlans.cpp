@@ -122,7 +122,7 @@ bool QbPascalSyntaxe::RunConditionPlan(int tag, bool& truth)
     PlanTarget unused;
     HeldResult held;
     if (plan.Never || plan.Statement || plan.Closing == 0 || !PlanHolds(plan) ||
-        !RunPlan(plan, unused, &held)) {
+        !((plan.Short != 0 && RunShortPlan(plan, held)) || RunPlan(plan, unused, &held))) {
         return false;
     }
     if (held.Held) {
@@ -352,7 +352,9 @@ void QbPascalSyntaxe::ExecuteCompositePlan(StatementPlan& plan, bool positioned)
         PlanTarget unused;
         HeldResult held;
         if (!PlanHolds(cases) || selector.Never || selector.Statement || selector.Closing != 0 ||
-            selector.Calls || !PlanHolds(selector) || !RunPlan(selector, unused, &held)) {
+            selector.Calls || !PlanHolds(selector) ||
+            !((selector.Short != 0 && RunShortPlan(selector, held)) ||
+              RunPlan(selector, unused, &held))) {
             read();
             return;
         }

@@ -347,6 +347,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     TypePair ReadRecordedRelation();
     static bool PlanBalanced(const ExpressionPlan& plan);
     int IndexByGlobal(const PlanStep* at, const PlanStep* end, int holding);
+    bool RunShortPlan(const ExpressionPlan& plan, HeldResult& held);
     void FuseGlobalLoads(ExpressionPlan& plan) const;
     void RecordStep(PlanStep step)
     {

@@ -641,6 +641,21 @@ TEST_F(PlanTest, ALoopReadTheFirstTimeGoesOnFromItsBodysPlan)
 
     // The same for WHILE: a condition calling a function (called once a pass), a body whose
     // first passes change the table (its inner FOR's hidden limit), a body read every time.
+    // Conditions and selectors that are one global, or one global and an operator.
+    const RunOutcome shorts =
+        Both("program p; var i, n, s : integer; ok : boolean; c : char; w : longint;\n"
+             "begin s := 0; ok := false; w := 70000;\n"
+             "  for i := 1 to 12 do begin\n"
+             "    n := i mod 4; c := chr(96 + n); ok := not ok;\n"
+             "    if ok then s := s + 1;\n"
+             "    case n of 0: s := s + 10; 1, 2: s := s + 100 else s := s + 1000 end;\n"
+             "    case c of 'a': s := s - 1 end;\n"
+             "    if n = 2 then s := s * 2; if n <> i then w := w + n * i;\n"
+             "    if w > 70100 then s := s + 7\n"
+             "  end;\n"
+             "  writeln(s, ' ', w) end.\n");
+    EXPECT_EQ(shorts.RunError, 0);
+    EXPECT_EQ(shorts.Output, "9877 70100\r\n");
     const RunOutcome whiles =
         Both("program p; var i, j, n, s, calls : integer; e : set of char;\n"
              "function more(k : integer) : boolean;\n"
@@ -685,6 +700,17 @@ TEST_F(PlanTest, ErrorsInStatementsExecutedAgainAreTheReadings)
          "  for k := 1 to 4 do begin j := k;\n"
          "    while (j < k + 2) and (t[j * k] > 0) do j := j + 1 end end.\n",
          ErrorNumber::InvalidValue},
+        {"a CASE selector adding to a global beyond INTEGER once its arms were all taken",
+         "program p; var k, n, s : integer; t : array[1..4] of integer;\n"
+         "begin t[1] := -2; t[2] := 32765; t[3] := -2; t[4] := 32766; s := 0;\n"
+         "  for k := 1 to 4 do begin n := t[k];\n"
+         "  case n + 2 of 0: s := s + 5; 32767: s := s + 1 end end end.\n",
+         ErrorNumber::SizeTooLarge, 4},
+        {"an IF comparing a global not assigned yet on a later execution",
+         "program p; var k, m, n : integer;\n"
+         "begin for k := 1 to 4 do begin\n"
+         "  if k = 3 then m := 0; if k > 2 then if n < m then m := 1 end end.\n",
+         ErrorNumber::VariableNotAssigned, 3},
         {"an IF condition dividing by zero on a later execution",
          "program p; var k, s : integer;\n"
          "begin s := 0; for k := 1 to 4 do begin\n"
