@@ -147,6 +147,25 @@ void QbPascalSyntaxe::ExecuteEmptyPlan(const StatementPlan& plan, bool positione
     }
 }
 
+// The reader to a state of the plan's text.
+[[gnu::always_inline]] inline void QbPascalSyntaxe::JumpWithin(const StatementPlan& plan,
+                                                               const QbTextSource::KeptToken& state)
+{
+    if (!Lexer->JumpTo(plan.Text, state)) {
+        Errors->Raise(ErrorNumber::NotImplemented);
+    }
+}
+
+// The poll of ESC an execution starts with: ESC stops the run with the reader at the
+// statement's start, where the reading would have it.
+[[gnu::always_inline]] inline void QbPascalSyntaxe::PollEscapeAtStart(const StatementPlan& plan)
+{
+    if (Execute && Host().EscapePending()) {
+        JumpWithin(plan, plan.Start);
+        throw HaltExcept("escape");
+    }
+}
+
 void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
 {
     // Assignments and blocks, the most frequent, by functions of their own with small frames.
@@ -163,16 +182,10 @@ void QbPascalSyntaxe::ExecuteAssignmentPlan(StatementPlan& plan, bool positioned
 {
     ScopedValue<int> running(plan.Running, plan.Running + 1);
     StatementRecordScope none(StatementRecord, nullptr);
+    PollEscapeAtStart(plan);
     const auto jump = [this, &plan](const QbTextSource::KeptToken& state) {
-        if (!Lexer->JumpTo(plan.Text, state)) {
-            Errors->Raise(ErrorNumber::NotImplemented);
-        }
+        JumpWithin(plan, state);
     };
-    // ESC stops the run with the reader where the reading would have it.
-    if (Execute && Host().EscapePending()) {
-        jump(plan.Start);
-        throw HaltExcept("escape");
-    }
     ExpressionPlan* assignment =
         plan.Plan >= 0 && static_cast<std::size_t>(plan.Plan) < Plans.size()
             ? &Plans[static_cast<std::size_t>(plan.Plan)]
@@ -213,16 +226,10 @@ void QbPascalSyntaxe::ExecuteBlockPlan(StatementPlan& plan, bool positioned)
 {
     ScopedValue<int> running(plan.Running, plan.Running + 1);
     StatementRecordScope none(StatementRecord, nullptr);
-    // ESC stops the run with the reader where the reading would have it.
-    if (Execute && Host().EscapePending()) {
-        if (!Lexer->JumpTo(plan.Text, plan.Start)) {
-            Errors->Raise(ErrorNumber::NotImplemented);
-        }
-        throw HaltExcept("escape");
-    }
+    PollEscapeAtStart(plan);
     RunBlockParts(plan);
-    if (positioned && !Lexer->JumpTo(plan.Text, plan.End)) {
-        Errors->Raise(ErrorNumber::NotImplemented);
+    if (positioned) {
+        JumpWithin(plan, plan.End);
     }
 }
 
@@ -230,16 +237,10 @@ void QbPascalSyntaxe::ExecuteCompositePlan(StatementPlan& plan, bool positioned)
 {
     ScopedValue<int> running(plan.Running, plan.Running + 1);
     StatementRecordScope none(StatementRecord, nullptr);
+    PollEscapeAtStart(plan);
     const auto jump = [this, &plan](const QbTextSource::KeptToken& state) {
-        if (!Lexer->JumpTo(plan.Text, state)) {
-            Errors->Raise(ErrorNumber::NotImplemented);
-        }
+        JumpWithin(plan, state);
     };
-    // ESC stops the run with the reader where the reading would have it.
-    if (Execute && Host().EscapePending()) {
-        jump(plan.Start);
-        throw HaltExcept("escape");
-    }
     const auto stepAt = [this, &jump](const QbTextSource::KeptToken& state) {
         try {
             StepPoint();

@@ -410,6 +410,8 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     void ExecuteStatementPlan(StatementPlan& plan, bool positioned);
     void ExecuteAssignmentPlan(StatementPlan& plan, bool positioned);
     void ExecuteBlockPlan(StatementPlan& plan, bool positioned);
+    void JumpWithin(const StatementPlan& plan, const QbTextSource::KeptToken& state);
+    void PollEscapeAtStart(const StatementPlan& plan);
     void ExecuteCompositePlan(StatementPlan& plan, bool positioned);
     void ExecuteEmptyPlan(const StatementPlan& plan, bool positioned);
     // One part (a block's statement, a branch, a body): its plan, or its reading from its start.
