@@ -23,6 +23,26 @@ constexpr int MaxCallNesting = 8;
 constexpr int MaxHeld = 8;
 // A Load, GlobalLoad or Constant step's Code when its value is an integer a replay may hold.
 constexpr std::uint8_t HeldInteger = 1;
+
+// The whole global variable a GlobalLoad step reads, as it is moved straight.
+DirectPlace StraightPlace(const PlanStep& step)
+{
+    return {static_cast<std::uint16_t>(step.Integer), step.DirectCode, step.DirectWidth,
+            step.Stride - DataAddress::GlobalBase};
+}
+
+// A GlobalLoad of an integer a replay holds and moves straight.
+bool StraightHeld(const PlanStep& step)
+{
+    return step.What == PlanStep::Kind::GlobalLoad && step.Code == HeldInteger &&
+           step.DirectWidth != 0;
+}
+
+// A Constant integer a replay holds (no text of its own).
+bool ConstantHeld(const PlanStep& step)
+{
+    return step.What == PlanStep::Kind::Constant && step.Code == HeldInteger && step.Count == 0;
+}
 } // namespace
 
 bool QbPascalSyntaxe::PlannableCode(std::uint8_t code)
@@ -205,18 +225,13 @@ void QbPascalSyntaxe::FuseGlobalLoads(ExpressionPlan& plan) const
         }
     }
     // The shapes a replay takes short.
-    const auto straight = [](const PlanStep& step) {
-        return step.What == PlanStep::Kind::GlobalLoad && step.Code == HeldInteger &&
-               step.DirectWidth != 0;
-    };
     plan.Short = 0;
-    if (steps.size() >= 2 && steps[0].What == PlanStep::Kind::Clear && straight(steps[1])) {
+    if (steps.size() >= 2 && steps[0].What == PlanStep::Kind::Clear && StraightHeld(steps[1])) {
         if (steps.size() == 2) {
             plan.Short = 2;
         } else if (steps.size() == 4 && steps[3].What == PlanStep::Kind::Operate &&
                    steps[3].Integer >= 0 && steps[3].Integer <= static_cast<int>(Operator::Power) &&
-                   (straight(steps[2]) || (steps[2].What == PlanStep::Kind::Constant &&
-                                           steps[2].Code == HeldInteger && steps[2].Count == 0))) {
+                   (StraightHeld(steps[2]) || ConstantHeld(steps[2]))) {
             plan.Short = 4;
         }
     }
@@ -228,11 +243,11 @@ void QbPascalSyntaxe::FuseGlobalLoads(ExpressionPlan& plan) const
     std::vector<PlanStep> fused;
     fused.reserve(steps.size());
     for (std::size_t i = 0; i < steps.size(); ++i) {
-        if (at(i, PlanStep::Kind::BeginIndex) && at(i + 1, PlanStep::Kind::GlobalLoad) &&
-            steps[i + 1].Code == HeldInteger && steps[i + 1].DirectWidth != 0) {
+        if (at(i, PlanStep::Kind::BeginIndex) && i + 1 < steps.size() &&
+            StraightHeld(steps[i + 1])) {
             std::size_t index = i + 2;
-            if (at(i + 2, PlanStep::Kind::Constant) && steps[i + 2].Code == HeldInteger &&
-                steps[i + 2].Count == 0 && at(i + 3, PlanStep::Kind::Operate) &&
+            if (i + 2 < steps.size() && ConstantHeld(steps[i + 2]) &&
+                at(i + 3, PlanStep::Kind::Operate) &&
                 (steps[i + 3].Integer == static_cast<int>(Operator::Plus) ||
                  steps[i + 3].Integer == static_cast<int>(Operator::Minus))) {
                 index = i + 4;
@@ -434,8 +449,7 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
     const PlanStep& loaded = at[2];
     const std::uint32_t base = Data->CurrentAddress();
     Data->SetCurrentAddress(loaded.Stride);
-    if (!Data->LoadDirect({static_cast<std::uint16_t>(loaded.Integer), loaded.DirectCode,
-                           loaded.DirectWidth, loaded.Stride - DataAddress::GlobalBase})) {
+    if (!Data->LoadDirect(StraightPlace(loaded))) {
         Data->SetCurrentAddress(base);
         return 0;
     }
@@ -469,8 +483,7 @@ bool QbPascalSyntaxe::RunShortPlan(const ExpressionPlan& plan, HeldResult& held)
     }
     const auto load = [this](const PlanStep& step) {
         Data->SetCurrentAddress(step.Stride);
-        return Data->LoadDirect({static_cast<std::uint16_t>(step.Integer), step.DirectCode,
-                                 step.DirectWidth, step.Stride - DataAddress::GlobalBase});
+        return Data->LoadDirect(StraightPlace(step));
     };
     Data->ClearAccumulator();
     if (!load(steps[1])) {
@@ -710,8 +723,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 const bool hold = holds(step);
                 known = {};
                 Data->SetCurrentAddress(step.Stride);
-                if (!Data->LoadDirect({static_cast<std::uint16_t>(step.Integer), step.DirectCode,
-                                       step.DirectWidth, step.Stride - DataAddress::GlobalBase})) {
+                if (!Data->LoadDirect(StraightPlace(step))) {
                     Data->LoadInGlobal(static_cast<std::uint16_t>(step.Integer), step.Stride,
                                        static_cast<std::uint32_t>(step.Count), step.Type);
                 }

@@ -157,35 +157,15 @@ std::uint32_t QbTable::QuietSizeOf(EntryNumber type) const
 {
     const EntryNumber base = BaseType(type);
     const std::uint8_t code = Code(base);
-    switch (code) {
-    case TypeCode::Boolean:
-    case TypeCode::Char:
-    case TypeCode::Enumerated:
-    case TypeCode::Byte:
-        return 1;
-    case TypeCode::Integer:
-    case TypeCode::Word:
-    case TypeCode::Unused9:
-        return 2;
-    case TypeCode::Subrange: {
+    if (code == TypeCode::Subrange) {
         const std::uint8_t host = static_cast<std::uint8_t>(Aux(base) & 0xFF);
         return host == TypeCode::Longint ? 4 : (host <= TypeCode::Byte ? 1 : 2);
     }
-    case TypeCode::Real:
-        return 8;
-    case TypeCode::String:
-        return 256;
-    case TypeCode::Set:
-        return 32;
-    case TypeCode::Longint:
-    case TypeCode::Pointer:
-    case TypeCode::ProcedureType:
-    case TypeCode::FunctionType:
-        return 4;
-    default:
-        // Structures, files and classes: the size recorded in the entry.
-        return Value(base);
+    if (const std::uint16_t size = ScalarSize(code); size != 0) {
+        return size;
     }
+    // Structures, files and classes: the size recorded in the entry.
+    return Value(base);
 }
 
 bool QbTable::InRange(EntryNumber type, std::int32_t value) const
