@@ -5,6 +5,7 @@
 
 #include "frontend/QbSyntaxe.h"
 #include "lexical/QbSource.h"
+#include "runtime/DirectPlace.h"
 
 #include <cstdint>
 #include <string>
@@ -77,6 +78,46 @@ struct PlanTarget
     std::uint8_t DirectWidth = 0;
 };
 
+// A step of a plan's quick form: the plan's work again, for a plan whose every value is an
+// integer read straight from a global variable (whole, or an element of an array indexed by
+// a global integer plus or minus a constant) or a constant, combined by integer operators. A
+// replay by it holds every value; anything the steps would not go through quietly (a variable
+// with no value yet, an index out of bounds, an overflow, a stack without room) sends the
+// replay back to the steps, which raise what they raise.
+struct QuickStep
+{
+    enum class Kind : std::uint8_t
+    {
+        Global,   // the whole global at Place
+        Constant, // Value
+        Element,  // the element of the array at Place, indexed by Index [Operator Value]
+        Operate   // Operator on the two values on top, its result of ResultCode
+    };
+    Kind What = Kind::Constant;
+    std::uint8_t Operator = 0;   // Operate; Element: Plus or Minus with Value, or 0 for none
+    std::uint8_t ResultCode = 0; // Operate; Element: the type code of the index's sum
+    bool Offset = false;         // Element: Value is added to or taken from the index
+    std::int32_t Value = 0;
+    DirectPlace Place; // Element: the array's first element
+    DirectPlace Index;
+    std::int32_t Low = 0; // Element: the index's bounds and the elements' distance
+    std::int32_t Count = 0;
+    std::uint32_t Stride = 0;
+};
+
+struct QuickForm
+{
+    std::vector<QuickStep> Steps; // the expression's, none when the plan has no quick form
+    std::uint8_t Depth = 0;       // values held at once at most
+    bool Operates = false;        // an operator lets go of the accumulator's reference
+    bool Assigns = false;         // an assignment to Target (TargetElement its element)
+    bool ToElement = false;
+    int LastConstant = -1; // the expression ends with this constant step of the plan
+    std::uint16_t ResultType = 0;
+    PlanTarget Target;
+    QuickStep TargetElement;
+};
+
 // The value an assignment's or a condition's plan leaves, when it is an integer it held: taken
 // as the pop of its entry would give it, without the push and the pop.
 struct HeldResult
@@ -122,9 +163,7 @@ struct ExpressionPlan : PlanPlace
     std::uint32_t HiddenPushes = 0;
     std::uint32_t HiddenPops = 0;
     int Running = 0; // replays in progress (a body may replay its own caller's place)
-    // Its steps are a global integer read straight (2), or one read and then added to,
-    // compared with... a constant or another one (4): a replay that holds them goes short.
-    std::uint8_t Short = 0;
+    QuickForm Quick;
     // Where the reading ended, where a replay puts the reader (last: what a replay reads on
     // every execution stays together in few cache lines).
     QbTextSource::KeptToken End;

@@ -3,6 +3,7 @@
 #include "frontend/QbPascalSyntaxe.h"
 
 #include "diagnostics/Exceptions.h"
+#include "frontend/PlanShapes.h"
 #include "lexical/QbLexical.h"
 #include "runtime/DataAddress.h"
 #include "runtime/DataInline.h"
@@ -12,6 +13,8 @@
 #include <array>
 #include <limits>
 
+using namespace PlanShapes;
+
 namespace {
 // Places kept per run at most; beyond them expressions are read as they always were.
 constexpr std::size_t MaxPlans = 1u << 16;
@@ -19,30 +22,6 @@ constexpr std::size_t MaxPlans = 1u << 16;
 constexpr int MaxIndexNesting = 8;
 // Calls in one another's arguments that a plan follows.
 constexpr int MaxCallNesting = 8;
-// Integers a replay holds before pushing them.
-constexpr int MaxHeld = 8;
-// A Load, GlobalLoad or Constant step's Code when its value is an integer a replay may hold.
-constexpr std::uint8_t HeldInteger = 1;
-
-// The whole global variable a GlobalLoad step reads, as it is moved straight.
-DirectPlace StraightPlace(const PlanStep& step)
-{
-    return {static_cast<std::uint16_t>(step.Integer), step.DirectCode, step.DirectWidth,
-            step.Stride - DataAddress::GlobalBase};
-}
-
-// A GlobalLoad of an integer a replay holds and moves straight.
-bool StraightHeld(const PlanStep& step)
-{
-    return step.What == PlanStep::Kind::GlobalLoad && step.Code == HeldInteger &&
-           step.DirectWidth != 0;
-}
-
-// A Constant integer a replay holds (no text of its own).
-bool ConstantHeld(const PlanStep& step)
-{
-    return step.What == PlanStep::Kind::Constant && step.Code == HeldInteger && step.Count == 0;
-}
 } // namespace
 
 bool QbPascalSyntaxe::PlannableCode(std::uint8_t code)
@@ -224,17 +203,6 @@ void QbPascalSyntaxe::FuseGlobalLoads(ExpressionPlan& plan) const
                    steps.back().Type);
         }
     }
-    // The shapes a replay takes short.
-    plan.Short = 0;
-    if (steps.size() >= 2 && steps[0].What == PlanStep::Kind::Clear && StraightHeld(steps[1])) {
-        if (steps.size() == 2) {
-            plan.Short = 2;
-        } else if (steps.size() == 4 && steps[3].What == PlanStep::Kind::Operate &&
-                   steps[3].Integer >= 0 && steps[3].Integer <= static_cast<int>(Operator::Power) &&
-                   (StraightHeld(steps[2]) || ConstantHeld(steps[2]))) {
-            plan.Short = 4;
-        }
-    }
     // An index that is a global integer, or one plus or minus a constant: one step does the
     // four (or six) steps, which stay behind it for a replay that cannot hold the index.
     const auto at = [&steps](std::size_t i, PlanStep::Kind kind) {
@@ -262,6 +230,7 @@ void QbPascalSyntaxe::FuseGlobalLoads(ExpressionPlan& plan) const
         fused.push_back(steps[i]);
     }
     steps.swap(fused);
+    MakeQuickForm(plan);
 }
 
 // An expression's reading as its plan records it: the accumulator cleared, then the relation.
@@ -365,7 +334,7 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
     PlanTarget target;
     HeldResult held;
     if (kept != nullptr && !kept->Never && PlanHolds(*kept) &&
-        RunPlan(*kept, target, statement ? &held : nullptr)) {
+        (statement ? ReplayPlan(*kept, target, held) : ReplayPushed(*kept, target))) {
         Lexer->ReplayPlan(mark, kept->End);
         // An assignment stores last, where the reading would store: after its expression, so
         // that an error of the store (a value out of the target's range, the last reference
@@ -470,44 +439,6 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
     }
     Data->SetCurrentAddress(base + static_cast<std::uint32_t>(value - step.Integer) * step.Stride);
     return covered;
-}
-
-// RunPlan for a plan of a Short shape whose values are held, its result left in `held`: the
-// steps' work without their machinery. False, nothing done that the steps do not do again,
-// when RunPlan must take it.
-bool QbPascalSyntaxe::RunShortPlan(const ExpressionPlan& plan, HeldResult& held)
-{
-    const PlanStep* const steps = plan.Steps.data();
-    if (!Data->RoomFor(plan.Short == 2 ? 1 : 2)) {
-        return false;
-    }
-    const auto load = [this](const PlanStep& step) {
-        Data->SetCurrentAddress(step.Stride);
-        return Data->LoadDirect(StraightPlace(step));
-    };
-    Data->ClearAccumulator();
-    if (!load(steps[1])) {
-        return false;
-    }
-    std::int32_t value = Data->Acc.Integer;
-    if (plan.Short == 4) {
-        const std::int32_t left = value;
-        if (steps[2].What == PlanStep::Kind::Constant) {
-            // The accumulator as the constant leaves it; the operator's result replaces it.
-            value = steps[2].Integer;
-        } else if (load(steps[2])) {
-            value = Data->Acc.Integer;
-        } else {
-            return false;
-        }
-        if (!Data->OperateHeld(static_cast<Operator>(steps[3].Integer), left, value, steps[3].Type,
-                               value)) {
-            return false;
-        }
-    }
-    held.Held = true;
-    held.Value = value;
-    return true;
 }
 
 bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResult* result)

@@ -122,7 +122,7 @@ bool QbPascalSyntaxe::RunConditionPlan(int tag, bool& truth)
     PlanTarget unused;
     HeldResult held;
     if (plan.Never || plan.Statement || plan.Closing == 0 || !PlanHolds(plan) ||
-        !((plan.Short != 0 && RunShortPlan(plan, held)) || RunPlan(plan, unused, &held))) {
+        !ReplayPlan(plan, unused, held)) {
         return false;
     }
     if (held.Held) {
@@ -194,7 +194,7 @@ void QbPascalSyntaxe::ExecuteAssignmentPlan(StatementPlan& plan, bool positioned
     HeldResult held;
     if (assignment == nullptr || assignment->Never || !assignment->Statement ||
         assignment->Steps.empty() || assignment->Steps.back().What != PlanStep::Kind::Assign ||
-        !PlanHolds(*assignment) || !RunPlan(*assignment, target, &held)) {
+        !PlanHolds(*assignment) || !ReplayPlan(*assignment, target, held)) {
         // A step that failed changed nothing but the evaluation stack: the statement is read.
         jump(plan.Start);
         ParseStatementBody();
@@ -353,9 +353,7 @@ void QbPascalSyntaxe::ExecuteCompositePlan(StatementPlan& plan, bool positioned)
         PlanTarget unused;
         HeldResult held;
         if (!PlanHolds(cases) || selector.Never || selector.Statement || selector.Closing != 0 ||
-            selector.Calls || !PlanHolds(selector) ||
-            !((selector.Short != 0 && RunShortPlan(selector, held)) ||
-              RunPlan(selector, unused, &held))) {
+            selector.Calls || !PlanHolds(selector) || !ReplayPlan(selector, unused, held)) {
             read();
             return;
         }
@@ -413,7 +411,7 @@ void QbPascalSyntaxe::ExecuteCompositePlan(StatementPlan& plan, bool positioned)
             ExpressionPlan& expression = Plans[static_cast<std::size_t>(tag)];
             PlanTarget unused;
             return !expression.Never && !expression.Statement && expression.Closing == 0 &&
-                   !expression.Calls && PlanHolds(expression) && RunPlan(expression, unused) &&
+                   !expression.Calls && PlanHolds(expression) && ReplayPushed(expression, unused) &&
                    Compatible(loop.Target.Type, expression.Result.Type, loop.Target.Subtype,
                               expression.Result.Subtype, Data->Acc.Integer, 0);
         };

@@ -347,7 +347,20 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     TypePair ReadRecordedRelation();
     static bool PlanBalanced(const ExpressionPlan& plan);
     int IndexByGlobal(const PlanStep* at, const PlanStep* end, int holding);
-    bool RunShortPlan(const ExpressionPlan& plan, HeldResult& held);
+    // The plan's quick form (frontend/PascalQuickPlans.cpp).
+    void MakeQuickForm(ExpressionPlan& plan) const;
+    bool QuickElement(const std::vector<PlanStep>& steps, std::size_t& at, std::uint16_t type,
+                      bool reads, QuickStep& out) const;
+    bool QuickElementAt(const QuickStep& step, std::uint32_t& address);
+    bool RunQuickPlan(const ExpressionPlan& plan, PlanTarget& target, HeldResult& held);
+    // RunPlan, by the quick form when the plan has one that goes through.
+    bool ReplayPlan(ExpressionPlan& plan, PlanTarget& target, HeldResult& held)
+    {
+        return (!plan.Quick.Steps.empty() && RunQuickPlan(plan, target, held)) ||
+               RunPlan(plan, target, &held);
+    }
+    // The same for an expression, its value pushed.
+    bool ReplayPushed(ExpressionPlan& plan, PlanTarget& target);
     void FuseGlobalLoads(ExpressionPlan& plan) const;
     void RecordStep(PlanStep step)
     {

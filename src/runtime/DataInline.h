@@ -265,6 +265,13 @@ inline bool Compares(Operator op, int order)
 inline bool QbGesdata::IntegerResult(Operator op, std::int64_t a, std::int64_t b,
                                      std::uint16_t resultType, std::int64_t& value) const
 {
+    const bool typed = op == Operator::Plus || op == Operator::Minus || op == Operator::Multiply;
+    return IntegerResultOf(op, a, b, typed ? KeptType(resultType).Info.Code : 0, value);
+}
+
+inline bool QbGesdata::IntegerResultOf(Operator op, std::int64_t a, std::int64_t b,
+                                       std::uint8_t resultCode, std::int64_t& value)
+{
     if (DataOperators::IsComparison(op)) {
         value = DataOperators::Compares(op, a < b ? -1 : a > b ? 1 : 0) ? 1 : 0;
         return true;
@@ -293,7 +300,6 @@ inline bool QbGesdata::IntegerResult(Operator op, std::int64_t a, std::int64_t b
     if (op == Operator::Div || op == Operator::Mod) {
         return value <= std::numeric_limits<std::int32_t>::max();
     }
-    const std::uint8_t resultCode = KeptType(resultType).Info.Code;
     return DataOperators::IsIntegerCode(resultCode) &&
            !(resultCode == TypeCode::Integer ? value < -32768 || value > 32767
                                              : value < -2147483647 || value > 2147483647);
@@ -331,6 +337,16 @@ inline bool QbGesdata::LoadDirect(const DirectPlace& place)
         return false;
     }
     DecodeScalar(place.Code, from);
+    return true;
+}
+
+inline bool QbGesdata::PeekDirect(const DirectPlace& place, std::int32_t& value)
+{
+    const std::uint8_t* from = DirectBytes(place);
+    if (from == nullptr) {
+        return false;
+    }
+    value = ScalarValue(place.Code, from);
     return true;
 }
 

@@ -197,6 +197,9 @@ class QbGesdata
     // not moved straight, and the caller then takes their way.
     inline bool LoadDirect(const DirectPlace& place);
     inline bool StoreDirect(const DirectPlace& place);
+    // The integer LoadDirect would load, the accumulator left as it is; false when LoadDirect
+    // would return false.
+    inline bool PeekDirect(const DirectPlace& place, std::int32_t& value);
     // Returns 0 (global area), 1 (data stack), 2 (heap) or -1 (elsewhere).
     int StoreValue(std::uint16_t type);
     void MarkAssigned();
@@ -237,6 +240,12 @@ class QbGesdata
     // it (an error to raise included).
     inline bool OperateHeld(Operator op, std::int64_t a, std::int64_t b, std::uint16_t resultType,
                             std::int32_t& value);
+    // The value OperateHeld gives, the accumulator left as it is and the code of the result's
+    // type given (it matters to +, - and *): false when OperateHeld would return false.
+    static inline bool IntegerResultOf(Operator op, std::int64_t a, std::int64_t b,
+                                       std::uint8_t resultCode, std::int64_t& value);
+    // The accumulator holds a reference to a heap cell (an operator lets go of it).
+    bool HoldsReference() const { return accumulatorReference != DataAddress::Nil; }
 
     // Operators and values.
     void Operate(Operator op, std::uint16_t resultType);

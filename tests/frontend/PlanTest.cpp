@@ -497,6 +497,107 @@ TEST_F(PlanTest, IntegersHeldBetweenStepsMeetOtherValuesInTheirOrder)
     ExpectLaterErrors(cases);
 }
 
+TEST_F(PlanTest, ArraysAndGlobalsOfEveryIntegerTypeAreTheReadingsInQuickReplays)
+{
+    // Bubble sort, a sieve, an array indexed by an enumeration, BYTE and WORD elements below
+    // and above their middle, FOR bounds and WRITE arguments: the output is a native compiler's.
+    const RunOutcome outcome = Both(
+        "program q;\n"
+        "type color = (red, green, blue);\n"
+        "var i, j, n : integer; s, t : longint; w : word; c : color;\n"
+        "  a : array[1..12] of longint; b : array[-3..8] of byte; f : array[0..20] of boolean;\n"
+        "  v : array[color] of integer; m : array[1..6] of word;\n"
+        "begin\n"
+        "  s := 7;\n"
+        "  for i := 1 to 12 do begin s := (171 * s) mod 30269; a[i] := s - 15000 end;\n"
+        "  for i := 11 downto 1 do\n"
+        "    for j := 1 to i do\n"
+        "      if a[j] > a[j + 1] then begin t := a[j]; a[j] := a[j + 1]; a[j + 1] := t end;\n"
+        "  for i := 1 to 12 do write(a[i], ' '); writeln;\n"
+        "  for i := -3 to 8 do b[i] := (i + 3) * 20;\n"
+        "  n := 0;\n"
+        "  for i := -2 to 7 do n := n * 2 + b[i - 1] - b[i + 1] div 3 + ord(b[i] >= 100);\n"
+        "  writeln(n);\n"
+        "  for i := 0 to 20 do f[i] := true;\n"
+        "  f[0] := false; f[1] := false;\n"
+        "  i := 2;\n"
+        "  while i * i <= 20 do begin\n"
+        "    if f[i] then begin j := i * i; while j <= 20 do begin f[j] := false; j := j + i end "
+        "end;\n"
+        "    i := i + 1 end;\n"
+        "  n := 0;\n"
+        "  for i := 0 to 20 do if f[i] then begin n := n + 1; write(i, ' ') end;\n"
+        "  writeln(n);\n"
+        "  for c := red to blue do v[c] := 0;\n"
+        "  c := red;\n"
+        "  for i := 1 to 10 do begin\n"
+        "    v[c] := v[c] + i;\n"
+        "    if c = blue then c := red else if c = red then c := green else c := blue end;\n"
+        "  writeln(v[red], ' ', v[green], ' ', v[blue]);\n"
+        "  for i := 1 to 6 do m[i] := i * 5000 + 2767;\n"
+        "  w := 0;\n"
+        "  for i := 2 to 6 do begin w := m[i] - m[i - 1]; write(w + i, ' ', m[i] div 7 mod 100, ' "
+        "') end;\n"
+        "  writeln;\n"
+        "  n := 3;\n"
+        "  for i := 1 to 5 do begin\n"
+        "    for j := n - i + 3 to a[i] mod 3 + 6 do write(j, ' ');\n"
+        "    writeln(a[i + 2] - a[i], ' ', b[i - 3] + 1)\n"
+        "  end;\n"
+        "end.\n");
+    EXPECT_EQ(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Output,
+              "-13803 -8837 -8396 -5669 -4487 -3148 -449 5926 6613 8073 9727 13938 \r\n"
+              "222\r\n"
+              "2 3 5 7 11 13 17 19 8\r\n"
+              "22 15 18\r\n"
+              "5002 23 5003 38 5004 52 5005 66 5006 81 \r\n"
+              "5 6 5407 21\r\n"
+              "4 3168 41\r\n"
+              "3 4 3909 61\r\n"
+              "2 3 4 2521 81\r\n"
+              "1 2 3 4 4038 101\r\n");
+
+    const LaterError cases[] = {
+        {"an element assigned below its array on a later pass",
+         "program p; var i : integer; t : array[0..5] of integer;\n"
+         "begin for i := 4 downto 0 do\n"
+         "  t[i - 1] := i; writeln(t[0]) end.\n",
+         ErrorNumber::InvalidValue, 3},
+        {"an element read beyond its array on a later pass",
+         "program p; var i, k : integer; t : array[1..5] of integer;\n"
+         "begin for i := 1 to 5 do t[i] := i; k := 0; for i := 1 to 5 do\n"
+         "  if t[i + 1] > k then k := k + t[i] end.\n",
+         ErrorNumber::InvalidValue, 3},
+        {"an index plus a constant beyond INTEGER",
+         "program p; var j, k : integer; t : array[32760..32767] of integer;\n"
+         "begin for j := 32760 to 32767 do t[j] := 1; k := 0; for j := 32764 to 32767 do\n"
+         "  k := k + t[j + 1] end.\n",
+         ErrorNumber::SizeTooLarge, 3},
+        {"an array no element of which was assigned, read on a later pass",
+         "program p; var k, n : integer; t : array[1..5] of longint;\n"
+         "begin n := 0; for k := 1 to 4 do\n"
+         "  if k > 2 then n := t[k] + 1 else n := n + k end.\n",
+         ErrorNumber::VariableNotAssigned, 3},
+        {"an index not assigned yet on a later pass",
+         "program p; var k, m, n : integer; t : array[1..5] of integer;\n"
+         "begin for k := 1 to 5 do t[k] := k; n := 0; for k := 1 to 4 do\n"
+         "  if k < 3 then n := n + t[k] else n := t[m + 1] end.\n",
+         ErrorNumber::VariableNotAssigned, 3},
+        {"a BYTE element given a value beyond it on a later pass",
+         "program p; var i : integer; b : array[1..5] of byte;\n"
+         "begin for i := 1 to 5 do\n"
+         "  b[i] := i * 60 end.\n",
+         ErrorNumber::InvalidValue, 3},
+        {"a sum of elements beyond INTEGER on a later pass",
+         "program p; var i, k : integer; t : array[1..5] of integer;\n"
+         "begin for i := 1 to 5 do t[i] := i * 6000; for i := 1 to 4 do\n"
+         "  k := t[i] + t[i + 1] end.\n",
+         ErrorNumber::SizeTooLarge, 3},
+    };
+    ExpectLaterErrors(cases);
+}
+
 TEST_F(PlanTest, ForLoopsOfEveryOrdinalTypeStepAsTheReadingSteps)
 {
     // Global control variables of each ordinal type, up to the end of their range and down,
