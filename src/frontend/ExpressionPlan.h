@@ -116,6 +116,12 @@ struct QuickForm
     std::uint16_t ResultType = 0;
     PlanTarget Target;
     QuickStep TargetElement;
+    // An assignment whose store goes straight too: the target's code and width (its offset
+    // the target's), and the values its type holds.
+    bool Stores = false;
+    DirectPlace Store;
+    std::int32_t StoreLow = 0;
+    std::int32_t StoreHigh = 0;
 };
 
 // The value an assignment's or a condition's plan leaves, when it is an integer it held: taken

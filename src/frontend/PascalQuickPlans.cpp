@@ -6,6 +6,7 @@
 #include "runtime/DataAddress.h"
 #include "runtime/DataInline.h"
 #include "runtime/QbGesdata.h"
+#include "runtime/SystemRoutines.h"
 
 #include <array>
 #include <limits>
@@ -32,19 +33,14 @@ bool QuickOperator(std::int32_t op)
         return false;
     }
 }
-
-// The code of an integer type: what IntegerResultOf needs to know of the result's type.
-bool IntegerCode(std::uint8_t code)
-{
-    return code >= TypeCode::Byte && code <= TypeCode::Longint;
-}
 } // namespace
 
 // The steps from `at` reach an element of a global array: its Fixed step, an IndexByGlobal
-// and the steps it covers. `out` becomes the element (of `type` when `reads`, its value then
-// read straight) and `at` moves past them; false when the quick form cannot take it.
+// and the steps it covers. `out` becomes the element, of `type` (its Place's width 0 when its
+// value does not go straight), and `at` moves past them; false when the quick form cannot
+// take it.
 bool QbPascalSyntaxe::QuickElement(const std::vector<PlanStep>& steps, std::size_t& at,
-                                   std::uint16_t type, bool reads, QuickStep& out) const
+                                   std::uint16_t type, QuickStep& out) const
 {
     if (at + 1 >= steps.size() || steps[at].What != PlanStep::Kind::Fixed || steps[at].Count <= 0 ||
         steps[at + 1].What != PlanStep::Kind::IndexByGlobal) {
@@ -62,16 +58,11 @@ bool QbPascalSyntaxe::QuickElement(const std::vector<PlanStep>& steps, std::size
     out.Place = Data->DirectPlaceOf(array.Type, array.Stride, size, type);
     out.Place.Variable = array.Type;
     out.Place.Offset = array.Stride - DataAddress::GlobalBase;
-    if (reads) {
-        // Every element the bounds let through lies inside the array.
-        const std::uint64_t end =
-            std::uint64_t{static_cast<std::uint32_t>(index.Count - 1)} * index.Stride +
-            out.Place.Width;
-        if (out.Place.Width == 0 ||
-            QbGesdata::RepresentationOf(out.Place.Code) != Representation::Integer ||
-            array.Stride < DataAddress::GlobalBase || end > size) {
-            return false;
-        }
+    // Every element the bounds let through lies inside the array.
+    const std::uint64_t end =
+        std::uint64_t{static_cast<std::uint32_t>(index.Count - 1)} * index.Stride + out.Place.Width;
+    if (array.Stride < DataAddress::GlobalBase || end > size) {
+        out.Place.Width = 0;
     }
     out.Index = StraightPlace(steps[at + 3]);
     out.Low = index.Integer;
@@ -83,12 +74,57 @@ bool QbPascalSyntaxe::QuickElement(const std::vector<PlanStep>& steps, std::size
         out.Value = steps[at + 4].Integer;
         out.Operator = static_cast<std::uint8_t>(op.Integer);
         out.ResultCode = Data->KeptCode(op.Type);
-        if (!IntegerCode(out.ResultCode)) {
+        if (!SystemRoutine::IsIntegerCode(out.ResultCode)) {
             return false;
         }
     }
     at += 2 + covered;
     return true;
+}
+
+// The store of an assignment's quick form, when its value goes straight into the target: the
+// checks FinishAssignment makes of it, found once.
+void QbPascalSyntaxe::QuickStoreOf(const PlanStep& assign, QuickForm& quick) const
+{
+    const std::uint8_t code = assign.Code;
+    if (code == TypeCode::Real) {
+        return;
+    }
+    DirectPlace store;
+    if (quick.ToElement) {
+        store = quick.TargetElement.Place;
+    } else if (quick.Target.DirectWidth != 0) {
+        store = {quick.Target.Variable, quick.Target.DirectCode, quick.Target.DirectWidth,
+                 quick.Target.Start - DataAddress::GlobalBase};
+    }
+    if (store.Width == 0) {
+        return;
+    }
+    quick.Stores = true;
+    quick.Store = store;
+    quick.StoreLow = std::numeric_limits<std::int32_t>::min();
+    quick.StoreHigh = std::numeric_limits<std::int32_t>::max();
+    if (SystemRoutine::IsOrdinalCode(code) && code != TypeCode::Longint &&
+        OptionC(OptionC::CheckOrdinalLimits)) {
+        TypeRange(assign.Type, quick.StoreLow, quick.StoreHigh);
+    }
+}
+
+// FinishAssignment of an integer the quick form held, when it goes straight into the target:
+// false, with the accumulator and the current address as FinishAssignment sets them, when
+// FinishAssignment must take it.
+bool QbPascalSyntaxe::QuickStore(const QuickForm& quick, const PlanTarget& target,
+                                 std::int32_t value)
+{
+    if (!quick.Stores || value < quick.StoreLow || value > quick.StoreHigh) {
+        return false;
+    }
+    QbGesdata& data = *Data;
+    data.Acc.SetInteger(value);
+    data.SetCurrentAddress(target.Address);
+    DirectPlace place = quick.Store;
+    place.Offset = target.Address - DataAddress::GlobalBase;
+    return data.StoreDirect(place);
 }
 
 // The plan's quick form, when it has one: an assignment's target (a whole global or an element
@@ -113,7 +149,7 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
         quick.Target = {whole.Stride, whole.Type, whole.Stride,
                         static_cast<std::uint32_t>(whole.Count)};
         if (at(1, PlanStep::Kind::IndexByGlobal)) {
-            if (!QuickElement(steps, i, steps.back().Type, false, quick.TargetElement)) {
+            if (!QuickElement(steps, i, steps.back().Type, quick.TargetElement)) {
                 return;
             }
             quick.ToElement = true;
@@ -127,6 +163,7 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
         quick.Target.DirectWidth = steps[i].DirectWidth;
         ++i;
         --end;
+        QuickStoreOf(steps.back(), quick);
     }
     if (!at(i, PlanStep::Kind::Clear)) {
         return;
@@ -152,7 +189,9 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
         } else if (step.What == PlanStep::Kind::Fixed && at(i + 1, PlanStep::Kind::IndexByGlobal)) {
             const std::size_t load = i + 2 + steps[i + 1].Code;
             if (!at(load, PlanStep::Kind::Load) || steps[load].Code != HeldInteger ||
-                !QuickElement(steps, i, steps[load].Type, true, made) || i != load) {
+                !QuickElement(steps, i, steps[load].Type, made) || i != load ||
+                made.Place.Width == 0 ||
+                QbGesdata::RepresentationOf(made.Place.Code) != Representation::Integer) {
                 return;
             }
             quick.ResultType = steps[load].Type;
@@ -165,7 +204,7 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
             const auto op = static_cast<Operator>(step.Integer);
             if (op == Operator::Plus || op == Operator::Minus || op == Operator::Multiply) {
                 made.ResultCode = Data->KeptCode(step.Type);
-                if (!IntegerCode(made.ResultCode)) {
+                if (!SystemRoutine::IsIntegerCode(made.ResultCode)) {
                     return;
                 }
             }

@@ -205,6 +205,9 @@ void QbPascalSyntaxe::ExecuteAssignmentPlan(StatementPlan& plan, bool positioned
     if (positioned) {
         jump(plan.End);
     }
+    if (held.Held && QuickStore(assignment->Quick, target, held.Value)) {
+        return;
+    }
     const PlanStep& last = assignment->Steps.back();
     try {
         FinishAssignment(last.Type, last.Code, last.Integer != 0, target, &held);

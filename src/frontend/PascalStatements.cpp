@@ -61,12 +61,20 @@ std::uint8_t QbPascalSyntaxe::ResolvedCode(std::uint16_t type) const
 
 bool QbPascalSyntaxe::InTypeRange(std::uint16_t type, std::int32_t value) const
 {
+    std::int32_t low = 0;
+    std::int32_t high = 0;
+    TypeRange(type, low, high);
+    return value >= low && value <= high;
+}
+
+void QbPascalSyntaxe::TypeRange(std::uint16_t type, std::int32_t& low, std::int32_t& high) const
+{
     const QbGesdata::TypeInfo info = Data->KeptInfo(type);
     if (info.Entry != 0) {
-        const EntryNumber base = Table->BaseType(info.Entry);
-        return Table->InRange(base, value);
+        Table->RangeOf(Table->BaseType(info.Entry), low, high);
+    } else {
+        QbTable::CodeRange(info.Code, low, high);
     }
-    return QbTable::CodeHolds(info.Code, value);
 }
 
 // A pass through a loop body; the MaxPasses-th one is error 239 unless passes are unlimited.

@@ -5,8 +5,7 @@
 #include <string>
 
 // Bits of the interpreter option word A.
-namespace OptionA
-{
+namespace OptionA {
 constexpr std::uint32_t ReplaceAccents = 1;
 constexpr std::uint32_t ForbidAbsolute = 2;
 constexpr std::uint32_t ForbidInclude = 4;
@@ -26,8 +25,7 @@ constexpr std::uint32_t Defaults = 3087;
 } // namespace OptionA
 
 // Bits of the instruction and compiler option word B.
-namespace OptionB
-{
+namespace OptionB {
 constexpr std::uint32_t InitializeVariables = 1;
 constexpr std::uint32_t ForbidLabels = 2;
 constexpr std::uint32_t UnlimitedPasses = 4;
@@ -45,8 +43,7 @@ constexpr std::uint32_t Defaults = 1826;
 } // namespace OptionB
 
 // Bits of the type-checking option word C.
-namespace OptionC
-{
+namespace OptionC {
 constexpr std::uint32_t CheckOrdinalLimits = 1;
 constexpr std::uint32_t ForbidTypeCasts = 2;
 constexpr std::uint32_t ForbidProceduralTypes = 4;
@@ -55,8 +52,7 @@ constexpr std::uint32_t Defaults = 9;
 } // namespace OptionC
 
 // Mode bits of one call of the driver's Run.
-namespace RunMode
-{
+namespace RunMode {
 constexpr int StartStepping = 1;
 constexpr int Execute = 2;
 constexpr int TraceViews = 4;
@@ -77,14 +73,15 @@ struct ProgramOptions
     std::uint32_t C = OptionC::Defaults;
     std::string KeyboardPrefix;
     std::string ScreenPrefix;
-    int MaxNesting = 5;     // 1..9, error 214
-    int MaxStack = 10;      // routines in the execution stack, error 215
-    int MaxPasses = 100;    // 100..30000 by 100, error 239
-    int RealDigits = 8;     // 5..14: real comparison tolerance 10^-N
-    int CodeGrouping = 0;   // 0, 1 or 2
+    int MaxNesting = 5;   // 1..9, error 214
+    int MaxStack = 10;    // routines in the execution stack, error 215
+    int MaxPasses = 100;  // 100..30000 by 100, error 239
+    int RealDigits = 8;   // 5..14: real comparison tolerance 10^-N
+    int CodeGrouping = 0; // 0, 1 or 2
     // The accent table, Windows-1252: a letter of the first string is read as the letter at the
     // same place in the second.
-    std::string SpecialLetters = "\xC7\xFC\xE9\xE2\xE4\xE0\xE5\xE7\xEA\xEB\xE8\xEF\xEE\xEC\xC4\xC5\xC9\xE6\xC6\xF4"
-                                 "\xF6\xF2\xFB\xF9\xFF\xD6\xDC\xA2\xA3\xA5\xA5\x83\xE1\xED\xF3\xFA\xF1\xD1\xAA\xBA";
+    std::string SpecialLetters =
+        "\xC7\xFC\xE9\xE2\xE4\xE0\xE5\xE7\xEA\xEB\xE8\xEF\xEE\xEC\xC4\xC5\xC9\xE6\xC6\xF4"
+        "\xF6\xF2\xFB\xF9\xFF\xD6\xDC\xA2\xA3\xA5\xA5\x83\xE1\xED\xF3\xFA\xF1\xD1\xAA\xBA";
     std::string ReplaceBy = "cueaaaaceeeiiiaaeeeooouuyouclypfaiounnao";
 };

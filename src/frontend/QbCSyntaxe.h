@@ -7,7 +7,7 @@
 // lexer's identifier hook.
 class QbCSyntaxe : public QbSyntaxe
 {
-public:
+  public:
     explicit QbCSyntaxe(const DriverEnvironment& environment);
 
     void ParseHeading(std::string& name) override;
@@ -17,6 +17,6 @@ public:
     int HeadingKind(const std::string& word) override;
     bool IsRoutineHeading(const std::string& line) override;
 
-private:
+  private:
     void ReadDirective();
 };

@@ -253,6 +253,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     void ForPasses(const ForLoop& loop, const ReadingPosition& body, StatementPlan::Part* noted,
                    StatementPlan::Part* planned, const void* text);
     bool InTypeRange(std::uint16_t type, std::int32_t value) const;
+    void TypeRange(std::uint16_t type, std::int32_t& low, std::int32_t& high) const;
     std::uint8_t ResolvedCode(std::uint16_t type) const;
     // The WithStack index of the record holding the field FindWithField found last; a variable
     // reference takes that record's address from WithStack[WithFieldIndex].Address.
@@ -350,9 +351,11 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // The plan's quick form (frontend/PascalQuickPlans.cpp).
     void MakeQuickForm(ExpressionPlan& plan) const;
     bool QuickElement(const std::vector<PlanStep>& steps, std::size_t& at, std::uint16_t type,
-                      bool reads, QuickStep& out) const;
+                      QuickStep& out) const;
+    void QuickStoreOf(const PlanStep& assign, QuickForm& quick) const;
     bool QuickElementAt(const QuickStep& step, std::uint32_t& address);
     bool RunQuickPlan(const ExpressionPlan& plan, PlanTarget& target, HeldResult& held);
+    bool QuickStore(const QuickForm& quick, const PlanTarget& target, std::int32_t value);
     // RunPlan, by the quick form when the plan has one that goes through.
     bool ReplayPlan(ExpressionPlan& plan, PlanTarget& target, HeldResult& held)
     {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <span>
 #include <string>
@@ -305,20 +306,39 @@ class QbTable
     // Whether a predefined scalar type code can hold `value` (codes without bounds always can).
     static bool CodeHolds(std::uint8_t code, std::int32_t value)
     {
+        std::int32_t low = 0;
+        std::int32_t high = 0;
+        CodeRange(code, low, high);
+        return value >= low && value <= high;
+    }
+    // The values CodeHolds and InRange let through: low to high.
+    static void CodeRange(std::uint8_t code, std::int32_t& low, std::int32_t& high)
+    {
         switch (code) {
         case TypeCode::Boolean:
-            return value >= 0 && value <= 1;
+            low = 0;
+            high = 1;
+            break;
         case TypeCode::Char:
         case TypeCode::Byte:
-            return value >= 0 && value <= 255;
+            low = 0;
+            high = 255;
+            break;
         case TypeCode::Integer:
-            return value >= -32768 && value <= 32767;
+            low = -32768;
+            high = 32767;
+            break;
         case TypeCode::Word:
-            return value >= 0 && value <= 65535;
+            low = 0;
+            high = 65535;
+            break;
         default:
-            return true;
+            low = std::numeric_limits<std::int32_t>::min();
+            high = std::numeric_limits<std::int32_t>::max();
+            break;
         }
     }
+    void RangeOf(EntryNumber type, std::int32_t& low, std::int32_t& high) const;
     bool IsStructured(EntryNumber type) const;
     int PointerFieldCount(EntryNumber record) const;
     // The name of the n-th field (from 1) whose type has Code `codeFilter` (127: any field);

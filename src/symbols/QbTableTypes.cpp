@@ -170,15 +170,27 @@ std::uint32_t QbTable::QuietSizeOf(EntryNumber type) const
 
 bool QbTable::InRange(EntryNumber type, std::int32_t value) const
 {
+    std::int32_t low = 0;
+    std::int32_t high = 0;
+    RangeOf(type, low, high);
+    return value >= low && value <= high;
+}
+
+void QbTable::RangeOf(EntryNumber type, std::int32_t& low, std::int32_t& high) const
+{
     const EntryNumber base = BaseType(type);
     switch (Code(base)) {
     case TypeCode::Enumerated:
-        return value >= 0 && value < Link1(base);
+        low = 0;
+        high = static_cast<std::int32_t>(Link1(base)) - 1;
+        break;
     case TypeCode::Subrange:
-        return value >= SubrangeBound(*this, base, Link1(base)) &&
-               value <= SubrangeBound(*this, base, Link2(base));
+        low = SubrangeBound(*this, base, Link1(base));
+        high = SubrangeBound(*this, base, Link2(base));
+        break;
     default:
-        return CodeHolds(Code(base), value);
+        CodeRange(Code(base), low, high);
+        break;
     }
 }
 

@@ -589,6 +589,16 @@ TEST_F(PlanTest, ArraysAndGlobalsOfEveryIntegerTypeAreTheReadingsInQuickReplays)
          "begin for i := 1 to 5 do\n"
          "  b[i] := i * 60 end.\n",
          ErrorNumber::InvalidValue, 3},
+        {"a subrange element given a value beyond it on a later pass",
+         "program p; var i : integer; d : array[1..3] of -5..5;\n"
+         "begin for i := 1 to 3 do d[i] := 0; for i := 1 to 9 do\n"
+         "  d[i mod 3 + 1] := i * 2 - 6 end.\n",
+         ErrorNumber::InvalidValue, 3},
+        {"a subrange variable counted beyond it on a later pass",
+         "program p; var i : integer; d : 1..10;\n"
+         "begin d := 1; for i := 1 to 12 do\n"
+         "  d := d + 1 end.\n",
+         ErrorNumber::InvalidValue, 3},
         {"a sum of elements beyond INTEGER on a later pass",
          "program p; var i, k : integer; t : array[1..5] of integer;\n"
          "begin for i := 1 to 5 do t[i] := i * 6000; for i := 1 to 4 do\n"
