@@ -7,6 +7,7 @@
 #include "lexical/QbSource.h"
 #include "runtime/DirectPlace.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -78,31 +79,45 @@ struct PlanTarget
     std::uint8_t DirectWidth = 0;
 };
 
-// A step of a plan's quick form: the plan's work again, for a plan whose every value is an
-// integer read straight from a global variable (whole, or an element of an array indexed by
-// a global integer plus or minus a constant) or a constant, combined by integer operators. A
-// replay by it holds every value; anything the steps would not go through quietly (a variable
-// with no value yet, an index out of bounds, an overflow, a stack without room) sends the
-// replay back to the steps, which raise what they raise.
+// A step of a plan's quick form: the plan's work again, for a plan whose every value is read
+// straight from a global variable (whole, or an element of an array indexed by global integers
+// plus or minus constants) or is a constant, combined by integer operators or by the sum,
+// difference and product of reals. A replay by it holds every value; anything the steps would
+// not go through quietly (a variable with no value yet, an index out of bounds, an overflow, a
+// stack without room) sends the replay back to the steps, which raise what they raise.
+struct QuickIndex
+{
+    std::int32_t From = -1; // a constant index's step (its value Value), or -1
+    DirectPlace Place;      // the global integer
+    bool Offset = false;    // Value added to or taken from it (Operator Plus or Minus)
+    std::uint8_t Operator = 0;
+    std::uint8_t ResultCode = 0; // the type code of the sum
+    std::int32_t Value = 0;
+    std::int32_t Low = 0; // its bounds, and the distance between the elements it goes through
+    std::int32_t Count = 0;
+    std::uint32_t Stride = 0;
+};
+
 struct QuickStep
 {
+    static constexpr int MaxIndexes = 3;
     enum class Kind : std::uint8_t
     {
         Global,   // the whole global at Place
-        Constant, // Value
-        Element,  // the element of the array at Place, indexed by Index [Operator Value]
+        Constant, // Value or RealValue (the plan's step From)
+        Element,  // the element of the array at Place its Indexes reach
         Operate   // Operator on the two values on top, its result of ResultCode
     };
     Kind What = Kind::Constant;
-    std::uint8_t Operator = 0;   // Operate; Element: Plus or Minus with Value, or 0 for none
-    std::uint8_t ResultCode = 0; // Operate; Element: the type code of the index's sum
-    bool Offset = false;         // Element: Value is added to or taken from the index
+    bool Real = false; // its value is a real
+    std::uint8_t Operator = 0;
+    std::uint8_t ResultCode = 0;
+    std::uint8_t Indexes = 0;
     std::int32_t Value = 0;
-    DirectPlace Place; // Element: the array's first element
-    DirectPlace Index;
-    std::int32_t Low = 0; // Element: the index's bounds and the elements' distance
-    std::int32_t Count = 0;
-    std::uint32_t Stride = 0;
+    std::int32_t From = 0;
+    double RealValue = 0.0;
+    DirectPlace Place; // Element: its first element's
+    std::array<QuickIndex, MaxIndexes> Index;
 };
 
 struct QuickForm
@@ -113,6 +128,7 @@ struct QuickForm
     bool Assigns = false;         // an assignment to Target (TargetElement its element)
     bool ToElement = false;
     int LastConstant = -1; // the expression ends with this constant step of the plan
+    bool Real = false;     // its value is a real, left pushed as the steps leave it
     std::uint16_t ResultType = 0;
     PlanTarget Target;
     QuickStep TargetElement;

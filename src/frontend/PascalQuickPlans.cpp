@@ -9,7 +9,9 @@
 #include "runtime/SystemRoutines.h"
 
 #include <array>
+#include <cmath>
 #include <limits>
+#include <optional>
 
 using namespace PlanShapes;
 
@@ -35,50 +37,93 @@ bool QuickOperator(std::int32_t op)
 }
 } // namespace
 
-// The steps from `at` reach an element of a global array: its Fixed step, an IndexByGlobal
-// and the steps it covers. `out` becomes the element, of `type` (its Place's width 0 when its
-// value does not go straight), and `at` moves past them; false when the quick form cannot
-// take it.
+// The steps from `at` reach an element of a global array: its Fixed step, then BeginIndex, an
+// index for each dimension (a global integer, plus or minus a constant) and EndIndex, an
+// IndexByGlobal before them or not. `out` becomes the element, of `type` (none: the type of
+// the Load after them; its Place's width 0 when its value does not go straight), and `at` moves
+// past them; false when the quick form cannot take it.
 bool QbPascalSyntaxe::QuickElement(const std::vector<PlanStep>& steps, std::size_t& at,
-                                   std::uint16_t type, QuickStep& out) const
+                                   std::optional<std::uint16_t> type, QuickStep& out) const
 {
-    if (at + 1 >= steps.size() || steps[at].What != PlanStep::Kind::Fixed || steps[at].Count <= 0 ||
-        steps[at + 1].What != PlanStep::Kind::IndexByGlobal) {
+    const auto is = [&steps](std::size_t k, PlanStep::Kind kind) {
+        return k < steps.size() && steps[k].What == kind;
+    };
+    if (!is(at, PlanStep::Kind::Fixed) || steps[at].Count <= 0) {
         return false;
     }
     const PlanStep& array = steps[at];
-    const PlanStep& index = steps[at + 1];
-    const std::size_t covered = index.Code;
-    if (at + 2 + covered > steps.size() || index.Count <= 0 || index.Stride == 0 ||
-        !StraightHeld(steps[at + 3])) {
+    std::size_t k = at + 1;
+    if (is(k, PlanStep::Kind::IndexByGlobal)) {
+        ++k;
+    }
+    if (!is(k, PlanStep::Kind::BeginIndex)) {
         return false;
     }
-    const auto size = static_cast<std::uint32_t>(array.Count);
+    ++k;
+    out = {};
     out.What = QuickStep::Kind::Element;
-    out.Place = Data->DirectPlaceOf(array.Type, array.Stride, size, type);
+    std::uint64_t last = 0; // the offset of the last element
+    while (!is(k, PlanStep::Kind::EndIndex)) {
+        if (out.Indexes == QuickStep::MaxIndexes || k >= steps.size()) {
+            return false;
+        }
+        QuickIndex& index = out.Index[out.Indexes++];
+        if (ConstantHeld(steps[k])) {
+            // A constant index, its place none.
+            index.Value = steps[k].Integer;
+            index.From = static_cast<std::int32_t>(k);
+        } else if (StraightHeld(steps[k])) {
+            index.Place = StraightPlace(steps[k]);
+        } else {
+            return false;
+        }
+        ++k;
+        if (index.From < 0 && k + 1 < steps.size() && ConstantHeld(steps[k]) &&
+            is(k + 1, PlanStep::Kind::Operate) &&
+            (steps[k + 1].Integer == static_cast<int>(Operator::Plus) ||
+             steps[k + 1].Integer == static_cast<int>(Operator::Minus))) {
+            index.Offset = true;
+            index.Value = steps[k].Integer;
+            index.Operator = static_cast<std::uint8_t>(steps[k + 1].Integer);
+            index.ResultCode = Data->KeptCode(steps[k + 1].Type);
+            if (!SystemRoutine::IsIntegerCode(index.ResultCode)) {
+                return false;
+            }
+            k += 2;
+        }
+        if (!is(k, PlanStep::Kind::Index) || steps[k].Count <= 0 || steps[k].Stride == 0) {
+            return false;
+        }
+        index.Low = steps[k].Integer;
+        index.Count = steps[k].Count;
+        index.Stride = steps[k].Stride;
+        if (index.From >= 0 &&
+            (index.Value < index.Low ||
+             index.Value - static_cast<std::int64_t>(index.Low) >= index.Count)) {
+            return false;
+        }
+        last += std::uint64_t{static_cast<std::uint32_t>(index.Count - 1)} * index.Stride;
+        ++k;
+    }
+    if (out.Indexes == 0) {
+        return false;
+    }
+    // An element read is of the type its Load says.
+    if (!type) {
+        if (!is(k + 1, PlanStep::Kind::Load)) {
+            return false;
+        }
+        type = steps[k + 1].Type;
+    }
+    const auto size = static_cast<std::uint32_t>(array.Count);
+    out.Place = Data->DirectPlaceOf(array.Type, array.Stride, size, *type);
     out.Place.Variable = array.Type;
     out.Place.Offset = array.Stride - DataAddress::GlobalBase;
     // Every element the bounds let through lies inside the array.
-    const std::uint64_t end =
-        std::uint64_t{static_cast<std::uint32_t>(index.Count - 1)} * index.Stride + out.Place.Width;
-    if (array.Stride < DataAddress::GlobalBase || end > size) {
+    if (array.Stride < DataAddress::GlobalBase || last + out.Place.Width > size) {
         out.Place.Width = 0;
     }
-    out.Index = StraightPlace(steps[at + 3]);
-    out.Low = index.Integer;
-    out.Count = index.Count;
-    out.Stride = index.Stride;
-    if (covered == 6) {
-        const PlanStep& op = steps[at + 5];
-        out.Offset = true;
-        out.Value = steps[at + 4].Integer;
-        out.Operator = static_cast<std::uint8_t>(op.Integer);
-        out.ResultCode = Data->KeptCode(op.Type);
-        if (!SystemRoutine::IsIntegerCode(out.ResultCode)) {
-            return false;
-        }
-    }
-    at += 2 + covered;
+    at = k + 1;
     return true;
 }
 
@@ -148,7 +193,7 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
         quick.Assigns = true;
         quick.Target = {whole.Stride, whole.Type, whole.Stride,
                         static_cast<std::uint32_t>(whole.Count)};
-        if (at(1, PlanStep::Kind::IndexByGlobal)) {
+        if (at(1, PlanStep::Kind::IndexByGlobal) || at(1, PlanStep::Kind::BeginIndex)) {
             if (!QuickElement(steps, i, steps.back().Type, quick.TargetElement)) {
                 return;
             }
@@ -169,80 +214,120 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
         return;
     }
     ++i;
+    // The kinds of the values held (a real or not), as the steps leave them.
+    std::array<bool, MaxHeld> reals{};
     int depth = 0;
+    const auto held = [&depth, &reals](bool real) {
+        if (depth >= MaxHeld) {
+            return false;
+        }
+        reals[static_cast<std::size_t>(depth++)] = real;
+        return true;
+    };
+    const auto realCode = [this](std::uint16_t type) {
+        return Data->KeptCode(type) == TypeCode::Real;
+    };
     while (i < end) {
         const PlanStep& step = steps[i];
         QuickStep made;
         quick.LastConstant = -1;
         quick.ResultType = step.Type;
-        if (StraightHeld(step)) {
+        if (step.What == PlanStep::Kind::GlobalLoad && step.DirectWidth != 0 &&
+            (step.Code == HeldInteger || step.DirectCode == TypeCode::Real)) {
             made.What = QuickStep::Kind::Global;
+            made.Real = step.Code != HeldInteger;
             made.Place = StraightPlace(step);
-            ++depth;
             ++i;
-        } else if (ConstantHeld(step)) {
+        } else if (step.What == PlanStep::Kind::Constant && step.Count == 0 &&
+                   (step.Code == HeldInteger || realCode(step.Type))) {
             made.What = QuickStep::Kind::Constant;
+            made.Real = step.Code != HeldInteger;
             made.Value = step.Integer;
+            made.RealValue = step.Real;
+            made.From = static_cast<std::int32_t>(i);
             quick.LastConstant = static_cast<int>(i);
-            ++depth;
             ++i;
-        } else if (step.What == PlanStep::Kind::Fixed && at(i + 1, PlanStep::Kind::IndexByGlobal)) {
-            const std::size_t load = i + 2 + steps[i + 1].Code;
-            if (!at(load, PlanStep::Kind::Load) || steps[load].Code != HeldInteger ||
-                !QuickElement(steps, i, steps[load].Type, made) || i != load ||
-                made.Place.Width == 0 ||
-                QbGesdata::RepresentationOf(made.Place.Code) != Representation::Integer) {
+        } else if (step.What == PlanStep::Kind::Fixed) {
+            // An element read: its Load follows the indexes.
+            if (!QuickElement(steps, i, std::nullopt, made) || !at(i, PlanStep::Kind::Load) ||
+                made.Place.Width == 0) {
                 return;
             }
-            quick.ResultType = steps[load].Type;
-            ++depth;
+            made.Real = made.Place.Code == TypeCode::Real;
+            if (!made.Real &&
+                (steps[i].Code != HeldInteger ||
+                 QbGesdata::RepresentationOf(made.Place.Code) != Representation::Integer)) {
+                return;
+            }
+            quick.ResultType = steps[i].Type;
             ++i;
-        } else if (step.What == PlanStep::Kind::Operate && QuickOperator(step.Integer) &&
-                   depth >= 2) {
+        } else if (step.What == PlanStep::Kind::Operate && depth >= 2) {
+            const bool left = reals[static_cast<std::size_t>(depth - 2)];
+            const bool right = reals[static_cast<std::size_t>(depth - 1)];
+            const auto op = static_cast<Operator>(step.Integer);
             made.What = QuickStep::Kind::Operate;
             made.Operator = static_cast<std::uint8_t>(step.Integer);
-            const auto op = static_cast<Operator>(step.Integer);
-            if (op == Operator::Plus || op == Operator::Minus || op == Operator::Multiply) {
-                made.ResultCode = Data->KeptCode(step.Type);
-                if (!SystemRoutine::IsIntegerCode(made.ResultCode)) {
+            made.ResultCode = Data->KeptCode(step.Type);
+            if (left && right) {
+                // What OperateReals takes.
+                if ((op != Operator::Plus && op != Operator::Minus && op != Operator::Multiply) ||
+                    step.Integer < 0 || made.ResultCode != TypeCode::Real) {
                     return;
                 }
+                made.Real = true;
+            } else if (left || right || !QuickOperator(step.Integer) ||
+                       ((op == Operator::Plus || op == Operator::Minus ||
+                         op == Operator::Multiply) &&
+                        !SystemRoutine::IsIntegerCode(made.ResultCode))) {
+                return;
             }
             quick.Operates = true;
-            --depth;
+            depth -= 2;
             ++i;
         } else {
             return;
         }
-        if (depth > MaxHeld) {
+        if (!held(made.Real)) {
             return;
         }
         quick.Depth = static_cast<std::uint8_t>(std::max<int>(quick.Depth, depth));
         quick.Steps.push_back(made);
     }
     if (depth == 1) {
+        quick.Real = reals[0];
         plan.Quick = std::move(quick);
     }
 }
 
-// The address of the element `step` indexes; false when its index has no value yet, overflows
-// or lies outside its bounds.
-bool QbPascalSyntaxe::QuickElementAt(const QuickStep& step, std::uint32_t& address)
+// The address of the element `step` reaches, `last` the value of its last index (`from` its
+// step when it is a constant, else -1); false when an index has no value yet, overflows or lies
+// outside its bounds.
+[[gnu::always_inline]] inline bool QbPascalSyntaxe::QuickElementAt(const QuickStep& step,
+                                                                   std::uint32_t& address,
+                                                                   std::int32_t& last,
+                                                                   std::int32_t& from)
 {
-    std::int32_t read = 0;
-    if (!Data->PeekDirect(step.Index, read)) {
-        return false;
+    std::uint32_t offset = 0;
+    for (int k = 0; k < step.Indexes; ++k) {
+        const QuickIndex& index = step.Index[static_cast<std::size_t>(k)];
+        from = index.From;
+        std::int32_t read = index.Value;
+        if (index.From < 0 && !Data->PeekDirect(index.Place, read)) {
+            return false;
+        }
+        std::int64_t value = read;
+        if (index.Offset &&
+            !QbGesdata::IntegerResultOf(static_cast<Operator>(index.Operator), value, index.Value,
+                                        index.ResultCode, value)) {
+            return false;
+        }
+        if (value < index.Low || value >= static_cast<std::int64_t>(index.Low) + index.Count) {
+            return false;
+        }
+        offset += static_cast<std::uint32_t>(value - index.Low) * index.Stride;
+        last = static_cast<std::int32_t>(value);
     }
-    std::int64_t index = read;
-    if (step.Offset && !QbGesdata::IntegerResultOf(static_cast<Operator>(step.Operator), index,
-                                                   step.Value, step.ResultCode, index)) {
-        return false;
-    }
-    if (index < step.Low || index >= static_cast<std::int64_t>(step.Low) + step.Count) {
-        return false;
-    }
-    address = DataAddress::GlobalBase + step.Place.Offset +
-              static_cast<std::uint32_t>(index - step.Low) * step.Stride;
+    address = DataAddress::GlobalBase + step.Place.Offset + offset;
     return true;
 }
 
@@ -250,76 +335,164 @@ bool QbPascalSyntaxe::QuickElementAt(const QuickStep& step, std::uint32_t& addre
 // address where the steps leave it. False, with nothing changed, when RunPlan must take it.
 bool QbPascalSyntaxe::RunQuickPlan(const ExpressionPlan& plan, PlanTarget& target, HeldResult& held)
 {
+    return plan.Quick.Real ? RunQuick<true>(plan, target, held)
+                           : RunQuick<false>(plan, target, held);
+}
+
+// RunQuickPlan for a form of integers only, or (`Reals`) of a real value.
+template <bool Reals>
+bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, HeldResult& held)
+{
     const QuickForm& quick = plan.Quick;
     QbGesdata& data = *Data;
-    if (!data.RoomFor(quick.Depth) || (quick.Operates && data.HoldsReference())) {
+    if (!data.RoomFor(Reals ? 2 * quick.Depth : quick.Depth) ||
+        (quick.Operates && data.HoldsReference())) {
         return false;
     }
     std::array<std::int64_t, MaxHeld> values;
+    [[maybe_unused]] std::array<double, MaxHeld> reals;
     int top = 0;
+    // What the steps leave in the accumulator besides a real: the last integer they loaded or
+    // made (Integer), or the last constant (Constant, its step's index in From).
+    enum class Left : std::uint8_t
+    {
+        Nothing,
+        Integer,
+        Constant
+    };
+    [[maybe_unused]] Left left = Left::Nothing;
+    std::int32_t integer = 0;
+    std::int32_t from = 0;
     std::uint32_t address = data.CurrentAddress();
     if (quick.Assigns) {
         target = quick.Target;
-        if (quick.ToElement && !QuickElementAt(quick.TargetElement, target.Address)) {
+        if (quick.ToElement &&
+            !QuickElementAt(quick.TargetElement, target.Address, integer, from)) {
             return false;
         }
         address = target.Address;
     }
     for (const QuickStep& step : quick.Steps) {
+        const auto at = static_cast<std::size_t>(top);
         switch (step.What) {
-        case QuickStep::Kind::Global: {
-            std::int32_t value = 0;
-            if (!data.PeekDirect(step.Place, value)) {
-                return false;
+        case QuickStep::Kind::Global:
+            if (Reals && step.Real) {
+                if constexpr (Reals) {
+                    if (!data.PeekDirect(step.Place, reals[at])) {
+                        return false;
+                    }
+                }
+            } else {
+                std::int32_t value = 0;
+                if (!data.PeekDirect(step.Place, value)) {
+                    return false;
+                }
+                values[at] = value;
+                if constexpr (Reals) {
+                    left = Left::Integer;
+                    integer = value;
+                }
             }
-            values[static_cast<std::size_t>(top++)] = value;
             address = DataAddress::GlobalBase + step.Place.Offset;
+            ++top;
             break;
-        }
         case QuickStep::Kind::Constant:
-            values[static_cast<std::size_t>(top++)] = step.Value;
+            values[at] = step.Value;
+            if constexpr (Reals) {
+                reals[at] = step.RealValue;
+                left = Left::Constant;
+                from = step.From;
+            }
+            ++top;
             break;
         case QuickStep::Kind::Element: {
             std::uint32_t element = 0;
-            std::int32_t value = 0;
-            if (!QuickElementAt(step, element) ||
-                !data.PeekDirect({step.Place.Variable, step.Place.Code, step.Place.Width,
-                                  element - DataAddress::GlobalBase},
-                                 value)) {
+            if (!QuickElementAt(step, element, integer, from)) {
                 return false;
             }
-            values[static_cast<std::size_t>(top++)] = value;
+            const DirectPlace place{step.Place.Variable, step.Place.Code, step.Place.Width,
+                                    element - DataAddress::GlobalBase};
+            if constexpr (Reals) {
+                left = from >= 0 ? Left::Constant : Left::Integer;
+            }
+            if (Reals && step.Real) {
+                if constexpr (Reals) {
+                    if (!data.PeekDirect(place, reals[at])) {
+                        return false;
+                    }
+                }
+            } else {
+                std::int32_t value = 0;
+                if (!data.PeekDirect(place, value)) {
+                    return false;
+                }
+                values[at] = value;
+                integer = value;
+            }
             address = element;
+            ++top;
             break;
         }
-        case QuickStep::Kind::Operate: {
-            std::int64_t& left = values[static_cast<std::size_t>(top - 2)];
-            if (!QbGesdata::IntegerResultOf(static_cast<Operator>(step.Operator), left,
-                                            values[static_cast<std::size_t>(top - 1)],
-                                            step.ResultCode, left)) {
-                return false;
+        case QuickStep::Kind::Operate:
+            if (Reals && step.Real) {
+                if constexpr (Reals) {
+                    // What OperateReals does; an infinite result is the general path's error.
+                    double& value = reals[at - 2];
+                    const double right = reals[at - 1];
+                    value = step.Operator == static_cast<std::uint8_t>(Operator::Plus)
+                                ? value + right
+                            : step.Operator == static_cast<std::uint8_t>(Operator::Minus)
+                                ? value - right
+                                : value * right;
+                    if (!std::isfinite(value)) {
+                        return false;
+                    }
+                }
+            } else {
+                std::int64_t& value = values[at - 2];
+                if (!QbGesdata::IntegerResultOf(static_cast<Operator>(step.Operator), value,
+                                                values[at - 1], step.ResultCode, value)) {
+                    return false;
+                }
+                if constexpr (Reals) {
+                    left = Left::Integer;
+                    integer = static_cast<std::int32_t>(value);
+                }
             }
             --top;
             break;
         }
-        }
     }
-    // The accumulator as the last step leaves it.
-    const auto value = static_cast<std::int32_t>(values[0]);
     data.ClearAccumulator();
     Accumulator& acc = data.Acc;
-    if (quick.LastConstant >= 0) {
-        const PlanStep& constant = plan.Steps[static_cast<std::size_t>(quick.LastConstant)];
-        acc.Integer = constant.Integer;
-        acc.Real = constant.Real;
-        acc.String[0] = constant.Text[0];
-        acc.String[1] = constant.Text[1];
-    } else {
-        acc.SetInteger(value);
-    }
+    const auto constant = [&plan, &acc](std::int32_t step) {
+        const PlanStep& made = plan.Steps[static_cast<std::size_t>(step)];
+        acc.Integer = made.Integer;
+        acc.Real = made.Real;
+        acc.String[0] = made.Text[0];
+        acc.String[1] = made.Text[1];
+    };
     data.SetCurrentAddress(address);
-    held.Held = true;
-    held.Value = value;
+    if constexpr (Reals) {
+        // The real pushed as the steps push it, the accumulator's other slots as they left them.
+        if (left == Left::Integer) {
+            acc.SetInteger(integer);
+        } else if (left == Left::Constant) {
+            constant(from);
+        }
+        acc.Real = reals[0];
+        data.PushKept(quick.ResultType);
+        held.Held = false;
+    } else {
+        const auto value = static_cast<std::int32_t>(values[0]);
+        if (quick.LastConstant >= 0) {
+            constant(quick.LastConstant);
+        } else {
+            acc.SetInteger(value);
+        }
+        held.Held = true;
+        held.Value = value;
+    }
     return true;
 }
 
@@ -329,7 +502,9 @@ bool QbPascalSyntaxe::ReplayPushed(ExpressionPlan& plan, PlanTarget& target)
     if (plan.Quick.Steps.empty() || !RunQuickPlan(plan, target, held)) {
         return RunPlan(plan, target);
     }
-    Data->Acc.SetInteger(held.Value);
-    Data->PushKept(plan.Quick.ResultType);
+    if (held.Held) {
+        Data->Acc.SetInteger(held.Value);
+        Data->PushKept(plan.Quick.ResultType);
+    }
     return true;
 }

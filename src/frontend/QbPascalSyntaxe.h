@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <vector>
 
 struct ReadingPosition;
@@ -350,11 +351,14 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     int IndexByGlobal(const PlanStep* at, const PlanStep* end, int holding);
     // The plan's quick form (frontend/PascalQuickPlans.cpp).
     void MakeQuickForm(ExpressionPlan& plan) const;
-    bool QuickElement(const std::vector<PlanStep>& steps, std::size_t& at, std::uint16_t type,
-                      QuickStep& out) const;
+    bool QuickElement(const std::vector<PlanStep>& steps, std::size_t& at,
+                      std::optional<std::uint16_t> type, QuickStep& out) const;
     void QuickStoreOf(const PlanStep& assign, QuickForm& quick) const;
-    bool QuickElementAt(const QuickStep& step, std::uint32_t& address);
+    bool QuickElementAt(const QuickStep& step, std::uint32_t& address, std::int32_t& last,
+                        std::int32_t& from);
     bool RunQuickPlan(const ExpressionPlan& plan, PlanTarget& target, HeldResult& held);
+    template <bool Reals>
+    bool RunQuick(const ExpressionPlan& plan, PlanTarget& target, HeldResult& held);
     bool QuickStore(const QuickForm& quick, const PlanTarget& target, std::int32_t value);
     // RunPlan, by the quick form when the plan has one that goes through.
     bool ReplayPlan(ExpressionPlan& plan, PlanTarget& target, HeldResult& held)

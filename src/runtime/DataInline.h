@@ -350,6 +350,16 @@ inline bool QbGesdata::PeekDirect(const DirectPlace& place, std::int32_t& value)
     return true;
 }
 
+inline bool QbGesdata::PeekDirect(const DirectPlace& place, double& value)
+{
+    const std::uint8_t* from = DirectBytes(place);
+    if (from == nullptr || place.Code != TypeCode::Real) {
+        return false;
+    }
+    std::memcpy(&value, from, sizeof(double));
+    return true;
+}
+
 inline bool QbGesdata::StoreDirect(const DirectPlace& place)
 {
     std::uint8_t* to = DirectBytes(place);

@@ -200,6 +200,7 @@ class QbGesdata
     // The integer LoadDirect would load, the accumulator left as it is; false when LoadDirect
     // would return false.
     inline bool PeekDirect(const DirectPlace& place, std::int32_t& value);
+    inline bool PeekDirect(const DirectPlace& place, double& value);
     // Returns 0 (global area), 1 (data stack), 2 (heap) or -1 (elsewhere).
     int StoreValue(std::uint16_t type);
     void MarkAssigned();

@@ -608,6 +608,66 @@ TEST_F(PlanTest, ArraysAndGlobalsOfEveryIntegerTypeAreTheReadingsInQuickReplays)
     ExpectLaterErrors(cases);
 }
 
+TEST_F(PlanTest, RealsAndArraysOfSeveralDimensionsAreTheReadingsInQuickReplays)
+{
+    // Sums and products of REAL variables and elements, elements of two and three dimensions
+    // indexed by globals and constants: the output is a native compiler's.
+    const RunOutcome outcome =
+        Both("program r;\n"
+             "var i, j, k, n : integer; s, t, x : real;\n"
+             "  a, b : array[1..4, 0..3] of real; c : array[-1..2, 1..3, 0..1] of integer;\n"
+             "  v : array[1..6] of real;\n"
+             "begin\n"
+             "  for i := 1 to 4 do\n"
+             "    for j := 0 to 3 do begin a[i, j] := i * 0.5 - j; b[i, j] := (i + j) * 0.25 end;\n"
+             "  s := 0.0;\n"
+             "  for k := 1 to 3 do\n"
+             "    for i := 1 to 4 do\n"
+             "      for j := 0 to 3 do begin\n"
+             "        s := s + a[i, j] * b[5 - i, 3 - j];\n"
+             "        t := a[i, j] - b[i, j] * s;\n"
+             "        a[i, j] := t + 0.125\n"
+             "      end;\n"
+             "  writeln(s:0:4, ' ', t:0:4, ' ', a[2, 1]:0:4);\n"
+             "  for i := -1 to 2 do for j := 1 to 3 do for k := 0 to 1 do c[i, j, k] := i * 100 + "
+             "j * 10 + k;\n"
+             "  n := 0;\n"
+             "  for i := -1 to 2 do for j := 1 to 3 do begin\n"
+             "    n := n + c[i, j, 1] - c[i, j - 1 + 1, 0] * 2;\n"
+             "    if c[i, j, 0] > c[i + 1 - 1, j, 1] - 1 then n := n + 1\n"
+             "  end;\n"
+             "  writeln(n);\n"
+             "  v[1] := 1.5;\n"
+             "  for i := 2 to 6 do v[i] := v[i - 1] * v[i - 1] - 0.5;\n"
+             "  x := 0.0;\n"
+             "  for i := 1 to 6 do x := x + v[i];\n"
+             "  writeln(x:0:3, ' ', v[6]:0:3);\n"
+             "end.\n");
+    EXPECT_EQ(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Output, "-141.9482 189.7727 -30.4142\r\n"
+                              "-828\r\n"
+                              "1365.463 1317.283\r\n");
+
+    const LaterError cases[] = {
+        {"a product of reals beyond REAL on a later pass",
+         "program p; var i : integer; x, y : real;\n"
+         "begin x := 1.0e30; y := 1.0e30; for i := 1 to 12 do\n"
+         "  x := x * y end.\n",
+         ErrorNumber::SizeTooLarge, 3},
+        {"the second index of an element beyond its bounds on a later pass",
+         "program p; var i, j : integer; a : array[1..3, 1..3] of real; s : real;\n"
+         "begin for i := 1 to 3 do for j := 1 to 3 do a[i, j] := 0.5; s := 0.0;\n"
+         "  for i := 1 to 3 do for j := 1 to 3 do s := s + a[j, i + 1] end.\n",
+         ErrorNumber::InvalidValue, 3},
+        {"a REAL element given a product beyond REAL on a later pass",
+         "program p; var i : integer; a : array[1..2, 0..1] of real;\n"
+         "begin a[1, 0] := 1.0; a[2, 1] := 1.0e200; for i := 1 to 2 do\n"
+         "  a[i, i - 1] := a[i, i - 1] * a[2, 1] end.\n",
+         ErrorNumber::SizeTooLarge, 3},
+    };
+    ExpectLaterErrors(cases);
+}
+
 TEST_F(PlanTest, ForLoopsOfEveryOrdinalTypeStepAsTheReadingSteps)
 {
     // Global control variables of each ordinal type, up to the end of their range and down,
