@@ -180,46 +180,63 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
 
 void QbPascalSyntaxe::ExecuteAssignmentPlan(StatementPlan& plan, bool positioned)
 {
-    ScopedValue<int> running(plan.Running, plan.Running + 1);
-    StatementRecordScope none(StatementRecord, nullptr);
     PollEscapeAtStart(plan);
-    const auto jump = [this, &plan](const QbTextSource::KeptToken& state) {
-        JumpWithin(plan, state);
-    };
     ExpressionPlan* assignment =
         plan.Plan >= 0 && static_cast<std::size_t>(plan.Plan) < Plans.size()
             ? &Plans[static_cast<std::size_t>(plan.Plan)]
             : nullptr;
     PlanTarget target;
     HeldResult held;
+    // By the quick form, which reads nothing and calls nothing: nothing can record meanwhile.
+    if (assignment != nullptr && assignment->Quick.Assigns && PlanHolds(*assignment) &&
+        RunQuickPlan(*assignment, target, held)) {
+        if (positioned) {
+            JumpWithin(plan, plan.End);
+        }
+        if (!held.Held || !QuickStore(assignment->Quick, target, held.Value)) {
+            FinishPlannedAssignment(plan, *assignment, target, held, positioned);
+        }
+        return;
+    }
+    ScopedValue<int> running(plan.Running, plan.Running + 1);
+    StatementRecordScope none(StatementRecord, nullptr);
     if (assignment == nullptr || assignment->Never || !assignment->Statement ||
         assignment->Steps.empty() || assignment->Steps.back().What != PlanStep::Kind::Assign ||
         !PlanHolds(*assignment) || !ReplayPlan(*assignment, target, held)) {
         // A step that failed changed nothing but the evaluation stack: the statement is read.
-        jump(plan.Start);
+        JumpWithin(plan, plan.Start);
         ParseStatementBody();
         return;
     }
     // Stored where the reading stores, after its expression: the reader is put there when
     // something is to see it (an error of the store, the statement's caller).
     if (positioned) {
-        jump(plan.End);
+        JumpWithin(plan, plan.End);
     }
-    if (held.Held && QuickStore(assignment->Quick, target, held.Value)) {
-        return;
+    if (!held.Held || !QuickStore(assignment->Quick, target, held.Value)) {
+        FinishPlannedAssignment(plan, *assignment, target, held, positioned);
     }
-    const PlanStep& last = assignment->Steps.back();
+}
+
+// The store of an assignment executed from its plan, an error of it reported after the
+// assignment's expression, where the reading stores.
+void QbPascalSyntaxe::FinishPlannedAssignment(const StatementPlan& plan,
+                                              const ExpressionPlan& assignment,
+                                              const PlanTarget& target, const HeldResult& held,
+                                              bool positioned)
+{
+    const PlanStep& last = assignment.Steps.back();
     try {
         FinishAssignment(last.Type, last.Code, last.Integer != 0, target, &held);
     } catch (const InterpExcept&) {
         if (!positioned) {
-            jump(plan.End);
+            JumpWithin(plan, plan.End);
             Errors->Relocate();
         }
         throw;
     } catch (...) {
         if (!positioned) {
-            jump(plan.End);
+            JumpWithin(plan, plan.End);
         }
         throw;
     }

@@ -360,6 +360,8 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     template <bool Reals>
     bool RunQuick(const ExpressionPlan& plan, PlanTarget& target, HeldResult& held);
     bool QuickStore(const QuickForm& quick, const PlanTarget& target, std::int32_t value);
+    void FinishPlannedAssignment(const StatementPlan& plan, const ExpressionPlan& assignment,
+                                 const PlanTarget& target, const HeldResult& held, bool positioned);
     // RunPlan, by the quick form when the plan has one that goes through.
     bool ReplayPlan(ExpressionPlan& plan, PlanTarget& target, HeldResult& held)
     {

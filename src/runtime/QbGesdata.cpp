@@ -39,14 +39,6 @@ std::string Accumulator::Text() const
     return std::string(reinterpret_cast<const char*>(String.data()) + 1, String[0]);
 }
 
-void Accumulator::ClearValues()
-{
-    Integer = 0;
-    Real = 0.0;
-    String[0] = 0;
-    Set.fill(0);
-}
-
 QbGesdata::QbGesdata(QbSyntaxe& owner) : driver(owner) {}
 
 QbGesdata::~QbGesdata() = default;
@@ -126,14 +118,6 @@ void QbGesdata::FailWithName(ErrorNumber number, const std::string& name)
 {
     ClearEvaluationStack();
     driver.Errors->RaiseWith(number, name);
-}
-
-void QbGesdata::ClearAccumulator()
-{
-    Acc.ClearValues();
-    Acc.Structure.clear();
-    Acc.StructureType = 0;
-    Acc.StructureSize = 0;
 }
 
 // Descriptors.

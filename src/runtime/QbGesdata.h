@@ -84,7 +84,14 @@ struct Accumulator
     void SetReal(double value) { Real = value; }
     void SetText(std::string_view text); // cut to 255 characters
     std::string Text() const;
-    void ClearValues(); // 0, 0.0, "", [] (the structure slot is left alone)
+    // 0, 0.0, "", [] (the structure slot is left alone)
+    void ClearValues()
+    {
+        Integer = 0;
+        Real = 0.0;
+        String[0] = 0;
+        Set.fill(0);
+    }
 };
 
 // One data manager belongs to each interpreter driver, which creates it with itself and opens it
@@ -255,7 +262,13 @@ class QbGesdata
     bool RealsEqual(double a, double b) const;
     void Reinterpret(std::uint16_t targetType, std::uint16_t sourceType);
     void UndoStore(int tag, std::uint32_t address, const std::vector<std::uint8_t>& oldValue);
-    void ClearAccumulator();
+    void ClearAccumulator()
+    {
+        Acc.ClearValues();
+        Acc.Structure.clear();
+        Acc.StructureType = 0;
+        Acc.StructureSize = 0;
+    }
     // A new heap block's address enters the accumulator holding one reference (NEW, GETMEM);
     // storing or pushing it moves that reference to its holder.
     void HoldReference(std::uint32_t block);
