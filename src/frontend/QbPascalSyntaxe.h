@@ -9,7 +9,7 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -25,6 +25,22 @@ struct ReadingPosition;
 // sections, USES), PascalTypes.cpp (type constructors, typed constants), PascalRoutines.cpp
 // (procedure and function declarations, parameters), PascalStatements.cpp,
 // PascalExpressions.cpp and PascalReferences.cpp (variable references and selectors).
+// The plans of a run, by number: each stays where it is while others are added (a replay holds
+// its own while the bodies it executes record theirs), and is reached in two loads.
+template <class Plan> class PlanList
+{
+  public:
+    Plan& operator[](std::size_t index) { return *plans[index]; }
+    const Plan& operator[](std::size_t index) const { return *plans[index]; }
+    std::size_t size() const { return plans.size(); }
+    Plan& back() { return *plans.back(); }
+    void push_back(Plan&& plan) { plans.push_back(std::make_unique<Plan>(std::move(plan))); }
+    void clear() { plans.clear(); }
+
+  private:
+    std::vector<std::unique_ptr<Plan>> plans;
+};
+
 class QbPascalSyntaxe : public QbSyntaxe, public WithScope
 {
   public:
@@ -411,7 +427,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     {
         return code == TypeCode::String || PlannableCode(code);
     }
-    std::deque<ExpressionPlan> Plans; // a replay holds its plan while bodies add others
+    PlanList<ExpressionPlan> Plans; // a replay holds its plan while bodies add others
     ExpressionPlan* Recording = nullptr;
     std::vector<CasePlan> CasePlans;
     // Statements executed without reading (PascalStatementPlans.cpp): only for a host that
@@ -472,7 +488,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // Once a body ran by its plan: the reader where the reading leaves it (after END) unless
     // RunCalled needs it nowhere (BodyLeftUnread).
     void EndBodyPlan(EntryNumber routine, EntryNumber caller);
-    std::deque<StatementPlan> StatementPlans;
+    PlanList<StatementPlan> StatementPlans;
     StatementRecording* StatementRecord = nullptr;
     int LastStatement = -1; // the plan of the statement last read by ParseStatement, or -1
     int LastPlanTag = -1;   // the plan the last planned construct used or recorded, or -1
