@@ -344,7 +344,9 @@ void QbPascalSyntaxe::ExecuteCompositePlan(StatementPlan& plan, bool positioned)
                 break;
             }
             ExecutePart(body, plan.Text, closing);
-            Lexer->ExpectWord(PascalWord::Closing1);
+            if (closing) {
+                Lexer->ExpectWord(PascalWord::Closing1);
+            }
             if (!closing && passes <= 1 && !OptionB(OptionB::UnlimitedPasses) &&
                 body.Statement >= 0 &&
                 StatementPlans[static_cast<std::size_t>(body.Statement)].What !=
