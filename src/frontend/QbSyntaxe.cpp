@@ -197,20 +197,9 @@ void QbSyntaxe::ParseProgram()
     Table->SetValue(1, GlobalsSize);
 }
 
-void QbSyntaxe::StepPoint()
+void QbSyntaxe::StopForEscape()
 {
-    if (environment.Host == nullptr || Silent) {
-        return;
-    }
-    RunHost& host = *environment.Host;
-    // The source's name is made only for a host that shows lines or may stop.
-    if (!TraceViews && !Stepping && !host.MayStop()) {
-        if (host.EscapePending()) {
-            throw HaltExcept("escape");
-        }
-        return;
-    }
-    WatchedStepPoint(host);
+    throw HaltExcept("escape");
 }
 
 void QbSyntaxe::WatchedStepPoint(RunHost& host)

@@ -153,7 +153,21 @@ class QbSyntaxe
     bool EvaluateCondition(const std::string& name, const std::string& text);
 
     // The statement boundary: breakpoints, views and step commands.
-    void StepPoint();
+    void StepPoint()
+    {
+        if (environment.Host == nullptr || Silent) {
+            return;
+        }
+        RunHost& host = *environment.Host;
+        // A host that shows nothing and never stops: only ESC is polled.
+        if (!TraceViews && !Stepping && !host.MayStop()) {
+            if (host.EscapePending()) {
+                StopForEscape();
+            }
+            return;
+        }
+        WatchedStepPoint(host);
+    }
     // StepPoint when micro-stepping; the data manager calls it at every push and pop.
     void MicroStepPoint()
     {
@@ -243,6 +257,7 @@ class QbSyntaxe
     void AttachLexer();
     // StepPoint for a host that shows lines or may stop.
     void WatchedStepPoint(RunHost& host);
+    [[noreturn]] static void StopForEscape();
     // Set by ExecuteRoutineBody when the body was executed without being read and the reader
     // was not brought after its END: nothing after the body but a function's missing result
     // can raise an error, and that one is reported on the END the reader is then brought to.
