@@ -331,14 +331,6 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
     return true;
 }
 
-// RunPlan by the plan's quick form: the same target, result and accumulator, the current
-// address where the steps leave it. False, with nothing changed, when RunPlan must take it.
-bool QbPascalSyntaxe::RunQuickPlan(const ExpressionPlan& plan, PlanTarget& target, HeldResult& held)
-{
-    return plan.Quick.Real ? RunQuick<true>(plan, target, held)
-                           : RunQuick<false>(plan, target, held);
-}
-
 // RunQuickPlan for a form of integers only, or (`Reals`) of a real value.
 template <bool Reals>
 bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, HeldResult& held)
@@ -508,3 +500,6 @@ bool QbPascalSyntaxe::ReplayPushed(ExpressionPlan& plan, PlanTarget& target)
     }
     return true;
 }
+
+template bool QbPascalSyntaxe::RunQuick<false>(const ExpressionPlan&, PlanTarget&, HeldResult&);
+template bool QbPascalSyntaxe::RunQuick<true>(const ExpressionPlan&, PlanTarget&, HeldResult&);

@@ -372,7 +372,13 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     void QuickStoreOf(const PlanStep& assign, QuickForm& quick) const;
     bool QuickElementAt(const QuickStep& step, std::uint32_t& address, std::int32_t& last,
                         std::int32_t& from);
-    bool RunQuickPlan(const ExpressionPlan& plan, PlanTarget& target, HeldResult& held);
+    // RunPlan by the plan's quick form: the same target, result and accumulator, the current
+    // address where the steps leave it. False, with nothing changed, when RunPlan must take it.
+    bool RunQuickPlan(const ExpressionPlan& plan, PlanTarget& target, HeldResult& held)
+    {
+        return plan.Quick.Real ? RunQuick<true>(plan, target, held)
+                               : RunQuick<false>(plan, target, held);
+    }
     template <bool Reals>
     bool RunQuick(const ExpressionPlan& plan, PlanTarget& target, HeldResult& held);
     bool QuickStore(const QuickForm& quick, const PlanTarget& target, std::int32_t value);
