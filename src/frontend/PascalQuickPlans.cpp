@@ -155,23 +155,6 @@ void QbPascalSyntaxe::QuickStoreOf(const PlanStep& assign, QuickForm& quick) con
     }
 }
 
-// FinishAssignment of an integer the quick form held, when it goes straight into the target:
-// false, with the accumulator and the current address as FinishAssignment sets them, when
-// FinishAssignment must take it.
-bool QbPascalSyntaxe::QuickStore(const QuickForm& quick, const PlanTarget& target,
-                                 std::int32_t value)
-{
-    if (!quick.Stores || value < quick.StoreLow || value > quick.StoreHigh) {
-        return false;
-    }
-    QbGesdata& data = *Data;
-    data.Acc.SetInteger(value);
-    data.SetCurrentAddress(target.Address);
-    DirectPlace place = quick.Store;
-    place.Offset = target.Address - DataAddress::GlobalBase;
-    return data.StoreDirect(place);
-}
-
 // The plan's quick form, when it has one: an assignment's target (a whole global or an element
 // of a global array), then the expression from its Clear step.
 void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const

@@ -178,6 +178,23 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
     }
 }
 
+// FinishAssignment of an integer the quick form held, when it goes straight into the target:
+// false, with the accumulator and the current address as FinishAssignment sets them, when
+// FinishAssignment must take it.
+bool QbPascalSyntaxe::QuickStore(const QuickForm& quick, const PlanTarget& target,
+                                 std::int32_t value)
+{
+    if (!quick.Stores || value < quick.StoreLow || value > quick.StoreHigh) {
+        return false;
+    }
+    QbGesdata& data = *Data;
+    data.Acc.SetInteger(value);
+    data.SetCurrentAddress(target.Address);
+    DirectPlace place = quick.Store;
+    place.Offset = target.Address - DataAddress::GlobalBase;
+    return data.StoreDirect(place);
+}
+
 void QbPascalSyntaxe::ExecuteAssignmentPlan(StatementPlan& plan, bool positioned)
 {
     PollEscapeAtStart(plan);
