@@ -693,12 +693,19 @@ void QbPascalSyntaxe::ForStore(const ForLoop& loop, const ForVariable& variable)
     ForWrite(loop, variable);
 }
 
-void QbPascalSyntaxe::ForWrite(const ForLoop& loop, const ForVariable& variable)
+// A FOR's variable written and read: straight when it is a global scalar holding a value, else
+// by the general path (out of line).
+[[gnu::always_inline]] inline void QbPascalSyntaxe::ForWrite(const ForLoop& loop,
+                                                             const ForVariable& variable)
 {
     Data->SetCurrentAddress(variable.Address);
-    if (Data->StoreDirect(variable.Direct)) {
-        return;
+    if (!Data->StoreDirect(variable.Direct)) {
+        ForWriteGeneral(loop, variable);
     }
+}
+
+void QbPascalSyntaxe::ForWriteGeneral(const ForLoop& loop, const ForVariable& variable)
+{
     if (variable.Global != 0) {
         Data->StoreInGlobal(variable.Global, variable.Address, variable.Size, loop.Target.Type);
     } else {
@@ -706,18 +713,23 @@ void QbPascalSyntaxe::ForWrite(const ForLoop& loop, const ForVariable& variable)
     }
 }
 
-std::int32_t QbPascalSyntaxe::ForLoad(const ForLoop& loop, const ForVariable& variable)
+[[gnu::always_inline]] inline std::int32_t QbPascalSyntaxe::ForLoad(const ForLoop& loop,
+                                                                    const ForVariable& variable)
 {
     Data->SetCurrentAddress(variable.Address);
-    if (Data->LoadDirect(variable.Direct)) {
-        return Data->Acc.Integer;
+    if (!Data->LoadDirect(variable.Direct)) {
+        ForLoadGeneral(loop, variable);
     }
+    return Data->Acc.Integer;
+}
+
+void QbPascalSyntaxe::ForLoadGeneral(const ForLoop& loop, const ForVariable& variable)
+{
     if (variable.Global != 0) {
         Data->LoadInGlobal(variable.Global, variable.Address, variable.Size, loop.Target.Type);
     } else {
         Data->LoadValue(loop.Target.Type);
     }
-    return Data->Acc.Integer;
 }
 
 void QbPascalSyntaxe::ForPasses(const ForLoop& loop, const ReadingPosition& body,

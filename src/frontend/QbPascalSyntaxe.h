@@ -264,7 +264,9 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     void ForStore(const ForLoop& loop, const ForVariable& variable);
     // The accumulator into `variable`, unchecked.
     void ForWrite(const ForLoop& loop, const ForVariable& variable);
+    void ForWriteGeneral(const ForLoop& loop, const ForVariable& variable);
     std::int32_t ForLoad(const ForLoop& loop, const ForVariable& variable);
+    void ForLoadGeneral(const ForLoop& loop, const ForVariable& variable);
     // The passes: the body read from `body` (its plan noted in `noted` the first time), or,
     // with `planned`, executed by its plan in `text` without reading the loop again.
     void ForPasses(const ForLoop& loop, const ReadingPosition& body, StatementPlan::Part* noted,
