@@ -127,8 +127,7 @@ struct QuickForm
     bool Operates = false;        // an operator lets go of the accumulator's reference
     bool Assigns = false;         // an assignment to Target (TargetElement its element)
     bool ToElement = false;
-    int LastConstant = -1; // the expression ends with this constant step of the plan
-    bool Real = false;     // its value is a real, left pushed as the steps leave it
+    bool Real = false; // its value is a real, left pushed as the steps leave it
     std::uint16_t ResultType = 0;
     PlanTarget Target;
     QuickStep TargetElement;

@@ -213,7 +213,6 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
     while (i < end) {
         const PlanStep& step = steps[i];
         QuickStep made;
-        quick.LastConstant = -1;
         quick.ResultType = step.Type;
         if (step.What == PlanStep::Kind::GlobalLoad && step.DirectWidth != 0 &&
             (step.Code == HeldInteger || step.DirectCode == TypeCode::Real)) {
@@ -228,7 +227,6 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
             made.Value = step.Integer;
             made.RealValue = step.Real;
             made.From = static_cast<std::int32_t>(i);
-            quick.LastConstant = static_cast<int>(i);
             ++i;
         } else if (step.What == PlanStep::Kind::Fixed) {
             // An element read: its Load follows the indexes.
@@ -325,7 +323,7 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
         return false;
     }
     std::array<std::int64_t, MaxHeld> values;
-    [[maybe_unused]] std::array<double, MaxHeld> reals;
+    std::array<double, MaxHeld> reals;
     int top = 0;
     // What the steps leave in the accumulator besides a real: the last integer they loaded or
     // made (Integer), or the last constant (Constant, its step's index in From).
@@ -335,7 +333,7 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
         Integer,
         Constant
     };
-    [[maybe_unused]] Left left = Left::Nothing;
+    Left left = Left::Nothing;
     std::int32_t integer = 0;
     std::int32_t from = 0;
     std::uint32_t address = data.CurrentAddress();
@@ -352,10 +350,8 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
         switch (step.What) {
         case QuickStep::Kind::Global:
             if (Reals && step.Real) {
-                if constexpr (Reals) {
-                    if (!data.PeekDirect(step.Place, reals[at])) {
-                        return false;
-                    }
+                if (!data.PeekDirect(step.Place, reals[at])) {
+                    return false;
                 }
             } else {
                 std::int32_t value = 0;
@@ -363,21 +359,17 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
                     return false;
                 }
                 values[at] = value;
-                if constexpr (Reals) {
-                    left = Left::Integer;
-                    integer = value;
-                }
+                left = Left::Integer;
+                integer = value;
             }
             address = DataAddress::GlobalBase + step.Place.Offset;
             ++top;
             break;
         case QuickStep::Kind::Constant:
             values[at] = step.Value;
-            if constexpr (Reals) {
-                reals[at] = step.RealValue;
-                left = Left::Constant;
-                from = step.From;
-            }
+            reals[at] = step.RealValue;
+            left = Left::Constant;
+            from = step.From;
             ++top;
             break;
         case QuickStep::Kind::Element: {
@@ -387,14 +379,10 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
             }
             const DirectPlace place{step.Place.Variable, step.Place.Code, step.Place.Width,
                                     element - DataAddress::GlobalBase};
-            if constexpr (Reals) {
-                left = from >= 0 ? Left::Constant : Left::Integer;
-            }
+            left = from >= 0 ? Left::Constant : Left::Integer;
             if (Reals && step.Real) {
-                if constexpr (Reals) {
-                    if (!data.PeekDirect(place, reals[at])) {
-                        return false;
-                    }
+                if (!data.PeekDirect(place, reals[at])) {
+                    return false;
                 }
             } else {
                 std::int32_t value = 0;
@@ -402,6 +390,7 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
                     return false;
                 }
                 values[at] = value;
+                left = Left::Integer;
                 integer = value;
             }
             address = element;
@@ -410,18 +399,15 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
         }
         case QuickStep::Kind::Operate:
             if (Reals && step.Real) {
-                if constexpr (Reals) {
-                    // What OperateReals does; an infinite result is the general path's error.
-                    double& value = reals[at - 2];
-                    const double right = reals[at - 1];
-                    value = step.Operator == static_cast<std::uint8_t>(Operator::Plus)
-                                ? value + right
-                            : step.Operator == static_cast<std::uint8_t>(Operator::Minus)
-                                ? value - right
-                                : value * right;
-                    if (!std::isfinite(value)) {
-                        return false;
-                    }
+                // What OperateReals does; an infinite result is the general path's error.
+                double& value = reals[at - 2];
+                const double right = reals[at - 1];
+                value = step.Operator == static_cast<std::uint8_t>(Operator::Plus) ? value + right
+                        : step.Operator == static_cast<std::uint8_t>(Operator::Minus)
+                            ? value - right
+                            : value * right;
+                if (!std::isfinite(value)) {
+                    return false;
                 }
             } else {
                 std::int64_t& value = values[at - 2];
@@ -429,10 +415,8 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
                                                 values[at - 1], step.ResultCode, value)) {
                     return false;
                 }
-                if constexpr (Reals) {
-                    left = Left::Integer;
-                    integer = static_cast<std::int32_t>(value);
-                }
+                left = Left::Integer;
+                integer = static_cast<std::int32_t>(value);
             }
             --top;
             break;
@@ -459,9 +443,11 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
         data.PushKept(quick.ResultType);
         held.Held = false;
     } else {
+        // An integer form's last step left its value, or its constant, there.
         const auto value = static_cast<std::int32_t>(values[0]);
-        if (quick.LastConstant >= 0) {
-            constant(quick.LastConstant);
+        const QuickStep& last = quick.Steps.back();
+        if (last.What == QuickStep::Kind::Constant) {
+            constant(last.From);
         } else {
             acc.SetInteger(value);
         }

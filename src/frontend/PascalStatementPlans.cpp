@@ -204,26 +204,21 @@ void QbPascalSyntaxe::ExecuteAssignmentPlan(StatementPlan& plan, bool positioned
             : nullptr;
     PlanTarget target;
     HeldResult held;
-    // By the quick form, which reads nothing and calls nothing: nothing can record meanwhile.
-    if (assignment != nullptr && assignment->Quick.Assigns && PlanHolds(*assignment) &&
-        RunQuickPlan(*assignment, target, held)) {
-        if (positioned) {
-            JumpWithin(plan, plan.End);
+    // By the quick form, which reads nothing and calls nothing (nothing can record meanwhile),
+    // else by the steps.
+    if (assignment == nullptr || !assignment->Quick.Assigns || !PlanHolds(*assignment) ||
+        !RunQuickPlan(*assignment, target, held)) {
+        ScopedValue<int> running(plan.Running, plan.Running + 1);
+        StatementRecordScope none(StatementRecord, nullptr);
+        if (assignment == nullptr || assignment->Never || !assignment->Statement ||
+            assignment->Steps.empty() || assignment->Steps.back().What != PlanStep::Kind::Assign ||
+            !PlanHolds(*assignment) || !RunPlan(*assignment, target, &held)) {
+            // A step that failed changed nothing but the evaluation stack: the statement is
+            // read.
+            JumpWithin(plan, plan.Start);
+            ParseStatementBody();
+            return;
         }
-        if (!held.Held || !QuickStore(assignment->Quick, target, held.Value)) {
-            FinishPlannedAssignment(plan, *assignment, target, held, positioned);
-        }
-        return;
-    }
-    ScopedValue<int> running(plan.Running, plan.Running + 1);
-    StatementRecordScope none(StatementRecord, nullptr);
-    if (assignment == nullptr || assignment->Never || !assignment->Statement ||
-        assignment->Steps.empty() || assignment->Steps.back().What != PlanStep::Kind::Assign ||
-        !PlanHolds(*assignment) || !ReplayPlan(*assignment, target, held)) {
-        // A step that failed changed nothing but the evaluation stack: the statement is read.
-        JumpWithin(plan, plan.Start);
-        ParseStatementBody();
-        return;
     }
     // Stored where the reading stores, after its expression: the reader is put there when
     // something is to see it (an error of the store, the statement's caller).

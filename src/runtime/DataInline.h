@@ -312,10 +312,7 @@ inline bool QbGesdata::OperateHeld(Operator op, std::int64_t a, std::int64_t b,
     if (!IntegerResult(op, a, b, resultType, result)) {
         return false;
     }
-    ReleaseAccumulatorReference();
-    if (!Acc.Structure.empty()) {
-        Acc.Structure.clear();
-    }
+    ReleaseOperands();
     value = static_cast<std::int32_t>(result);
     Acc.SetInteger(value);
     return true;

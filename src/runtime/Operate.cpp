@@ -57,10 +57,7 @@ bool QbGesdata::OperateIntegers(Operator op, std::uint16_t resultType)
     }
     PopKept();
     PopKept();
-    ReleaseAccumulatorReference();
-    if (!Acc.Structure.empty()) {
-        Acc.Structure.clear();
-    }
+    ReleaseOperands();
     Acc.SetInteger(static_cast<std::int32_t>(value));
     PushKept(resultType);
     return true;
@@ -87,10 +84,7 @@ bool QbGesdata::OperateReals(Operator op, std::uint16_t resultType)
     }
     PopKept();
     PopKept();
-    ReleaseAccumulatorReference();
-    if (!Acc.Structure.empty()) {
-        Acc.Structure.clear();
-    }
+    ReleaseOperands();
     Acc.Real = value;
     PushKept(resultType);
     return true;

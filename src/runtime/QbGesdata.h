@@ -417,6 +417,15 @@ class QbGesdata
         }
     }
     void DropAccumulatorReference();
+    // What an operator's result no longer holds of its operands: the accumulator's heap
+    // reference and structure.
+    void ReleaseOperands()
+    {
+        ReleaseAccumulatorReference();
+        if (!Acc.Structure.empty()) {
+            Acc.Structure.clear();
+        }
+    }
     inline void Encode(const TypeInfo& type, std::uint8_t* to, std::size_t room) const;
     void DropHeldReference(std::uint32_t block, std::uint32_t from, bool mayOrphan);
     void PopEntry(bool stepPoint);

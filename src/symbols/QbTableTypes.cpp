@@ -35,28 +35,20 @@ std::int32_t SubrangeBound(const QbTable& table, EntryNumber subrange, std::uint
 
 bool QbTable::IndexBounds(EntryNumber indexType, std::int32_t& low, std::int32_t& count) const
 {
-    const EntryNumber type = BaseType(indexType);
-    switch (Code(type)) {
+    // An index type: a subrange, an enumeration, BOOLEAN, CHAR or BYTE.
+    switch (Code(BaseType(indexType))) {
     case TypeCode::Subrange:
-        low = SubrangeBound(*this, type, Link1(type));
-        count = SubrangeBound(*this, type, Link2(type)) - low + 1;
-        break;
     case TypeCode::Enumerated:
-        low = 0;
-        count = Link1(type);
-        break;
     case TypeCode::Boolean:
-        low = 0;
-        count = 2;
-        break;
     case TypeCode::Char:
     case TypeCode::Byte:
-        low = 0;
-        count = 256;
         break;
     default:
         return false;
     }
+    std::int32_t high = 0;
+    RangeOf(indexType, low, high);
+    count = high - low + 1;
     return count > 0;
 }
 
