@@ -17,7 +17,10 @@ struct PlanStep
     enum class Kind : std::uint8_t
     {
         Clear,        // the accumulator cleared, as an expression starts
-        Address,      // the current address becomes the variable Type's
+        Address,      // the current address becomes the variable Type's (a scalar of the
+                      // routine's frame, read by the Load that follows, straight when
+                      // DirectWidth is not 0: Count keeps where its descriptor lay above the
+                      // frame's header, 0 before the first reading)
         Fixed,        // the current address becomes Stride (a global variable's, of Count bytes
                       // when no other variable shares them, else Count is 0)
         BeginIndex,   // the current address is the base of an indexed reference
@@ -81,7 +84,7 @@ struct PlanTarget
 
 // A step of a plan's quick form: the plan's work again, for a plan whose every value is read
 // straight from a global variable (whole, or an element of an array indexed by global integers
-// plus or minus constants) or is a constant, combined by integer operators or by the sum,
+// plus or minus constants), from a scalar of the routine's frame, or is a constant, combined by integer operators or by the sum,
 // difference and product of reals. A replay by it holds every value; anything the steps would
 // not go through quietly (a variable with no value yet, an index out of bounds, an overflow, a
 // stack without room) sends the replay back to the steps, which raise what they raise.
@@ -106,7 +109,8 @@ struct QuickStep
         Global,   // the whole global at Place
         Constant, // Value or RealValue (the plan's step From)
         Element,  // the element of the array at Place its Indexes reach
-        Operate   // Operator on the two values on top, its result of ResultCode
+        Operate,  // Operator on the two values on top, its result of ResultCode
+        Local     // the scalar Place.Variable of the routine's frame (Place.Offset unused)
     };
     Kind What = Kind::Constant;
     bool Real = false; // its value is a real
@@ -118,6 +122,8 @@ struct QuickStep
     double RealValue = 0.0;
     DirectPlace Place; // Element: its first element's
     std::array<QuickIndex, MaxIndexes> Index;
+    // Local: where its descriptor lay above the frame's header at the last replay (0: never).
+    mutable std::int32_t Distance = 0;
 };
 
 struct QuickForm
@@ -127,12 +133,14 @@ struct QuickForm
     bool Operates = false;        // an operator lets go of the accumulator's reference
     bool Assigns = false;         // an assignment to Target (TargetElement its element)
     bool ToElement = false;
-    bool Real = false; // its value is a real, left pushed as the steps leave it
+    bool ToLocal = false; // a scalar of the routine's frame (TargetElement, a Local step)
+    bool Real = false;    // its value is a real, left pushed as the steps leave it
     std::uint16_t ResultType = 0;
     PlanTarget Target;
     QuickStep TargetElement;
     // An assignment whose store goes straight too: the target's code and width (its offset
-    // the target's), and the values its type holds.
+    // the target's), and the values its type holds. An assignment whose expression has no
+    // quick form (no Steps) may have one for the integer its steps leave held.
     bool Stores = false;
     DirectPlace Store;
     std::int32_t StoreLow = 0;

@@ -203,6 +203,19 @@ void QbPascalSyntaxe::FuseGlobalLoads(ExpressionPlan& plan) const
                    steps.back().Type);
         }
     }
+    // A scalar of the routine's frame read: its place is found from where its descriptor lay
+    // at the last reading.
+    for (std::size_t i = 0; i + 1 < steps.size(); ++i) {
+        PlanStep& step = steps[i];
+        std::uint8_t code = 0;
+        if (step.What == PlanStep::Kind::Address &&
+            steps[i + 1].What == PlanStep::Kind::Load &&
+            StraightLocal(step.Type, steps[i + 1].Type, code)) {
+            step.DirectCode = code;
+            step.DirectWidth = static_cast<std::uint8_t>(QbGesdata::DirectWidth(code));
+            step.Count = 0;
+        }
+    }
     // An index that is a global integer, or one plus or minus a constant: one step does the
     // four (or six) steps, which stay behind it for a replay that cannot hold the index.
     const auto at = [&steps](std::size_t i, PlanStep::Kind kind) {
@@ -521,7 +534,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
     try {
         // The steps stay where they are while they run: no replay records into its own plan.
         const PlanStep* const end = plan.Steps.data() + plan.Steps.size();
-        for (const PlanStep* at = plan.Steps.data(); at != end; ++at) {
+        for (PlanStep* at = plan.Steps.data(); at != end; ++at) {
             const PlanStep& step = *at;
             if (committed || step.What == PlanStep::Kind::CallOpen) {
                 committed = true;
@@ -571,8 +584,17 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 // Left to the caller, once the reader stands where the reading stores.
                 break;
             case PlanStep::Kind::Address:
-                Data->SetCurrentAddress(Data->AddressOf(step.Type));
                 known = {};
+                if (step.DirectWidth != 0 && at + 1 != end) {
+                    // The Load after it done with it, when the variable lies where it lay.
+                    const bool hold = holds(at[1]);
+                    if (Data->LoadLocal(step.Type, step.DirectCode, at->Count)) {
+                        ++at;
+                        push(hold, at->Type);
+                        break;
+                    }
+                }
+                Data->SetCurrentAddress(Data->AddressOf(step.Type));
                 break;
             case PlanStep::Kind::Fixed:
                 Data->SetCurrentAddress(step.Stride);

@@ -1,5 +1,6 @@
-// A plan's quick form: the integer expressions over global variables that loops are made of
-// (`a[j] > a[j + 1]`, `s := s + (i * i) mod k`), replayed without the steps' machinery.
+// A plan's quick form: the integer expressions over global variables and a routine's own
+// scalars that loops and small functions are made of (`a[j] > a[j + 1]`,
+// `s := s + (i * i) mod k`, `n < 2`), replayed without the steps' machinery.
 #include "frontend/QbPascalSyntaxe.h"
 
 #include "frontend/PlanShapes.h"
@@ -36,6 +37,26 @@ bool QuickOperator(std::int32_t op)
     }
 }
 } // namespace
+
+bool QbPascalSyntaxe::StraightLocal(std::uint16_t variable, std::uint16_t type,
+                                    std::uint8_t& code) const
+{
+    const QbTable& table = *Table;
+    if (!table.IsEntry(variable) || table.Kind(variable) != EntryKind::Variable) {
+        return false;
+    }
+    const std::uint16_t owner = table.Owner(variable);
+    if (owner == 0 || table.Owner(owner) == 0 ||
+        (table.Kind(owner) != EntryKind::Procedure && table.Kind(owner) != EntryKind::Function)) {
+        return false;
+    }
+    const std::uint8_t mode = table.Code(variable);
+    if (mode == VariableMode::VarParameter || mode == VariableMode::OutParameter) {
+        return false;
+    }
+    code = Data->KeptCode(type);
+    return QbGesdata::DirectWidth(code) != 0;
+}
 
 // The steps from `at` reach an element of a global array: its Fixed step, then BeginIndex, an
 // index for each dimension (a global integer, plus or minus a constant) and EndIndex, an
@@ -136,7 +157,9 @@ void QbPascalSyntaxe::QuickStoreOf(const PlanStep& assign, QuickForm& quick) con
         return;
     }
     DirectPlace store;
-    if (quick.ToElement) {
+    if (quick.ToLocal) {
+        store = quick.TargetElement.Place;
+    } else if (quick.ToElement) {
         store = quick.TargetElement.Place;
     } else if (quick.Target.DirectWidth != 0) {
         store = {quick.Target.Variable, quick.Target.DirectCode, quick.Target.DirectWidth,
@@ -168,22 +191,35 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
     std::size_t i = 0;
     std::size_t end = steps.size();
     if (plan.Statement) {
-        if (steps.empty() || !at(0, PlanStep::Kind::Fixed) || steps[0].Count <= 0 ||
-            !at(end - 1, PlanStep::Kind::Assign)) {
+        if (steps.empty() || !at(end - 1, PlanStep::Kind::Assign)) {
             return;
         }
-        const PlanStep& whole = steps[0];
-        quick.Assigns = true;
-        quick.Target = {whole.Stride, whole.Type, whole.Stride,
-                        static_cast<std::uint32_t>(whole.Count)};
-        if (at(1, PlanStep::Kind::IndexByGlobal) || at(1, PlanStep::Kind::BeginIndex)) {
-            if (!QuickElement(steps, i, steps.back().Type, quick.TargetElement)) {
-                return;
-            }
-            quick.ToElement = true;
-        } else {
+        std::uint8_t code = 0;
+        if (at(0, PlanStep::Kind::Address) && at(1, PlanStep::Kind::SaveTarget) &&
+            StraightLocal(steps[0].Type, steps.back().Type, code) && code == steps.back().Code) {
+            // The target's address is found at each replay, as its Address step finds it.
+            quick.ToLocal = true;
+            quick.TargetElement.What = QuickStep::Kind::Local;
+            quick.TargetElement.Place = {steps[0].Type, code,
+                                         static_cast<std::uint8_t>(QbGesdata::DirectWidth(code)),
+                                         0};
             i = 1;
+        } else if (at(0, PlanStep::Kind::Fixed) && steps[0].Count > 0) {
+            const PlanStep& whole = steps[0];
+            quick.Target = {whole.Stride, whole.Type, whole.Stride,
+                            static_cast<std::uint32_t>(whole.Count)};
+            if (at(1, PlanStep::Kind::IndexByGlobal) || at(1, PlanStep::Kind::BeginIndex)) {
+                if (!QuickElement(steps, i, steps.back().Type, quick.TargetElement)) {
+                    return;
+                }
+                quick.ToElement = true;
+            } else {
+                i = 1;
+            }
+        } else {
+            return;
         }
+        quick.Assigns = true;
         if (!at(i, PlanStep::Kind::SaveTarget)) {
             return;
         }
@@ -192,6 +228,17 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
         ++i;
         --end;
         QuickStoreOf(steps.back(), quick);
+        // Without a quick form for its expression, the assignment still stores straight the
+        // integer its steps leave held.
+        if (quick.Stores) {
+            QuickForm& store = plan.Quick;
+            store.Stores = true;
+            store.Store = quick.Store;
+            store.StoreLow = quick.StoreLow;
+            store.StoreHigh = quick.StoreHigh;
+            store.ToLocal = quick.ToLocal;
+            store.TargetElement = quick.TargetElement;
+        }
     }
     if (!at(i, PlanStep::Kind::Clear)) {
         return;
@@ -220,6 +267,14 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
             made.Real = step.Code != HeldInteger;
             made.Place = StraightPlace(step);
             ++i;
+        } else if (step.What == PlanStep::Kind::Address && step.DirectWidth != 0 &&
+                   at(i + 1, PlanStep::Kind::Load) &&
+                   (steps[i + 1].Code == HeldInteger || step.DirectCode == TypeCode::Real)) {
+            made.What = QuickStep::Kind::Local;
+            made.Real = step.DirectCode == TypeCode::Real;
+            made.Place = {step.Type, step.DirectCode, step.DirectWidth, 0};
+            quick.ResultType = steps[i + 1].Type;
+            i += 2;
         } else if (step.What == PlanStep::Kind::Constant && step.Count == 0 &&
                    (step.Code == HeldInteger || realCode(step.Type))) {
             made.What = QuickStep::Kind::Constant;
@@ -339,8 +394,14 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
     std::uint32_t address = data.CurrentAddress();
     if (quick.Assigns) {
         target = quick.Target;
-        if (quick.ToElement &&
-            !QuickElementAt(quick.TargetElement, target.Address, integer, from)) {
+        if (quick.ToLocal) {
+            const QuickStep& local = quick.TargetElement;
+            if (!data.LocalPlace(local.Place.Variable, local.Place.Code, local.Distance,
+                                 target.Address)) {
+                return false;
+            }
+        } else if (quick.ToElement &&
+                   !QuickElementAt(quick.TargetElement, target.Address, integer, from)) {
             return false;
         }
         address = target.Address;
@@ -363,6 +424,24 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
                 integer = value;
             }
             address = DataAddress::GlobalBase + step.Place.Offset;
+            ++top;
+            break;
+        case QuickStep::Kind::Local:
+            if (Reals && step.Real) {
+                if (!data.PeekLocal(step.Place.Variable, step.Place.Code, step.Distance, address,
+                                    reals[at])) {
+                    return false;
+                }
+            } else {
+                std::int32_t value = 0;
+                if (!data.PeekLocal(step.Place.Variable, step.Place.Code, step.Distance, address,
+                                    value)) {
+                    return false;
+                }
+                values[at] = value;
+                left = Left::Integer;
+                integer = value;
+            }
             ++top;
             break;
         case QuickStep::Kind::Constant:

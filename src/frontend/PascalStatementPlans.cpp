@@ -190,6 +190,11 @@ bool QbPascalSyntaxe::QuickStore(const QuickForm& quick, const PlanTarget& targe
     QbGesdata& data = *Data;
     data.Acc.SetInteger(value);
     data.SetCurrentAddress(target.Address);
+    if (quick.ToLocal) {
+        std::uint32_t address = 0;
+        return data.StoreLocal(quick.Store.Variable, quick.Store.Code,
+                               quick.TargetElement.Distance, address);
+    }
     DirectPlace place = quick.Store;
     place.Offset = target.Address - DataAddress::GlobalBase;
     return data.StoreDirect(place);

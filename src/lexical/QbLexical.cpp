@@ -600,7 +600,12 @@ void QbLexical::PeekHeader(const std::string& name, std::string& first, std::str
 
 void QbLexical::SavePosition(LexicalPosition& position) const
 {
-    Current().SavePosition(position);
+    // A text's reader reads the line again from its own lines when it comes back (a call saves
+    // a position on every execution: the copy of the line would be its only allocation).
+    const QbSource& source = Current();
+    const std::uint8_t kind = source.Kind();
+    const bool ownLines = kind == QbSource::EditKind || kind == QbSource::FileKind;
+    source.SavePosition(position, !(ownLines && source.LineNumber >= 1));
 }
 
 void QbLexical::RestorePosition(const LexicalPosition& position)
@@ -619,7 +624,7 @@ void QbLexical::RestorePosition(const LexicalPosition& position)
         }
         return;
     }
-    source.RestorePosition(position, !(reread && ownLines));
+    source.RestorePosition(position, !(reread && ownLines) && position.LineKept);
     if (reread) {
         ReadLineAt(position.Line - 1);
     }

@@ -145,13 +145,18 @@ int QbSource::LastLineIndex() const
     return std::max(index, 0);
 }
 
-void QbSource::SavePosition(LexicalPosition& position) const
+void QbSource::SavePosition(LexicalPosition& position, bool withLine) const
 {
     position.Token = Token;
     position.LookAhead = LookAhead;
     position.Line = LineNumber;
     position.Column = Column;
-    position.LineText = LineText;
+    position.LineKept = withLine;
+    if (withLine) {
+        position.LineText = LineText;
+    } else {
+        position.LineText.clear();
+    }
 }
 
 void QbSource::RestorePosition(const LexicalPosition& position, bool withLine)

@@ -19,7 +19,9 @@ struct LexicalPosition
     char LookAhead = ' ';
     int Line = 0;
     int Column = 1;
+    // Left empty where the reader reads its line again from its own lines on coming back.
     std::string LineText;
+    bool LineKept = true;
 };
 
 // One reader of program text, stacked by the lexer (which owns it, from OpenSource until
@@ -70,7 +72,7 @@ class QbSource
     bool LineContainsWord(std::uint16_t code) const;
     void TakeVDirective(std::uint16_t& a, std::uint16_t& b);
     int LastLineIndex() const;
-    void SavePosition(LexicalPosition& position) const;
+    void SavePosition(LexicalPosition& position, bool withLine = true) const;
     // `withLine` false leaves the line's text to the ReadLine that follows.
     void RestorePosition(const LexicalPosition& position, bool withLine = true);
     void SkipPascalComment(char closer);

@@ -357,6 +357,99 @@ inline bool QbGesdata::PeekDirect(const DirectPlace& place, double& value)
     return true;
 }
 
+inline std::uint8_t* QbGesdata::LocalBytes(std::uint16_t variable, std::uint32_t width,
+                                           std::int32_t& distance, std::uint16_t& index)
+{
+    const std::uint32_t frame = currentFrame;
+    const std::uint32_t at = frame + static_cast<std::uint32_t>(distance);
+    // Below the previous header (PreviousHeader's), which is the link of this one.
+    const std::uint32_t previous = frame <= DescriptorCount ? descriptors[frame] >> 16 : 0;
+    if (distance > 0 && at < DescriptorCount && headers[frame] && !headers[at] &&
+        (descriptors[at] & (SymbolMask | MarkedBit)) == variable &&
+        (at < previous || previous <= frame || previous > NoFrame)) {
+        index = static_cast<std::uint16_t>(at);
+    } else {
+        // FindInFrame's answer: the first unmarked descriptor of the variable above the header.
+        index = FindInFrame(currentFrame, variable);
+        if (index == 0) {
+            return nullptr;
+        }
+        distance = index - currentFrame;
+    }
+    const std::uint32_t offset = descriptors[index] >> 16;
+    if (width == 0 || descriptorSizes[index] < width || offset + width > stack.size()) {
+        return nullptr;
+    }
+    return stack.data() + offset;
+}
+
+inline bool QbGesdata::PeekLocal(std::uint16_t variable, std::uint8_t code,
+                                 std::int32_t& distance, std::uint32_t& address,
+                                 std::int32_t& value)
+{
+    std::uint16_t index = 0;
+    const std::uint8_t* from = LocalBytes(variable, DirectWidth(code), distance, index);
+    if (from == nullptr || (descriptors[index] & AssignedBit) == 0 || code == TypeCode::Real) {
+        return false;
+    }
+    value = ScalarValue(code, from);
+    address = DataAddress::Stack(descriptors[index] >> 16);
+    return true;
+}
+
+inline bool QbGesdata::PeekLocal(std::uint16_t variable, std::uint8_t code,
+                                 std::int32_t& distance, std::uint32_t& address, double& value)
+{
+    std::uint16_t index = 0;
+    const std::uint8_t* from = LocalBytes(variable, DirectWidth(code), distance, index);
+    if (from == nullptr || (descriptors[index] & AssignedBit) == 0 || code != TypeCode::Real) {
+        return false;
+    }
+    std::memcpy(&value, from, sizeof(double));
+    address = DataAddress::Stack(descriptors[index] >> 16);
+    return true;
+}
+
+inline bool QbGesdata::LoadLocal(std::uint16_t variable, std::uint8_t code,
+                                 std::int32_t& distance)
+{
+    std::uint16_t index = 0;
+    const std::uint8_t* from = LocalBytes(variable, DirectWidth(code), distance, index);
+    if (from == nullptr || (descriptors[index] & AssignedBit) == 0) {
+        return false;
+    }
+    DecodeScalar(code, from);
+    currentAddress = DataAddress::Stack(descriptors[index] >> 16);
+    return true;
+}
+
+inline bool QbGesdata::LocalPlace(std::uint16_t variable, std::uint8_t code,
+                                  std::int32_t& distance, std::uint32_t& address)
+{
+    std::uint16_t index = 0;
+    if (LocalBytes(variable, DirectWidth(code), distance, index) == nullptr) {
+        return false;
+    }
+    address = DataAddress::Stack(descriptors[index] >> 16);
+    return true;
+}
+
+inline bool QbGesdata::StoreLocal(std::uint16_t variable, std::uint8_t code,
+                                  std::int32_t& distance, std::uint32_t& address)
+{
+    std::uint16_t index = 0;
+    std::uint8_t* to = LocalBytes(variable, DirectWidth(code), distance, index);
+    if (to == nullptr) {
+        return false;
+    }
+    EncodeScalar(code, to);
+    address = DataAddress::Stack(descriptors[index] >> 16);
+    if ((descriptors[index] & AssignedBit) == 0) {
+        SetAssigned(index);
+    }
+    return true;
+}
+
 inline bool QbGesdata::StoreDirect(const DirectPlace& place)
 {
     std::uint8_t* to = DirectBytes(place);

@@ -11,10 +11,6 @@
 #include <new>
 
 namespace {
-constexpr std::uint32_t SymbolMask = 0x3FFF;
-constexpr std::uint32_t MarkedBit = 0x4000;
-constexpr std::uint32_t AssignedBit = 0x8000;
-
 bool IsReferenceMode(std::uint8_t mode)
 {
     return mode == VariableMode::VarParameter || mode == VariableMode::OutParameter;
@@ -446,6 +442,17 @@ void QbGesdata::DescribeFrame(std::uint16_t routine, RoutineFrame& frame) const
         }
     }
     frame.Quiet = LeavesQuietly(routine);
+    frame.Result = 0;
+    if (table.Kind(routine) == EntryKind::Function) {
+        const std::string& name = table.GetName(routine);
+        for (EntryNumber entry = 1; entry < table.NextFree(); ++entry) {
+            if (table.Owner(entry) == routine && table.Kind(entry) == EntryKind::Variable &&
+                table.GetName(entry) == name) {
+                frame.Result = entry;
+                break;
+            }
+        }
+    }
 }
 
 void QbGesdata::CreateLocals(std::uint16_t routine)
@@ -463,13 +470,25 @@ void QbGesdata::MarkLocalAssigned(std::uint16_t variable)
 
 bool QbGesdata::LoadAssignedResult(std::uint16_t function)
 {
-    const std::uint16_t index = FindByNameInFrame(currentFrame, Table().GetName(function));
+    // The variable of the function's name: the frame holds one variable of each name.
+    const std::uint16_t result = FrameOf(function).Result;
+    std::uint16_t index = result != 0 ? FindInFrame(currentFrame, result) : 0;
+    if (index == 0) {
+        index = FindByNameInFrame(currentFrame, Table().GetName(function));
+    }
     if (index == 0 || !IsAssigned(index)) {
         return false;
     }
     const std::uint16_t type = TypeOfVariable(DescriptorSymbol(index));
     currentAddress = DataAddress::Stack(DescriptorLink(index));
-    LoadValue(type);
+    const std::uint8_t code = KeptCode(type);
+    const std::uint32_t width = DirectWidth(code);
+    const std::uint32_t offset = DescriptorLink(index);
+    if (width != 0 && descriptorSizes[index] >= width && offset + width <= stack.size()) {
+        DecodeScalar(code, stack.data() + offset);
+    } else {
+        LoadValue(type);
+    }
     PushKept(type);
     return true;
 }

@@ -208,6 +208,25 @@ class QbGesdata
     // would return false.
     inline bool PeekDirect(const DirectPlace& place, std::int32_t& value);
     inline bool PeekDirect(const DirectPlace& place, double& value);
+    // The bytes a scalar of `code` takes when it is read and stored straight; 0 for the others.
+    static inline std::uint32_t DirectWidth(std::uint8_t code);
+    // A scalar variable of the current frame (no VAR or OUT parameter), `code` its type's code,
+    // read or stored straight: `distance` is where its descriptor lies above the frame's header
+    // (found again and kept when it lies elsewhere), `address` becomes its place. False, nothing
+    // changed, when the general path must take it: no such variable in the frame, or none of
+    // the value to read.
+    inline bool PeekLocal(std::uint16_t variable, std::uint8_t code, std::int32_t& distance,
+                          std::uint32_t& address, std::int32_t& value);
+    inline bool PeekLocal(std::uint16_t variable, std::uint8_t code, std::int32_t& distance,
+                          std::uint32_t& address, double& value);
+    // LoadValue of such a variable: the accumulator and the current address as it leaves them.
+    inline bool LoadLocal(std::uint16_t variable, std::uint8_t code, std::int32_t& distance);
+    // Only its place.
+    inline bool LocalPlace(std::uint16_t variable, std::uint8_t code, std::int32_t& distance,
+                           std::uint32_t& address);
+    // The accumulator's value stored there, the variable noted assigned.
+    inline bool StoreLocal(std::uint16_t variable, std::uint8_t code, std::int32_t& distance,
+                           std::uint32_t& address);
     // Returns 0 (global area), 1 (data stack), 2 (heap) or -1 (elsewhere).
     int StoreValue(std::uint16_t type);
     void MarkAssigned();
@@ -365,7 +384,6 @@ class QbGesdata
     inline std::uint8_t* InGlobalBytes(const TypeInfo& info, std::uint32_t start,
                                        std::uint32_t size);
     static inline bool ScalarCode(std::uint8_t code);
-    static inline std::uint32_t DirectWidth(std::uint8_t code);
     static inline std::int32_t ScalarValue(std::uint8_t code, const std::uint8_t* from);
     inline void DecodeScalar(std::uint8_t code, const std::uint8_t* from);
     inline void EncodeScalar(std::uint8_t code, std::uint8_t* to) const;
@@ -388,6 +406,10 @@ class QbGesdata
     std::uint16_t FindByNameInFrame(std::uint16_t frame, const std::string& name) const;
     std::uint16_t FrameOfDescriptor(std::uint16_t index) const;
     std::uint16_t PreviousHeader(std::uint16_t frame) const;
+    // The bytes of PeekLocal's variable, `width` of them, and its descriptor; null when the
+    // current frame has no such variable.
+    inline std::uint8_t* LocalBytes(std::uint16_t variable, std::uint32_t width,
+                                    std::int32_t& distance, std::uint16_t& index);
     VariablePlace PlaceOf(std::uint32_t address) const;
     // LoadValue once the place of the current address is known (none outside the variables).
     void LoadFrom(const VariablePlace& place, std::uint16_t type);
@@ -451,6 +473,12 @@ class QbGesdata
     inline bool IntegerResult(Operator op, std::int64_t a, std::int64_t b, std::uint16_t resultType,
                               std::int64_t& value) const;
 
+    // A descriptor: the symbol, its marks, and the link (a stack offset, or a header's previous
+    // header) in the high half.
+    static constexpr std::uint32_t SymbolMask = 0x3FFF;
+    static constexpr std::uint32_t MarkedBit = 0x4000;
+    static constexpr std::uint32_t AssignedBit = 0x8000;
+
     QbSyntaxe& driver;
     HeapAccess* heap = nullptr;    // may be null
     DataViewHost* views = nullptr; // may be null
@@ -495,6 +523,7 @@ class QbGesdata
         std::uint32_t Generation = 0;
         bool Quiet = false;
         std::vector<std::uint16_t> Locals;
+        std::uint16_t Result = 0; // a function's variable of its own name, when it has one
     };
     mutable std::vector<RoutineFrame> keptFrames; // by routine entry
     mutable RoutineFrame otherFrame;
