@@ -84,10 +84,11 @@ struct PlanTarget
 
 // A step of a plan's quick form: the plan's work again, for a plan whose every value is read
 // straight from a global variable (whole, or an element of an array indexed by global integers
-// plus or minus constants), from a scalar of the routine's frame, or is a constant, combined by integer operators or by the sum,
-// difference and product of reals. A replay by it holds every value; anything the steps would
-// not go through quietly (a variable with no value yet, an index out of bounds, an overflow, a
-// stack without room) sends the replay back to the steps, which raise what they raise.
+// plus or minus constants), from a scalar of the routine's frame, or is a constant, combined by
+// integer operators or by the sum, difference and product of reals. A replay by it holds every
+// value; anything the steps would not go through quietly (a variable with no value yet, an index
+// out of bounds, an overflow, a stack without room) sends the replay back to the steps, which raise
+// what they raise.
 struct QuickIndex
 {
     std::int32_t From = -1; // a constant index's step (its value Value), or -1

@@ -208,8 +208,7 @@ void QbPascalSyntaxe::FuseGlobalLoads(ExpressionPlan& plan) const
     for (std::size_t i = 0; i + 1 < steps.size(); ++i) {
         PlanStep& step = steps[i];
         std::uint8_t code = 0;
-        if (step.What == PlanStep::Kind::Address &&
-            steps[i + 1].What == PlanStep::Kind::Load &&
+        if (step.What == PlanStep::Kind::Address && steps[i + 1].What == PlanStep::Kind::Load &&
             StraightLocal(step.Type, steps[i + 1].Type, code)) {
             step.DirectCode = code;
             step.DirectWidth = static_cast<std::uint8_t>(QbGesdata::DirectWidth(code));

@@ -200,9 +200,8 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
             // The target's address is found at each replay, as its Address step finds it.
             quick.ToLocal = true;
             quick.TargetElement.What = QuickStep::Kind::Local;
-            quick.TargetElement.Place = {steps[0].Type, code,
-                                         static_cast<std::uint8_t>(QbGesdata::DirectWidth(code)),
-                                         0};
+            quick.TargetElement.Place = {
+                steps[0].Type, code, static_cast<std::uint8_t>(QbGesdata::DirectWidth(code)), 0};
             i = 1;
         } else if (at(0, PlanStep::Kind::Fixed) && steps[0].Count > 0) {
             const PlanStep& whole = steps[0];

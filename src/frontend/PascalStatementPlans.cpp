@@ -192,8 +192,8 @@ bool QbPascalSyntaxe::QuickStore(const QuickForm& quick, const PlanTarget& targe
     data.SetCurrentAddress(target.Address);
     if (quick.ToLocal) {
         std::uint32_t address = 0;
-        return data.StoreLocal(quick.Store.Variable, quick.Store.Code,
-                               quick.TargetElement.Distance, address);
+        return data.StoreLocal(quick.Store.Variable, quick.Store.Code, quick.TargetElement.Distance,
+                               address);
     }
     DirectPlace place = quick.Store;
     place.Offset = target.Address - DataAddress::GlobalBase;

@@ -383,9 +383,8 @@ inline std::uint8_t* QbGesdata::LocalBytes(std::uint16_t variable, std::uint32_t
     return stack.data() + offset;
 }
 
-inline bool QbGesdata::PeekLocal(std::uint16_t variable, std::uint8_t code,
-                                 std::int32_t& distance, std::uint32_t& address,
-                                 std::int32_t& value)
+inline bool QbGesdata::PeekLocal(std::uint16_t variable, std::uint8_t code, std::int32_t& distance,
+                                 std::uint32_t& address, std::int32_t& value)
 {
     std::uint16_t index = 0;
     const std::uint8_t* from = LocalBytes(variable, DirectWidth(code), distance, index);
@@ -397,8 +396,8 @@ inline bool QbGesdata::PeekLocal(std::uint16_t variable, std::uint8_t code,
     return true;
 }
 
-inline bool QbGesdata::PeekLocal(std::uint16_t variable, std::uint8_t code,
-                                 std::int32_t& distance, std::uint32_t& address, double& value)
+inline bool QbGesdata::PeekLocal(std::uint16_t variable, std::uint8_t code, std::int32_t& distance,
+                                 std::uint32_t& address, double& value)
 {
     std::uint16_t index = 0;
     const std::uint8_t* from = LocalBytes(variable, DirectWidth(code), distance, index);
@@ -410,8 +409,7 @@ inline bool QbGesdata::PeekLocal(std::uint16_t variable, std::uint8_t code,
     return true;
 }
 
-inline bool QbGesdata::LoadLocal(std::uint16_t variable, std::uint8_t code,
-                                 std::int32_t& distance)
+inline bool QbGesdata::LoadLocal(std::uint16_t variable, std::uint8_t code, std::int32_t& distance)
 {
     std::uint16_t index = 0;
     const std::uint8_t* from = LocalBytes(variable, DirectWidth(code), distance, index);
@@ -423,8 +421,8 @@ inline bool QbGesdata::LoadLocal(std::uint16_t variable, std::uint8_t code,
     return true;
 }
 
-inline bool QbGesdata::LocalPlace(std::uint16_t variable, std::uint8_t code,
-                                  std::int32_t& distance, std::uint32_t& address)
+inline bool QbGesdata::LocalPlace(std::uint16_t variable, std::uint8_t code, std::int32_t& distance,
+                                  std::uint32_t& address)
 {
     std::uint16_t index = 0;
     if (LocalBytes(variable, DirectWidth(code), distance, index) == nullptr) {
@@ -434,8 +432,8 @@ inline bool QbGesdata::LocalPlace(std::uint16_t variable, std::uint8_t code,
     return true;
 }
 
-inline bool QbGesdata::StoreLocal(std::uint16_t variable, std::uint8_t code,
-                                  std::int32_t& distance, std::uint32_t& address)
+inline bool QbGesdata::StoreLocal(std::uint16_t variable, std::uint8_t code, std::int32_t& distance,
+                                  std::uint32_t& address)
 {
     std::uint16_t index = 0;
     std::uint8_t* to = LocalBytes(variable, DirectWidth(code), distance, index);

@@ -668,6 +668,100 @@ TEST_F(PlanTest, RealsAndArraysOfSeveralDimensionsAreTheReadingsInQuickReplays)
     ExpectLaterErrors(cases);
 }
 
+TEST_F(PlanTest, ARoutinesOwnScalarsAreTheReadingsInQuickReplays)
+{
+    // Recursion, value parameters and locals of every scalar kind, a nested routine reaching
+    // its enclosing routine's local, a VAR parameter, a local named as a global: the output is
+    // a native compiler's.
+    const RunOutcome outcome =
+        Both("program l;\n"
+             "var i, n, total : integer; w : longint; x : real;\n"
+             "function fib(n : integer) : longint;\n"
+             "begin\n"
+             "  if n < 2 then fib := n else fib := fib(n - 1) + fib(n - 2)\n"
+             "end;\n"
+             "function mix(a : integer; b : byte; c : word; d : boolean; r : real) : integer;\n"
+             "var k, s : integer; t : real; e : byte;\n"
+             "begin\n"
+             "  s := 0; e := b;\n"
+             "  for k := 1 to a do begin\n"
+             "    s := s + k * e - c div 3;\n"
+             "    if d then s := s - 1;\n"
+             "    e := e + 1\n"
+             "  end;\n"
+             "  t := r * r + r;\n"
+             "  if t > 10.0 then s := s + 1;\n"
+             "  mix := s\n"
+             "end;\n"
+             "procedure outer(m : integer);\n"
+             "var depth : integer;\n"
+             "  procedure inner;\n"
+             "  begin\n"
+             "    depth := depth + m;\n"
+             "    total := total + depth\n"
+             "  end;\n"
+             "begin\n"
+             "  depth := 0;\n"
+             "  inner; inner;\n"
+             "  total := total + depth\n"
+             "end;\n"
+             "procedure twice(var v : integer; n : integer);\n"
+             "begin\n"
+             "  v := v + n; v := v + n\n"
+             "end;\n"
+             "begin\n"
+             "  w := 0;\n"
+             "  for i := 1 to 8 do w := w + fib(i);\n"
+             "  writeln(w);\n"
+             "  total := 0;\n"
+             "  for i := 1 to 5 do total := total + mix(i, 200 + i, 1000 * i, odd(i), i * 1.5);\n"
+             "  writeln(total);\n"
+             "  total := 0;\n"
+             "  for i := 1 to 4 do outer(i);\n"
+             "  writeln(total);\n"
+             "  n := 1;\n"
+             "  for i := 1 to 3 do twice(n, i);\n"
+             "  writeln(n)\n"
+             "end.\n");
+    EXPECT_EQ(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Output, "54\r\n-11122\r\n50\r\n13\r\n");
+
+    const LaterError cases[] = {
+        {"a local with no value yet on a later call",
+         "program p; var i, s : integer;\n"
+         "function f(n : integer) : integer; var k : integer;\n"
+         "begin if n > 2 then k := n; f := k + 1 end;\n"
+         "begin s := 0; for i := 5 downto 1 do s := s + f(i) end.\n",
+         ErrorNumber::VariableNotAssigned, 3},
+        {"a BYTE local given a value beyond its type on a later call",
+         "program p; var i : integer;\n"
+         "procedure q(n : integer); var b : byte;\n"
+         "begin b := n * 50 end;\n"
+         "begin for i := 1 to 9 do q(i) end.\n",
+         ErrorNumber::InvalidValue, 3},
+        {"a function's result left without a value on a later call",
+         "program p; var i, s : integer;\n"
+         "function g(n : integer) : integer;\n"
+         "begin if n < 3 then g := n * 2\n"
+         "end;\n"
+         "begin s := 0; for i := 1 to 5 do s := s + g(i) end.\n",
+         ErrorNumber::FunctionResultMissing, 4},
+        {"a sum of a parameter and a local beyond INTEGER on a later call",
+         "program p; var i : integer;\n"
+         "procedure q(n : integer); var s : integer;\n"
+         "begin s := 30000; s := s + n * 1000 end;\n"
+         "begin for i := 1 to 5 do q(i) end.\n",
+         ErrorNumber::SizeTooLarge, 3},
+        {"a product of REAL locals beyond REAL on a later call",
+         "program p; var i : integer;\n"
+         "procedure q(n : integer); var x : real;\n"
+         "begin x := 1.0e154; x := x * x * n end;\n"
+         "begin for i := 1 to 5 do q(i) end.\n",
+         ErrorNumber::SizeTooLarge, 3},
+    };
+    ExpectLaterErrors(cases);
+}
+
 TEST_F(PlanTest, ForLoopsOfEveryOrdinalTypeStepAsTheReadingSteps)
 {
     // Global control variables of each ordinal type, up to the end of their range and down,
