@@ -252,7 +252,9 @@ struct StatementPlan : PlanPlace
         If,       // Plan is the condition's (with THEN); Parts THEN (when Then) and ELSE
         While,    // Plan is the condition's (with DO); Parts the body
         For,      // Plan and Limit are the bounds'; Parts the body
-        Case      // Plan is the selector's, Limit the CASE plan; Parts its arms
+        Case,     // Plan is the selector's, Limit the CASE plan; Parts its arms
+        Heap      // NEW (or, Up false, DISPOSE) of the whole global pointer at Address, of
+                  // the pointer type Control
     };
     struct Part
     {
@@ -270,6 +272,7 @@ struct StatementPlan : PlanPlace
     // For: the control variable and its hidden limit.
     std::uint16_t Control = 0;
     std::uint16_t LimitVariable = 0;
+    std::uint32_t Address = 0;
     int Running = 0; // executions in progress: a recording of the same place keeps it
     int EndLine = 0; // Compound: where its END stands
     int EndColumn = 0;

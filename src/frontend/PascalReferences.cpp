@@ -164,6 +164,7 @@ TypePair QbPascalSyntaxe::ParseReferenceFrom(EntryNumber entry, EntryNumber scop
                     Table->Value(entry));
             } else {
                 const std::uint32_t address = Data->AddressOf(entry);
+                LastReferenced = entry;
                 if (Recording != nullptr) {
                     // A global's address is its place in the global area, the same at every
                     // reading while the table stays; a local's depends on the activation.

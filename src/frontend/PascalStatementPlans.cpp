@@ -9,6 +9,7 @@
 #include "lexical/QbLexical.h"
 #include "runtime/DataInline.h"
 #include "runtime/QbGesdata.h"
+#include "runtime/SystemMemory.h"
 
 namespace {
 // Places kept per run at most; beyond them statements are read as they always were.
@@ -259,6 +260,56 @@ void QbPascalSyntaxe::FinishPlannedAssignment(const StatementPlan& plan,
     }
 }
 
+void QbPascalSyntaxe::NoteHeapCall()
+{
+    const SignedArgument& pointer = LastHeapCall.Pointer;
+    std::uint16_t variable = 0;
+    std::uint32_t size = 0;
+    // Named by itself: no VAR parameter standing for it, no selector.
+    if (!Data->SoleGlobal(pointer.Value, variable, size) || variable != LastReferenced ||
+        size != 4 || Data->TypeOfVariable(variable) != pointer.Type ||
+        Data->Resolve(pointer.Type).Code != TypeCode::Pointer) {
+        return;
+    }
+    NoteStatement(StatementPlan::Kind::Heap);
+    StatementPlan& plan = StatementRecord->Plan;
+    plan.Up = !LastHeapCall.Dispose;
+    plan.Control = pointer.Type;
+    plan.Address = pointer.Value;
+}
+
+// What the reading does once it has read the argument, the reader after the statement (the
+// handler's errors are reported there).
+void QbPascalSyntaxe::ExecuteHeapPlan(StatementPlan& plan, bool positioned)
+{
+    if (positioned) {
+        JumpWithin(plan, plan.End);
+    }
+    const CallScope scope = BeginCall(0);
+    SignedArgument pointer;
+    pointer.Type = plan.Control;
+    pointer.Value = plan.Address;
+    try {
+        if (plan.Up) {
+            NewPointed(*this, pointer);
+        } else {
+            DisposePointed(*this, pointer);
+        }
+    } catch (const InterpExcept&) {
+        if (!positioned) {
+            JumpWithin(plan, plan.End);
+            Errors->Relocate();
+        }
+        throw;
+    } catch (...) {
+        if (!positioned) {
+            JumpWithin(plan, plan.End);
+        }
+        throw;
+    }
+    EndCall(scope);
+}
+
 void QbPascalSyntaxe::ExecuteBlockPlan(StatementPlan& plan, bool positioned)
 {
     ScopedValue<int> running(plan.Running, plan.Running + 1);
@@ -302,6 +353,9 @@ void QbPascalSyntaxe::ExecuteCompositePlan(StatementPlan& plan, bool positioned)
         return;
     case StatementPlan::Kind::Assign:
         ExecuteAssignmentPlan(plan, positioned);
+        return;
+    case StatementPlan::Kind::Heap:
+        ExecuteHeapPlan(plan, positioned);
         return;
     case StatementPlan::Kind::Compound:
         ExecuteBlockPlan(plan, positioned);

@@ -267,7 +267,12 @@ void QbPascalSyntaxe::ParseNamedStatement()
             }
             AbandonPlan();
             Lexer->NextToken();
+            LastHeapCall.Made = false;
             Call(4, procedure);
+            if (StatementRecord != nullptr && LastHeapCall.Made &&
+                (Table->Code(procedure) & RoutineFlag::Predefined) != 0) {
+                NoteHeapCall();
+            }
         } else {
             ParseAssignment(0);
         }

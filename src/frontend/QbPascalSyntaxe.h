@@ -277,6 +277,9 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // The WithStack index of the record holding the field FindWithField found last; a variable
     // reference takes that record's address from WithStack[WithFieldIndex].Address.
     int WithFieldIndex = 0;
+    // The variable whose address the last reference executed started from (a VAR parameter's
+    // own entry, not its actual variable's).
+    EntryNumber LastReferenced = 0;
     // Routine bodies being executed, and where the host stack stood when the outermost began:
     // an interpreted recursion deeper than the host stack allows is error 201, never a crash.
     int BodyNesting = 0;
@@ -469,6 +472,10 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // A condition's plan run and its value taken off the stack into `truth`.
     bool RunConditionPlan(int tag, bool& truth);
     // The reading of a statement plan's kind and parts, for ParseStatementKind and the parsers.
+    // NEW or DISPOSE just executed by the statement being recorded: its plan, when the pointer
+    // is a whole global variable of its own type (the same place at every execution).
+    void NoteHeapCall();
+    void ExecuteHeapPlan(StatementPlan& plan, bool positioned);
     void NoteStatement(StatementPlan::Kind kind)
     {
         if (StatementRecord != nullptr) {

@@ -227,6 +227,15 @@ class QbSyntaxe
     bool ConstantContext = false;
     bool SearchingLabel = false;
     bool HeapActive = false;
+    // The last NEW or DISPOSE executed, its pointer argument read: what a plan of the statement
+    // calling it keeps (Made is cleared by the caller before the call).
+    struct HeapCall
+    {
+        bool Made = false;
+        bool Dispose = false;
+        SignedArgument Pointer;
+    };
+    HeapCall LastHeapCall;
     int ViewEvaluations = 0;
     std::uint16_t UnitCount = 8;
     std::uint16_t GlobalsSize = 0;

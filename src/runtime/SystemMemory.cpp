@@ -108,12 +108,12 @@ void AllocateInto(QbSyntaxe& driver, const SignedArgument& pointer, EntryNumber 
 void NewHandler(QbSyntaxe& driver)
 {
     const SignedArgument pointer = ReadPointer(driver, "(U)");
-    const EntryNumber target = TargetOf(driver, pointer.Type);
-    if (target == 0) {
+    if (TargetOf(driver, pointer.Type) == 0) {
         driver.Errors->Raise(ErrorNumber::PointerTypeExpected);
     }
     if (driver.Execute) {
-        AllocateInto(driver, pointer, target, driver.Table->SizeOf(target));
+        driver.LastHeapCall = {true, false, pointer};
+        NewPointed(driver, pointer);
     }
 }
 
@@ -149,6 +149,21 @@ void FreeHandler(QbSyntaxe& driver, bool withSize)
     if (!driver.Execute) {
         return;
     }
+    if (!withSize) {
+        driver.LastHeapCall = {true, true, pointer};
+    }
+    DisposePointed(driver, pointer);
+}
+} // namespace
+
+void NewPointed(QbSyntaxe& driver, const SignedArgument& pointer)
+{
+    const EntryNumber target = TargetOf(driver, pointer.Type);
+    AllocateInto(driver, pointer, target, driver.Table->SizeOf(target));
+}
+
+void DisposePointed(QbSyntaxe& driver, const SignedArgument& pointer)
+{
     QbGesdata& data = *driver.Data;
     data.SetCurrentAddress(pointer.Value);
     data.LoadValue(pointer.Type);
@@ -171,6 +186,7 @@ void FreeHandler(QbSyntaxe& driver, bool withSize)
     data.MarkAssigned();
 }
 
+namespace {
 void MarkHandler(QbSyntaxe& driver)
 {
     const SignedArgument pointer = ReadPointer(driver, "(U)");

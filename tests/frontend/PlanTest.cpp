@@ -762,6 +762,51 @@ TEST_F(PlanTest, ARoutinesOwnScalarsAreTheReadingsInQuickReplays)
     ExpectLaterErrors(cases);
 }
 
+TEST_F(PlanTest, NewAndDisposeExecutedAgainAreTheReadings)
+{
+    // A list built, walked and disposed of on every pass of loops, and cells made through a
+    // VAR parameter that names a global first, then heap fields: the output is a native
+    // compiler's.
+    const RunOutcome outcome =
+        Both("program h;\n"
+             "type pn = ^node; node = record v : integer; n : pn end;\n"
+             "var p, q, head : pn; i, s : integer;\n"
+             "procedure grow(var t : pn; k : integer);\n"
+             "begin new(t); t^.v := k; t^.n := nil end;\n"
+             "begin\n"
+             "  head := nil;\n"
+             "  for i := 1 to 6 do begin new(p); p^.v := i * i; p^.n := head; head := p end;\n"
+             "  s := 0; p := head;\n"
+             "  while p <> nil do begin s := s + p^.v; p := p^.n end;\n"
+             "  writeln(s);\n"
+             "  while head <> nil do begin p := head; head := head^.n; dispose(p) end;\n"
+             "  grow(q, 5); grow(q^.n, 7); grow(q^.n^.n, 9);\n"
+             "  s := 0; p := q;\n"
+             "  while p <> nil do begin s := s * 10 + p^.v; p := p^.n end;\n"
+             "  writeln(s);\n"
+             "  p := nil;\n"
+             "  for i := 1 to 3 do begin head := q; q := q^.n; head^.n := nil; dispose(head) end;\n"
+             "  writeln(q = nil)\n"
+             "end.\n");
+    EXPECT_EQ(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Output, "91\r\n579\r\nTRUE\r\n");
+
+    const LaterError cases[] = {
+        {"a cell left without a holder by NEW on a later pass",
+         "program p; type pn = ^integer; var p : pn; i : integer;\n"
+         "begin for i := 1 to 3 do\n"
+         "  new(p) end.\n",
+         ErrorNumber::HeapDataUnreachable, 3},
+        {"a cell disposed of while another pointer holds it on a later pass",
+         "program p; type pn = ^integer; var p, q : pn; i : integer;\n"
+         "begin q := nil; for i := 1 to 3 do begin\n"
+         "  new(p); if i = 2 then q := p;\n"
+         "  dispose(p) end end.\n",
+         ErrorNumber::HeapDataDisposedButReferenced, 4},
+    };
+    ExpectLaterErrors(cases);
+}
+
 TEST_F(PlanTest, ForLoopsOfEveryOrdinalTypeStepAsTheReadingSteps)
 {
     // Global control variables of each ordinal type, up to the end of their range and down,
