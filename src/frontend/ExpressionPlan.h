@@ -111,10 +111,14 @@ struct QuickStep
         Constant, // Value or RealValue (the plan's step From)
         Element,  // the element of the array at Place its Indexes reach
         Operate,  // Operator on the two values on top, its result of ResultCode
-        Local     // the scalar Place.Variable of the routine's frame (Place.Offset unused)
+        Local,    // the scalar Place.Variable of the routine's frame (Place.Offset unused)
+        Field     // the scalar of FieldCode Value bytes into the heap cell the whole global
+                  // pointer at Place points to
     };
     Kind What = Kind::Constant;
-    bool Real = false; // its value is a real
+    bool Real = false;    // its value is a real
+    bool Pointer = false; // its value is a pointer
+    std::uint8_t FieldCode = 0;
     std::uint8_t Operator = 0;
     std::uint8_t ResultCode = 0;
     std::uint8_t Indexes = 0;
@@ -134,8 +138,10 @@ struct QuickForm
     bool Operates = false;        // an operator lets go of the accumulator's reference
     bool Assigns = false;         // an assignment to Target (TargetElement its element)
     bool ToElement = false;
-    bool ToLocal = false; // a scalar of the routine's frame (TargetElement, a Local step)
-    bool Real = false;    // its value is a real, left pushed as the steps leave it
+    bool ToLocal = false;  // a scalar of the routine's frame (TargetElement, a Local step)
+    bool ToField = false;  // a field of a heap cell (TargetElement, a Field step)
+    bool Pointers = false; // it reads pointers: replayed only when nobody watches the heap
+    bool Real = false;     // its value is a real, left pushed as the steps leave it
     std::uint16_t ResultType = 0;
     PlanTarget Target;
     QuickStep TargetElement;

@@ -58,6 +58,36 @@ bool QbPascalSyntaxe::StraightLocal(std::uint16_t variable, std::uint16_t type,
     return QbGesdata::DirectWidth(code) != 0;
 }
 
+// The steps from `at` reach a field of the heap cell a whole global pointer points to: its
+// Fixed step, Dereference and Field (none for the first field). `out` becomes it (its FieldCode
+// left to the caller) and `at` moves past them; false when the quick form cannot take it.
+bool QbPascalSyntaxe::QuickField(const std::vector<PlanStep>& steps, std::size_t& at,
+                                 QuickStep& out) const
+{
+    const auto is = [&steps](std::size_t k, PlanStep::Kind kind) {
+        return k < steps.size() && steps[k].What == kind;
+    };
+    if (!is(at, PlanStep::Kind::Fixed) || steps[at].Count < 4 ||
+        steps[at].Stride < DataAddress::GlobalBase || !is(at + 1, PlanStep::Kind::Dereference) ||
+        Data->KeptCode(steps[at + 1].Type) != TypeCode::Pointer ||
+        Data->KeptCode(Data->TypeOfVariable(steps[at].Type)) != TypeCode::Pointer) {
+        return false;
+    }
+    out = {};
+    out.What = QuickStep::Kind::Field;
+    out.Place = {steps[at].Type, TypeCode::Pointer, 4, steps[at].Stride - DataAddress::GlobalBase};
+    std::size_t k = at + 2;
+    if (is(k, PlanStep::Kind::Field)) {
+        if (steps[k].Integer < 0) {
+            return false;
+        }
+        out.Value = steps[k].Integer;
+        ++k;
+    }
+    at = k;
+    return true;
+}
+
 // The steps from `at` reach an element of a global array: its Fixed step, then BeginIndex, an
 // index for each dimension (a global integer, plus or minus a constant) and EndIndex, an
 // IndexByGlobal before them or not. `out` becomes the element, of `type` (none: the type of
@@ -157,6 +187,9 @@ void QbPascalSyntaxe::QuickStoreOf(const PlanStep& assign, QuickForm& quick) con
         return;
     }
     DirectPlace store;
+    if (quick.ToField) {
+        return;
+    }
     if (quick.ToLocal) {
         store = quick.TargetElement.Place;
     } else if (quick.ToElement) {
@@ -203,6 +236,12 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
             quick.TargetElement.Place = {
                 steps[0].Type, code, static_cast<std::uint8_t>(QbGesdata::DirectWidth(code)), 0};
             i = 1;
+        } else if (std::size_t k = 0;
+                   QuickField(steps, k, quick.TargetElement) && at(k, PlanStep::Kind::SaveTarget)) {
+            // The field's address is found at each replay; the store is FinishAssignment's.
+            quick.ToField = true;
+            quick.Pointers = true;
+            i = k;
         } else if (at(0, PlanStep::Kind::Fixed) && steps[0].Count > 0) {
             const PlanStep& whole = steps[0];
             quick.Target = {whole.Stride, whole.Type, whole.Stride,
@@ -245,13 +284,19 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
     ++i;
     // The kinds of the values held (a real or not), as the steps leave them.
     std::array<bool, MaxHeld> reals{};
+    std::array<bool, MaxHeld> pointers{};
     int depth = 0;
-    const auto held = [&depth, &reals](bool real) {
+    const auto held = [&depth, &reals, &pointers](const QuickStep& made) {
         if (depth >= MaxHeld) {
             return false;
         }
-        reals[static_cast<std::size_t>(depth++)] = real;
+        reals[static_cast<std::size_t>(depth)] = made.Real;
+        pointers[static_cast<std::size_t>(depth)] = made.Pointer;
+        ++depth;
         return true;
+    };
+    const auto pointerCode = [this](std::uint16_t type) {
+        return Data->KeptCode(type) == TypeCode::Pointer;
     };
     const auto realCode = [this](std::uint16_t type) {
         return Data->KeptCode(type) == TypeCode::Real;
@@ -274,13 +319,35 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
             made.Place = {step.Type, step.DirectCode, step.DirectWidth, 0};
             quick.ResultType = steps[i + 1].Type;
             i += 2;
+        } else if (step.What == PlanStep::Kind::GlobalLoad && pointerCode(step.Type) &&
+                   step.Count >= 4 && step.Stride >= DataAddress::GlobalBase) {
+            // A whole global pointer.
+            made.What = QuickStep::Kind::Global;
+            made.Pointer = true;
+            made.Place = {static_cast<std::uint16_t>(step.Integer), TypeCode::Pointer, 4,
+                          step.Stride - DataAddress::GlobalBase};
+            ++i;
         } else if (step.What == PlanStep::Kind::Constant && step.Count == 0 &&
-                   (step.Code == HeldInteger || realCode(step.Type))) {
+                   (step.Code == HeldInteger || realCode(step.Type) || pointerCode(step.Type))) {
             made.What = QuickStep::Kind::Constant;
-            made.Real = step.Code != HeldInteger;
+            made.Real = realCode(step.Type);
+            made.Pointer = pointerCode(step.Type);
             made.Value = step.Integer;
             made.RealValue = step.Real;
             made.From = static_cast<std::int32_t>(i);
+            ++i;
+        } else if (step.What == PlanStep::Kind::Fixed && at(i + 1, PlanStep::Kind::Dereference)) {
+            // A field of a heap cell read: an integer or a pointer.
+            if (!QuickField(steps, i, made) || !at(i, PlanStep::Kind::Load)) {
+                return;
+            }
+            made.FieldCode = Data->KeptCode(steps[i].Type);
+            made.Pointer = made.FieldCode == TypeCode::Pointer;
+            if (!made.Pointer &&
+                (steps[i].Code != HeldInteger || QbGesdata::DirectWidth(made.FieldCode) == 0)) {
+                return;
+            }
+            quick.ResultType = steps[i].Type;
             ++i;
         } else if (step.What == PlanStep::Kind::Fixed) {
             // An element read: its Load follows the indexes.
@@ -299,11 +366,19 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
         } else if (step.What == PlanStep::Kind::Operate && depth >= 2) {
             const bool left = reals[static_cast<std::size_t>(depth - 2)];
             const bool right = reals[static_cast<std::size_t>(depth - 1)];
+            const bool leftPointer = pointers[static_cast<std::size_t>(depth - 2)];
+            const bool rightPointer = pointers[static_cast<std::size_t>(depth - 1)];
             const auto op = static_cast<Operator>(step.Integer);
             made.What = QuickStep::Kind::Operate;
             made.Operator = static_cast<std::uint8_t>(step.Integer);
             made.ResultCode = Data->KeptCode(step.Type);
-            if (left && right) {
+            if (leftPointer || rightPointer) {
+                // Two pointers compared for equality, nothing else.
+                if (!leftPointer || !rightPointer ||
+                    (op != Operator::Equal && op != Operator::NotEqual) || step.Integer < 0) {
+                    return;
+                }
+            } else if (left && right) {
                 // What OperateReals takes.
                 if ((op != Operator::Plus && op != Operator::Minus && op != Operator::Multiply) ||
                     step.Integer < 0 || made.ResultCode != TypeCode::Real) {
@@ -322,9 +397,10 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
         } else {
             return;
         }
-        if (!held(made.Real)) {
+        if (!held(made)) {
             return;
         }
+        quick.Pointers = quick.Pointers || made.Pointer || made.What == QuickStep::Kind::Field;
         quick.Depth = static_cast<std::uint8_t>(std::max<int>(quick.Depth, depth));
         quick.Steps.push_back(made);
     }
@@ -366,14 +442,30 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
     return true;
 }
 
+// The address of the field `step` reaches; false when its pointer has no value yet or points
+// to no cell of the heap (the steps then raise what they raise).
+[[gnu::always_inline]] inline bool QbPascalSyntaxe::QuickFieldAt(const QuickStep& step,
+                                                                 std::uint32_t& address)
+{
+    std::int32_t pointer = 0;
+    if (!Data->PeekDirect(step.Place, pointer) ||
+        DataAddress::AreaOf(static_cast<std::uint32_t>(pointer)) != DataAddress::Area::Heap) {
+        return false;
+    }
+    address = static_cast<std::uint32_t>(pointer) + static_cast<std::uint32_t>(step.Value);
+    return true;
+}
+
 // RunQuickPlan for a form of integers only, or (`Reals`) of a real value.
 template <bool Reals>
 bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, HeldResult& held)
 {
     const QuickForm& quick = plan.Quick;
     QbGesdata& data = *Data;
+    // A pointer's reading moves references through the stack, which the heap's view shows:
+    // only a run nobody watches skips them.
     if (!data.RoomFor(Reals ? 2 * quick.Depth : quick.Depth) ||
-        (quick.Operates && data.HoldsReference())) {
+        (quick.Operates && data.HoldsReference()) || (quick.Pointers && Host().MayStop())) {
         return false;
     }
     std::array<std::int64_t, MaxHeld> values;
@@ -397,6 +489,10 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
             const QuickStep& local = quick.TargetElement;
             if (!data.LocalPlace(local.Place.Variable, local.Place.Code, local.Distance,
                                  target.Address)) {
+                return false;
+            }
+        } else if (quick.ToField) {
+            if (!QuickFieldAt(quick.TargetElement, target.Address)) {
                 return false;
             }
         } else if (quick.ToElement &&
@@ -443,6 +539,23 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
             }
             ++top;
             break;
+        case QuickStep::Kind::Field: {
+            std::uint32_t field = 0;
+            const std::uint8_t* bytes = nullptr;
+            if (!QuickFieldAt(step, field) ||
+                (bytes = data.HeapBytes(
+                     field, step.Pointer ? 4 : QbGesdata::DirectWidth(step.FieldCode))) ==
+                    nullptr) {
+                return false;
+            }
+            const std::int32_t value = QbGesdata::ScalarValue(step.FieldCode, bytes);
+            values[at] = value;
+            left = Left::Integer;
+            integer = value;
+            address = field;
+            ++top;
+            break;
+        }
         case QuickStep::Kind::Constant:
             values[at] = step.Value;
             reals[at] = step.RealValue;

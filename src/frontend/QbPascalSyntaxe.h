@@ -372,6 +372,8 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     int IndexByGlobal(const PlanStep* at, const PlanStep* end, int holding);
     // The plan's quick form (frontend/PascalQuickPlans.cpp).
     void MakeQuickForm(ExpressionPlan& plan) const;
+    bool QuickField(const std::vector<PlanStep>& steps, std::size_t& at, QuickStep& out) const;
+    bool QuickFieldAt(const QuickStep& step, std::uint32_t& address);
     // `variable` lies in a routine's frame and its value, of `type`, is read and stored
     // straight (no VAR or OUT parameter, a scalar): `code` its type's code.
     bool StraightLocal(std::uint16_t variable, std::uint16_t type, std::uint8_t& code) const;

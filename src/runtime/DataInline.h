@@ -2,6 +2,7 @@
 #pragma once
 
 #include "frontend/QbSyntaxe.h"
+#include "runtime/HeapAccess.h"
 #include "runtime/QbGesdata.h"
 #include "symbols/QbTable.h"
 
@@ -355,6 +356,13 @@ inline bool QbGesdata::PeekDirect(const DirectPlace& place, double& value)
     }
     std::memcpy(&value, from, sizeof(double));
     return true;
+}
+
+inline std::uint8_t* QbGesdata::HeapBytes(std::uint32_t address, std::size_t size)
+{
+    return heap != nullptr && DataAddress::AreaOf(address) == DataAddress::Area::Heap
+               ? heap->Bytes(address, size)
+               : nullptr;
 }
 
 inline std::uint8_t* QbGesdata::LocalBytes(std::uint16_t variable, std::uint32_t width,

@@ -210,6 +210,10 @@ class QbGesdata
     inline bool PeekDirect(const DirectPlace& place, double& value);
     // The bytes a scalar of `code` takes when it is read and stored straight; 0 for the others.
     static inline std::uint32_t DirectWidth(std::uint8_t code);
+    // The value of a scalar of `code` (one DirectWidth takes, or a pointer) in memory.
+    static inline std::int32_t ScalarValue(std::uint8_t code, const std::uint8_t* from);
+    // The live bytes of a heap cell from `address`; null when there are not `size` of them.
+    inline std::uint8_t* HeapBytes(std::uint32_t address, std::size_t size);
     // A scalar variable of the current frame (no VAR or OUT parameter), `code` its type's code,
     // read or stored straight: `distance` is where its descriptor lies above the frame's header
     // (found again and kept when it lies elsewhere), `address` becomes its place. False, nothing
@@ -384,7 +388,6 @@ class QbGesdata
     inline std::uint8_t* InGlobalBytes(const TypeInfo& info, std::uint32_t start,
                                        std::uint32_t size);
     static inline bool ScalarCode(std::uint8_t code);
-    static inline std::int32_t ScalarValue(std::uint8_t code, const std::uint8_t* from);
     inline void DecodeScalar(std::uint8_t code, const std::uint8_t* from);
     inline void EncodeScalar(std::uint8_t code, std::uint8_t* to) const;
     TypeInfo ResolveAnew(std::uint16_t type) const;

@@ -803,6 +803,24 @@ TEST_F(PlanTest, NewAndDisposeExecutedAgainAreTheReadings)
          "  new(p); if i = 2 then q := p;\n"
          "  dispose(p) end end.\n",
          ErrorNumber::HeapDataDisposedButReferenced, 4},
+        {"a field of nil read on a later pass",
+         "program p; type pn = ^node; node = record v : integer; n : pn end;\n"
+         "var p : pn; i, s : integer;\n"
+         "begin new(p); p^.v := 3; p^.n := nil; s := 0; for i := 1 to 3 do begin\n"
+         "  s := s + p^.v; if i = 2 then p^.n := nil; if i = 2 then dispose(p) end end.\n",
+         ErrorNumber::NilDereference, 4},
+        {"a field of nil given a value on a later pass",
+         "program p; type pn = ^node; node = record v : integer; n : pn end;\n"
+         "var p, q : pn; i : integer;\n"
+         "begin new(p); p^.n := nil; q := p; for i := 1 to 3 do begin\n"
+         "  p^.v := i; if i = 2 then p := p^.n end end.\n",
+         ErrorNumber::NilDereference, 4},
+        {"a cell losing its last holder to a pointer assignment on a later pass",
+         "program p; type pn = ^node; node = record v : integer; n : pn end;\n"
+         "var p, q : pn; i : integer;\n"
+         "begin new(p); new(q); q^.n := nil; p^.n := q; q := nil; for i := 1 to 3 do\n"
+         "  if p <> nil then p := p^.n end.\n",
+         ErrorNumber::HeapDataUnreachable, 4},
     };
     ExpectLaterErrors(cases);
 }
