@@ -231,8 +231,8 @@ std::string QbHeap::DescribeReference(std::uint32_t address)
                 if (holder.Targets[static_cast<std::size_t>(k)] == block) {
                     parent = from;
                     const std::string field =
-                        static_cast<std::size_t>(k) < holder.Shape.PointerNames.size()
-                            ? holder.Shape.PointerNames[static_cast<std::size_t>(k)]
+                        static_cast<std::size_t>(k) < holder.Shape().PointerNames.size()
+                            ? holder.Shape().PointerNames[static_cast<std::size_t>(k)]
                             : "field." + std::to_string(k + 1);
                     path = "^." + field + path;
                 }

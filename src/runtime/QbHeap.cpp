@@ -40,6 +40,7 @@ bool QbHeap::Open(std::size_t kilobytes, std::size_t newLimit)
     nextOrder = 0;
     cells.clear();
     cellIndex.clear();
+    shapes.clear();
     changed.clear();
     structureCells.clear();
     nextStructure = 1;
@@ -51,6 +52,7 @@ void QbHeap::Close()
 {
     cells.clear();
     cellIndex.clear();
+    shapes.clear();
     structureCells.clear();
     changed.clear();
     liveBytes = 0;
@@ -99,7 +101,11 @@ std::uint32_t QbHeap::Allocate(std::uint16_t type, std::uint32_t bytes, std::uin
     cell.Generation = generation;
     cell.Order = nextOrder++;
     if (type != 0 && hooks.ShapeOf) {
-        cell.Shape = hooks.ShapeOf(type);
+        std::shared_ptr<const HeapShape>& shape = shapes[type];
+        if (shape == nullptr) {
+            shape = std::make_shared<const HeapShape>(hooks.ShapeOf(type));
+        }
+        cell.SharedShape = shape;
     }
     cell.Bytes.assign(size, 0);
     int index = 0;
@@ -255,7 +261,7 @@ QbHeap::Cell* QbHeap::FindHolderCell(std::uint32_t address, int& index)
     if (address - cell.Block >= cell.Size) {
         return nullptr;
     }
-    const std::vector<std::uint32_t>& offsets = cell.Shape.PointerOffsets;
+    const std::vector<std::uint32_t>& offsets = cell.Shape().PointerOffsets;
     const auto field = std::find(offsets.begin(), offsets.end(), address - cell.Block);
     if (field != offsets.end()) {
         index = static_cast<int>(field - offsets.begin()) + 1;
@@ -298,7 +304,7 @@ std::vector<std::uint32_t> QbHeap::HeldTargets(const Cell& cell)
         return cell.Held;
     }
     std::vector<std::uint32_t> held;
-    for (const std::uint32_t offset : cell.Shape.PointerOffsets) {
+    for (const std::uint32_t offset : cell.Shape().PointerOffsets) {
         if (cell.Bytes.size() >= offset + 4) {
             held.push_back(DataAddress::Read(cell.Bytes.data() + offset));
         }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -58,7 +59,8 @@ class QbHeap : public HeapAccess
         std::uint16_t Generation = 0;
         std::uint64_t Order = 0; // allocation order
         int Structure = 0;
-        HeapShape Shape;
+        // Its type's pointer fields, shared by the cells of the type (null: none).
+        std::shared_ptr<const HeapShape> SharedShape;
         std::array<std::uint32_t, DrawnTargets> Targets{}; // target blocks, 0 for none
         int References = 0;
         int X = 0;
@@ -69,7 +71,12 @@ class QbHeap : public HeapAccess
         std::vector<std::uint32_t> Held;    // pointer values of a disposed cell
         std::vector<std::uint32_t> Anchors; // holders outside the heap, in holding order
 
-        int PointerFields() const { return static_cast<int>(Shape.PointerOffsets.size()); }
+        const HeapShape& Shape() const
+        {
+            static const HeapShape none;
+            return SharedShape != nullptr ? *SharedShape : none;
+        }
+        int PointerFields() const { return static_cast<int>(Shape().PointerOffsets.size()); }
         int Width() const { return ValueWidth + SquareWidth * PointerFields(); }
     };
 
@@ -82,7 +89,11 @@ class QbHeap : public HeapAccess
     bool Open(std::size_t kilobytes, std::size_t limit = DefaultLimit);
     void Close();
     bool IsOpen() const { return open; }
-    void SetHooks(HeapHooks newHooks) { hooks = std::move(newHooks); }
+    void SetHooks(HeapHooks newHooks)
+    {
+        hooks = std::move(newHooks);
+        shapes.clear();
+    }
 
     // A zero-filled block of `bytes` (at least 1) for a value of `type` (0: untyped); nil when
     // there is no memory or the limit would be passed. `referencing` is where the address will
@@ -152,6 +163,8 @@ class QbHeap : public HeapAccess
     std::uint32_t nextBlock = 0;
     std::uint64_t nextOrder = 0;
     std::map<std::uint32_t, Cell> cells; // by block address
+    // The shapes the hooks gave for each type during this opening (the table stays meanwhile).
+    std::map<std::uint16_t, std::shared_ptr<const HeapShape>> shapes;
     // The same cells found by block without walking the tree (a pointer store finds two).
     std::unordered_map<std::uint32_t, Cell*> cellIndex;
     void EraseCell(std::uint32_t block);
