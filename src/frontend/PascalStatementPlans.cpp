@@ -236,16 +236,13 @@ void QbPascalSyntaxe::ExecuteAssignmentPlan(StatementPlan& plan, bool positioned
     }
 }
 
-// The store of an assignment executed from its plan, an error of it reported after the
-// assignment's expression, where the reading stores.
-void QbPascalSyntaxe::FinishPlannedAssignment(const StatementPlan& plan,
-                                              const ExpressionPlan& assignment,
-                                              const PlanTarget& target, const HeldResult& held,
-                                              bool positioned)
+// `work`, which the reading does after the statement's text: an error it raises is reported
+// there, the reader put there first when it stands elsewhere (not `positioned`).
+template <class Work>
+void QbPascalSyntaxe::AtStatementEnd(const StatementPlan& plan, bool positioned, const Work& work)
 {
-    const PlanStep& last = assignment.Steps.back();
     try {
-        FinishAssignment(last.Type, last.Code, last.Integer != 0, target, &held);
+        work();
     } catch (const InterpExcept&) {
         if (!positioned) {
             JumpWithin(plan, plan.End);
@@ -258,6 +255,19 @@ void QbPascalSyntaxe::FinishPlannedAssignment(const StatementPlan& plan,
         }
         throw;
     }
+}
+
+// The store of an assignment executed from its plan, an error of it reported after the
+// assignment's expression, where the reading stores.
+void QbPascalSyntaxe::FinishPlannedAssignment(const StatementPlan& plan,
+                                              const ExpressionPlan& assignment,
+                                              const PlanTarget& target, const HeldResult& held,
+                                              bool positioned)
+{
+    const PlanStep& last = assignment.Steps.back();
+    AtStatementEnd(plan, positioned, [&] {
+        FinishAssignment(last.Type, last.Code, last.Integer != 0, target, &held);
+    });
 }
 
 void QbPascalSyntaxe::NoteHeapCall()
@@ -289,24 +299,13 @@ void QbPascalSyntaxe::ExecuteHeapPlan(StatementPlan& plan, bool positioned)
     SignedArgument pointer;
     pointer.Type = plan.Control;
     pointer.Value = plan.Address;
-    try {
+    AtStatementEnd(plan, positioned, [&] {
         if (plan.Up) {
             NewPointed(*this, pointer);
         } else {
             DisposePointed(*this, pointer);
         }
-    } catch (const InterpExcept&) {
-        if (!positioned) {
-            JumpWithin(plan, plan.End);
-            Errors->Relocate();
-        }
-        throw;
-    } catch (...) {
-        if (!positioned) {
-            JumpWithin(plan, plan.End);
-        }
-        throw;
-    }
+    });
     EndCall(scope);
 }
 

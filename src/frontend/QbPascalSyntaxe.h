@@ -477,6 +477,8 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // NEW or DISPOSE just executed by the statement being recorded: its plan, when the pointer
     // is a whole global variable of its own type (the same place at every execution).
     void NoteHeapCall();
+    template <class Work>
+    void AtStatementEnd(const StatementPlan& plan, bool positioned, const Work& work);
     void ExecuteHeapPlan(StatementPlan& plan, bool positioned);
     void NoteStatement(StatementPlan::Kind kind)
     {
