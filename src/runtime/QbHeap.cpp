@@ -40,6 +40,7 @@ bool QbHeap::Open(std::size_t kilobytes, std::size_t newLimit)
     nextOrder = 0;
     cells.clear();
     cellIndex.clear();
+    lastFound = nullptr;
     shapes.clear();
     changed.clear();
     structureCells.clear();
@@ -52,6 +53,7 @@ void QbHeap::Close()
 {
     cells.clear();
     cellIndex.clear();
+    lastFound = nullptr;
     shapes.clear();
     structureCells.clear();
     changed.clear();
@@ -216,12 +218,22 @@ const QbHeap::Cell* QbHeap::FindCell(std::uint32_t address) const
 
 QbHeap::Cell* QbHeap::Find(std::uint32_t block)
 {
+    if (lastFound != nullptr && lastFound->Block == block) {
+        return lastFound;
+    }
     const auto it = cellIndex.find(block);
-    return it != cellIndex.end() ? it->second : nullptr;
+    if (it == cellIndex.end()) {
+        return nullptr;
+    }
+    lastFound = it->second;
+    return lastFound;
 }
 
 void QbHeap::EraseCell(std::uint32_t block)
 {
+    if (lastFound != nullptr && lastFound->Block == block) {
+        lastFound = nullptr;
+    }
     cells.erase(block);
     cellIndex.erase(block);
 }
@@ -242,9 +254,12 @@ QbHeap::Cell* QbHeap::FindHolderCell(std::uint32_t address, int& index)
     // Blocks start on aligned addresses: the few blocks a small cell may start at are asked
     // of the index first; a larger cell is found in the ordered map.
     Cell* found = nullptr;
+    if (lastFound != nullptr && address - lastFound->Block < lastFound->Size) {
+        found = lastFound;
+    }
     constexpr std::uint32_t NearBlocks = 8;
     const std::uint32_t aligned = address & ~(Alignment - 1);
-    for (std::uint32_t k = 0; k < NearBlocks && aligned >= k * Alignment; ++k) {
+    for (std::uint32_t k = 0; found == nullptr && k < NearBlocks && aligned >= k * Alignment; ++k) {
         if (Cell* candidate = Find(aligned - k * Alignment)) {
             found = candidate;
             break;
@@ -287,13 +302,15 @@ std::vector<std::uint32_t> QbHeap::AnchorHolders(std::uint32_t block) const
     return cell != nullptr ? cell->Anchors : std::vector<std::uint32_t>{};
 }
 
-void QbHeap::FreeStorage(Cell& cell)
+void QbHeap::FreeStorage(Cell& cell, bool keepHeld)
 {
     if (cell.Bytes.empty()) {
         return;
     }
     // The pointers it held are kept for the erasing of a disposed cell still drawn.
-    cell.Held = HeldTargets(cell);
+    if (keepHeld) {
+        cell.Held = HeldTargets(cell);
+    }
     liveBytes -= std::min<std::size_t>(liveBytes, cell.Size);
     std::vector<std::uint8_t>().swap(cell.Bytes);
 }
@@ -324,7 +341,7 @@ void QbHeap::EraseCells(std::vector<std::uint32_t> blocks)
             continue;
         }
         const std::vector<std::uint32_t> held = HeldTargets(*cell);
-        FreeStorage(*cell);
+        FreeStorage(*cell, false);
         CountStructure(cell->Structure, -1);
         EraseCell(block);
         for (const std::uint32_t target : held) {
@@ -450,16 +467,19 @@ void QbHeap::CountStructure(int structure, int change)
 
 void QbHeap::Renumber(std::uint32_t block, int structure)
 {
-    std::vector<std::uint32_t> pending{block};
-    std::set<std::uint32_t> seen;
+    // A cell is renumbered once: after `block`, the first met, any cell already of `structure`
+    // stops the walk (a cycle back to `block` included).
+    std::vector<std::uint32_t>& pending = renumbering;
+    pending.assign(1, block);
+    bool first = true;
     while (!pending.empty()) {
         const std::uint32_t next = pending.back();
         pending.pop_back();
         Cell* cell = Find(next);
-        if (cell == nullptr || !seen.insert(next).second ||
-            (cell->Structure == structure && next != block)) {
+        if (cell == nullptr || (cell->Structure == structure && !first)) {
             continue;
         }
+        first = false;
         CountStructure(cell->Structure, -1);
         cell->Structure = structure;
         CountStructure(structure, 1);

@@ -147,9 +147,11 @@ class QbHeap : public HeapAccess
     std::uint32_t PlaceBlock(std::uint32_t size);
     // Erases the cells of `blocks` and, iteratively, those whose last holder was one of them.
     void EraseCells(std::vector<std::uint32_t> blocks);
-    void FreeStorage(Cell& cell);
+    // `keepHeld`: its pointers kept for a cell that stays drawn.
+    void FreeStorage(Cell& cell, bool keepHeld = true);
     static std::vector<std::uint32_t> HeldTargets(const Cell& cell);
     void Renumber(std::uint32_t block, int structure);
+    std::vector<std::uint32_t> renumbering; // Renumber's cells to visit
     std::uint32_t RootOf(std::uint32_t block);
     void LayoutList(Cell& start, int along);
     void LayoutTree(Cell& root);
@@ -167,6 +169,8 @@ class QbHeap : public HeapAccess
     std::map<std::uint16_t, std::shared_ptr<const HeapShape>> shapes;
     // The same cells found by block without walking the tree (a pointer store finds two).
     std::unordered_map<std::uint32_t, Cell*> cellIndex;
+    // The cell Find or FindHolderCell found last (a statement reaches the same one again).
+    Cell* lastFound = nullptr;
     void EraseCell(std::uint32_t block);
     // Cells touched since the last Reorganize, each listed once (its Changed flag); a block
     // whose cell went since is passed over. Reference counting marks cells at every pointer
