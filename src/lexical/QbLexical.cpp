@@ -433,12 +433,6 @@ void QbLexical::TokenStart(int& line, int& column) const
     column = std::max(tokenColumn - 1, 0);
 }
 
-void QbLexical::MarkTokenStart(int line, int column)
-{
-    tokenLine = line;
-    tokenColumn = column;
-}
-
 int QbLexical::LastLineIndex() const
 {
     return Current().LastLineIndex();

@@ -142,7 +142,11 @@ class QbLexical : public TokenLocator
     std::size_t Depth() const { return sources.size() - 1; }
     void SetPendingInclude(const std::string& name) { pendingInclude = name.substr(0, 255); }
     bool InHeaderPeek() const { return headerPeek; }
-    void MarkTokenStart(int line, int column);
+    void MarkTokenStart(int line, int column)
+    {
+        tokenLine = line;
+        tokenColumn = column;
+    }
     bool Translating() const { return translating; }
 
     // A few words a parser tests one after the other (a statement's first words): the first
