@@ -125,6 +125,25 @@ TEST_F(HeapModelTest, ListGrownAtItsHeadStaysOneStructure)
     EXPECT_EQ(CellAt(cells[0]).Structure, CellAt(cells[10]).Structure);
 }
 
+TEST_F(HeapModelTest, ARingJoinsAnotherStructureWithEachCellRenumberedOnce)
+{
+    // a -> b -> c -> a, then a two-cell list's tail linked to a: the walk that renumbers the
+    // ring comes back to where it started and stops there.
+    const std::uint32_t a = New(ListType, VariableP);
+    const std::uint32_t b = New(ListType, a + 4);
+    const std::uint32_t c = New(ListType, b + 4);
+    Store(c + 4, a);
+    const std::uint32_t head = New(ListType, VariableQ);
+    const std::uint32_t tail = New(ListType, head + 4);
+    ASSERT_NE(CellAt(head).Structure, CellAt(a).Structure);
+    Store(tail + 4, a);
+    const int structure = CellAt(head).Structure;
+    for (const std::uint32_t cell : {a, b, c, tail}) {
+        EXPECT_EQ(CellAt(cell).Structure, structure);
+    }
+    EXPECT_EQ(CellAt(a).References, 3); // P, c's field and the tail's field
+}
+
 TEST_F(HeapModelTest, TreeOfDepthThreePutsItsRootAt470AndHalvesTheSpacing)
 {
     const std::uint32_t root = New(TreeType, VariableP);
