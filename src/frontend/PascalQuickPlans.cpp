@@ -456,6 +456,18 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
     return true;
 }
 
+// The address of a quick form's target in the routine's frame or in a heap cell; false when
+// the steps must find it (out of line: most targets are globals).
+[[gnu::noinline]] bool QbPascalSyntaxe::QuickTargetAt(const QuickForm& quick,
+                                                      std::uint32_t& address)
+{
+    const QuickStep& target = quick.TargetElement;
+    if (quick.ToLocal) {
+        return Data->LocalPlace(target.Place.Variable, target.Place.Code, target.Distance, address);
+    }
+    return QuickFieldAt(target, address);
+}
+
 // RunQuickPlan for a form of integers only, or (`Reals`) of a real value.
 template <bool Reals>
 bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, HeldResult& held)
@@ -485,18 +497,11 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
     std::uint32_t address = data.CurrentAddress();
     if (quick.Assigns) {
         target = quick.Target;
-        if (quick.ToLocal) {
-            const QuickStep& local = quick.TargetElement;
-            if (!data.LocalPlace(local.Place.Variable, local.Place.Code, local.Distance,
-                                 target.Address)) {
+        if (quick.ToElement) {
+            if (!QuickElementAt(quick.TargetElement, target.Address, integer, from)) {
                 return false;
             }
-        } else if (quick.ToField) {
-            if (!QuickFieldAt(quick.TargetElement, target.Address)) {
-                return false;
-            }
-        } else if (quick.ToElement &&
-                   !QuickElementAt(quick.TargetElement, target.Address, integer, from)) {
+        } else if ((quick.ToLocal || quick.ToField) && !QuickTargetAt(quick, target.Address)) {
             return false;
         }
         address = target.Address;

@@ -192,13 +192,20 @@ bool QbPascalSyntaxe::QuickStore(const QuickForm& quick, const PlanTarget& targe
     data.Acc.SetInteger(value);
     data.SetCurrentAddress(target.Address);
     if (quick.ToLocal) {
-        std::uint32_t address = 0;
-        return data.StoreLocal(quick.Store.Variable, quick.Store.Code, quick.TargetElement.Distance,
-                               address);
+        return QuickStoreLocal(quick);
     }
     DirectPlace place = quick.Store;
     place.Offset = target.Address - DataAddress::GlobalBase;
     return data.StoreDirect(place);
+}
+
+// QuickStore into a scalar of the routine's frame, the accumulator and the current address set
+// (out of line: the stores into globals stay small).
+[[gnu::noinline]] bool QbPascalSyntaxe::QuickStoreLocal(const QuickForm& quick)
+{
+    std::uint32_t address = 0;
+    return Data->StoreLocal(quick.Store.Variable, quick.Store.Code, quick.TargetElement.Distance,
+                            address);
 }
 
 void QbPascalSyntaxe::ExecuteAssignmentPlan(StatementPlan& plan, bool positioned)

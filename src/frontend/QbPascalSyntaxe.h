@@ -374,6 +374,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     void MakeQuickForm(ExpressionPlan& plan) const;
     bool QuickField(const std::vector<PlanStep>& steps, std::size_t& at, QuickStep& out) const;
     bool QuickFieldAt(const QuickStep& step, std::uint32_t& address);
+    bool QuickTargetAt(const QuickForm& quick, std::uint32_t& address);
     // `variable` lies in a routine's frame and its value, of `type`, is read and stored
     // straight (no VAR or OUT parameter, a scalar): `code` its type's code.
     bool StraightLocal(std::uint16_t variable, std::uint16_t type, std::uint8_t& code) const;
@@ -392,6 +393,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     template <bool Reals>
     bool RunQuick(const ExpressionPlan& plan, PlanTarget& target, HeldResult& held);
     bool QuickStore(const QuickForm& quick, const PlanTarget& target, std::int32_t value);
+    bool QuickStoreLocal(const QuickForm& quick);
     void FinishPlannedAssignment(const StatementPlan& plan, const ExpressionPlan& assignment,
                                  const PlanTarget& target, const HeldResult& held, bool positioned);
     // RunPlan, by the quick form when the plan has one that goes through.
