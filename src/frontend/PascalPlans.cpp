@@ -551,6 +551,13 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 break;
             }
             case PlanStep::Kind::Fits:
+                // An argument held until its Bind: checked there, never pushed.
+                if (holding > 0 && at + 1 != end && at[1].What == PlanStep::Kind::Bind &&
+                    FitsType(step.Type, held[static_cast<std::size_t>(holding - 1)].Value)) {
+                    held[static_cast<std::size_t>(holding - 1)].Type =
+                        static_cast<std::uint16_t>(step.Stride);
+                    break;
+                }
                 flush();
                 Data->PopKept();
                 if (!FitsType(step.Type, acc.Integer)) {
@@ -559,6 +566,14 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 Data->PushKept(static_cast<std::uint16_t>(step.Stride));
                 break;
             case PlanStep::Kind::Bind:
+                if (holding > 0) {
+                    // The argument, held: the values held below it are pushed first.
+                    const Held argument = held[static_cast<std::size_t>(--holding)];
+                    flush();
+                    acc.SetInteger(argument.Value);
+                    Data->CreateVariable(step.Type, 8195, false);
+                    break;
+                }
                 flush();
                 Data->CreateVariable(step.Type, 8195);
                 break;

@@ -322,7 +322,8 @@ void QbGesdata::StorePointerNil(std::uint32_t address)
     }
 }
 
-void QbGesdata::CreateVariable(std::uint16_t variable, int /*tag: no reverse-step journal*/)
+void QbGesdata::CreateVariable(std::uint16_t variable, int /*tag: no reverse-step journal*/,
+                               bool fromStack)
 {
     QbTable& table = Table();
     const std::uint8_t mode = table.Code(variable);
@@ -335,8 +336,17 @@ void QbGesdata::CreateVariable(std::uint16_t variable, int /*tag: no reverse-ste
         const std::uint16_t index = descriptorTop + 1;
         descriptors[index] |= MarkedBit;
         descriptorSizes[index] = type.Size;
-        PopKept();
+        if (fromStack) {
+            PopKept();
+        }
         currentAddress = DataAddress::Stack(offset);
+        // A scalar is encoded straight into its bytes, as StoreTo encodes it.
+        const std::uint32_t width = DirectWidth(type.Code);
+        if (width != 0 && width <= type.Size && offset + width <= stack.size()) {
+            EncodeScalar(type.Code, stack.data() + offset);
+            SetAssigned(index);
+            return;
+        }
         if (RepresentationOf(type.Code) == Representation::Pointer) {
             StorePointerNil(currentAddress);
         }

@@ -160,7 +160,9 @@ class QbGesdata
     // LeaveRoutine, ReleaseFrame.
     std::uint16_t EnterRoutine(std::uint16_t routine);
     void AllocateFrame(int headerSize);
-    void CreateVariable(std::uint16_t variable, int tag);
+    // A value parameter takes the value on top of the evaluation stack, or (`fromStack` false)
+    // the integer already in the accumulator, which was never pushed.
+    void CreateVariable(std::uint16_t variable, int tag, bool fromStack = true);
     void CreateLocals(std::uint16_t routine);
     void MarkLocalAssigned(std::uint16_t variable);
     void LoadFunctionResult(std::uint16_t function);
