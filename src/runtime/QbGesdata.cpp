@@ -459,6 +459,10 @@ void QbGesdata::DescribeFrame(std::uint16_t routine, RoutineFrame& frame) const
             if (table.Owner(entry) == routine && table.Kind(entry) == EntryKind::Variable &&
                 table.GetName(entry) == name) {
                 frame.Result = entry;
+                frame.ResultType = TypeOfVariable(entry);
+                frame.ResultCode = KeptCode(frame.ResultType);
+                frame.ResultWidth = static_cast<std::uint8_t>(DirectWidth(frame.ResultCode));
+                frame.ResultDistance = 0;
                 break;
             }
         }
@@ -481,8 +485,23 @@ void QbGesdata::MarkLocalAssigned(std::uint16_t variable)
 bool QbGesdata::LoadAssignedResult(std::uint16_t function)
 {
     // The variable of the function's name: the frame holds one variable of each name.
-    const std::uint16_t result = FrameOf(function).Result;
-    std::uint16_t index = result != 0 ? FindInFrame(currentFrame, result) : 0;
+    const RoutineFrame& frame = FrameOf(function);
+    const std::uint16_t result = frame.Result;
+    std::uint16_t index = 0;
+    if (result != 0 && frame.ResultWidth != 0) {
+        // A scalar: read where it lay at the last return.
+        if (const std::uint8_t* bytes =
+                LocalBytes(result, frame.ResultWidth, frame.ResultDistance, index)) {
+            if ((descriptors[index] & AssignedBit) == 0) {
+                return false;
+            }
+            currentAddress = DataAddress::Stack(DescriptorLink(index));
+            DecodeScalar(frame.ResultCode, bytes);
+            PushKept(frame.ResultType);
+            return true;
+        }
+    }
+    index = result != 0 ? FindInFrame(currentFrame, result) : 0;
     if (index == 0) {
         index = FindByNameInFrame(currentFrame, Table().GetName(function));
     }

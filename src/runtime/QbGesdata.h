@@ -529,6 +529,12 @@ class QbGesdata
         bool Quiet = false;
         std::vector<std::uint16_t> Locals;
         std::uint16_t Result = 0; // a function's variable of its own name, when it has one
+        // Its type, code and straight width, and where its descriptor lay above the frame's
+        // header at the last return.
+        std::uint16_t ResultType = 0;
+        std::uint8_t ResultCode = 0;
+        std::uint8_t ResultWidth = 0;
+        mutable std::int32_t ResultDistance = 0;
     };
     mutable std::vector<RoutineFrame> keptFrames; // by routine entry
     mutable RoutineFrame otherFrame;
