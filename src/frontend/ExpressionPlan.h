@@ -138,10 +138,11 @@ struct QuickForm
     bool Operates = false;        // an operator lets go of the accumulator's reference
     bool Assigns = false;         // an assignment to Target (TargetElement its element)
     bool ToElement = false;
-    bool ToLocal = false;  // a scalar of the routine's frame (TargetElement, a Local step)
-    bool ToField = false;  // a field of a heap cell (TargetElement, a Field step)
-    bool Pointers = false; // it reads pointers: replayed only when nobody watches the heap
-    bool Real = false;     // its value is a real, left pushed as the steps leave it
+    bool ToLocal = false;      // a scalar of the routine's frame (TargetElement, a Local step)
+    bool ToField = false;      // a field of a heap cell (TargetElement, a Field step)
+    bool Pointers = false;     // it reads pointers: replayed only when nobody watches the heap
+    bool ConstantOnly = false; // an integer constant and nothing else
+    bool Real = false;         // its value is a real, left pushed as the steps leave it
     std::uint16_t ResultType = 0;
     PlanTarget Target;
     QuickStep TargetElement;

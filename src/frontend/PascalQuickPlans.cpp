@@ -406,6 +406,8 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
     }
     if (depth == 1) {
         quick.Real = reals[0];
+        quick.ConstantOnly = quick.Steps.size() == 1 && !quick.Real &&
+                             quick.Steps.front().What == QuickStep::Kind::Constant;
         plan.Quick = std::move(quick);
     }
 }
@@ -505,6 +507,23 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
             return false;
         }
         address = target.Address;
+    }
+    if constexpr (!Reals) {
+        if (quick.ConstantOnly) {
+            // A constant alone (`t[j] := FALSE`): what the steps below would leave.
+            const QuickStep& only = quick.Steps.front();
+            const PlanStep& made = plan.Steps[static_cast<std::size_t>(only.From)];
+            data.ClearAccumulator();
+            Accumulator& acc = data.Acc;
+            acc.Integer = made.Integer;
+            acc.Real = made.Real;
+            acc.String[0] = made.Text[0];
+            acc.String[1] = made.Text[1];
+            data.SetCurrentAddress(address);
+            held.Held = true;
+            held.Value = only.Value;
+            return true;
+        }
     }
     for (const QuickStep& step : quick.Steps) {
         const auto at = static_cast<std::size_t>(top);
