@@ -489,7 +489,8 @@ bool QbGesdata::LoadAssignedResult(std::uint16_t function)
     const std::uint16_t result = frame.Result;
     std::uint16_t index = 0;
     if (result != 0 && frame.ResultWidth != 0) {
-        // A scalar: read where it lay at the last return.
+        // A scalar, read straight where it lay at the last return; LocalBytes has looked for
+        // it in the frame otherwise (`index` 0 when it is not there).
         if (const std::uint8_t* bytes =
                 LocalBytes(result, frame.ResultWidth, frame.ResultDistance, index)) {
             if ((descriptors[index] & AssignedBit) == 0) {
@@ -500,8 +501,9 @@ bool QbGesdata::LoadAssignedResult(std::uint16_t function)
             PushKept(frame.ResultType);
             return true;
         }
+    } else if (result != 0) {
+        index = FindInFrame(currentFrame, result);
     }
-    index = result != 0 ? FindInFrame(currentFrame, result) : 0;
     if (index == 0) {
         index = FindByNameInFrame(currentFrame, Table().GetName(function));
     }
@@ -510,14 +512,7 @@ bool QbGesdata::LoadAssignedResult(std::uint16_t function)
     }
     const std::uint16_t type = TypeOfVariable(DescriptorSymbol(index));
     currentAddress = DataAddress::Stack(DescriptorLink(index));
-    const std::uint8_t code = KeptCode(type);
-    const std::uint32_t width = DirectWidth(code);
-    const std::uint32_t offset = DescriptorLink(index);
-    if (width != 0 && descriptorSizes[index] >= width && offset + width <= stack.size()) {
-        DecodeScalar(code, stack.data() + offset);
-    } else {
-        LoadValue(type);
-    }
+    LoadValue(type);
     PushKept(type);
     return true;
 }

@@ -108,12 +108,13 @@ void AllocateInto(QbSyntaxe& driver, const SignedArgument& pointer, EntryNumber 
 void NewHandler(QbSyntaxe& driver)
 {
     const SignedArgument pointer = ReadPointer(driver, "(U)");
-    if (TargetOf(driver, pointer.Type) == 0) {
+    const EntryNumber target = TargetOf(driver, pointer.Type);
+    if (target == 0) {
         driver.Errors->Raise(ErrorNumber::PointerTypeExpected);
     }
     if (driver.Execute) {
         driver.LastHeapCall = {true, false, pointer};
-        NewPointed(driver, pointer);
+        AllocateInto(driver, pointer, target, driver.Table->SizeOf(target));
     }
 }
 
