@@ -553,6 +553,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
             case PlanStep::Kind::Fits:
                 // An argument held until its Bind: checked there, never pushed.
                 if (holding > 0 && at + 1 != end && at[1].What == PlanStep::Kind::Bind &&
+                    at[1].Code == 1 &&
                     FitsType(step.Type, held[static_cast<std::size_t>(holding - 1)].Value)) {
                     held[static_cast<std::size_t>(holding - 1)].Type =
                         static_cast<std::uint16_t>(step.Stride);
@@ -566,7 +567,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 Data->PushKept(static_cast<std::uint16_t>(step.Stride));
                 break;
             case PlanStep::Kind::Bind:
-                if (holding > 0) {
+                if (holding > 0 && step.Code == 1) {
                     // The argument, held: the values held below it are pushed first.
                     const Held argument = held[static_cast<std::size_t>(--holding)];
                     flush();
@@ -909,6 +910,10 @@ void QbPascalSyntaxe::RecordedCall(EntryNumber function)
             PlanStep bind;
             bind.What = PlanStep::Kind::Bind;
             bind.Type = formals[i];
+            const std::uint8_t mode = Table->Code(formals[i]);
+            bind.Code = mode == VariableMode::ValueParameter || mode == VariableMode::ConstParameter
+                            ? 1
+                            : 0;
             RecordStep(bind);
             Data->CreateVariable(formals[i], 8195);
         }
