@@ -253,7 +253,8 @@ void QbSyntaxe::ExecuteCall(int kind, std::uint16_t routine)
 
 // The frame the parameters started is completed, the body executed from its recorded position,
 // a function's result pushed, and the reader brought back where it stood.
-void QbSyntaxe::RunCalled(std::uint16_t called, std::uint16_t savedTop)
+std::optional<std::uint16_t> QbSyntaxe::RunCalled(std::uint16_t called, std::uint16_t savedTop,
+                                                  bool hold)
 {
     QbTable& table = *Table;
     Data->ClearMarksSince(savedTop);
@@ -269,16 +270,19 @@ void QbSyntaxe::RunCalled(std::uint16_t called, std::uint16_t savedTop)
     ExecuteRoutineBody(called);
     const bool unread = BodyLeftUnread;
     BodyLeftUnread = false;
+    std::optional<std::uint16_t> held;
     // A missing result is reported on the function's END. A body executed without being read
     // leaves the reader elsewhere only when its END is where the reader is brought for it.
     if (table.Kind(called) == EntryKind::Function &&
-        (!unread || !Data->LoadAssignedResult(called))) {
+        (!unread || !Data->LoadAssignedResult(called, hold ? &held : nullptr))) {
         const int endLine = table.Slot(called, RoutineSlot::BodyEndLine);
         if (endLine != 0 && table.Outermost(called) == table.Outermost(caller)) {
             Lexer->Reposition(endLine, table.Slot(called, RoutineSlot::BodyEndColumn));
         }
         Data->LoadFunctionResult(called);
     }
+    // A held result is the accumulator's integer whatever leaving the frame does to it.
+    const std::int32_t result = Data->Acc.Integer;
     Data->LeaveRoutine();
     if (TraceViews) {
         Host().RefreshViews();
@@ -286,6 +290,10 @@ void QbSyntaxe::RunCalled(std::uint16_t called, std::uint16_t savedTop)
     Data->ReleaseFrame();
     CurrentRoutine = caller;
     RestoreReading(*Lexer, position);
+    if (held) {
+        Data->Acc.Integer = result;
+    }
+    return held;
 }
 
 // The handler stored in the routine's entry by its module reads the arguments and, executing,

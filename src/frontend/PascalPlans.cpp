@@ -581,8 +581,14 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
             case PlanStep::Kind::CallEnter: {
                 flush();
                 const OpenCall call = calls[static_cast<std::size_t>(--calling)];
-                RunCalled(step.Type, call.SavedTop);
+                // An integer result is held as a Load's would be (nothing is held below it).
+                const std::optional<std::uint16_t> type =
+                    RunCalled(step.Type, call.SavedTop, Data->RoomFor(1));
+                const std::int32_t value = acc.Integer;
                 EndCall(call.Scope);
+                if (type) {
+                    held[static_cast<std::size_t>(holding++)] = {value, *type};
+                }
                 known = {};
                 break;
             }
@@ -721,6 +727,19 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                                       value)) {
                     --holding;
                     held[static_cast<std::size_t>(holding - 1)] = {value, step.Type};
+                    break;
+                }
+                // The left operand stacked below the steps' own (a call's result held, one
+                // made before the call stacked): taken off once the operator has its value.
+                std::int32_t left = 0;
+                if (holding == 1 && Data->EvaluationCount() > stacked && step.Integer >= 0 &&
+                    step.Integer <= static_cast<int>(Operator::Power) &&
+                    Data->PeekKeptInteger(left) &&
+                    Data->OperateHeld(static_cast<Operator>(step.Integer), left, held[0].Value,
+                                      step.Type, value)) {
+                    Data->PopKept();
+                    acc.SetInteger(value);
+                    held[0] = {value, step.Type};
                     break;
                 }
                 flush();

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -127,7 +128,10 @@ class QbSyntaxe
     // The formal parameters of a routine (or procedural type), in declaration order.
     static std::vector<std::uint16_t> FormalsOf(const QbTable& table, std::uint16_t owner);
     std::uint16_t OpenFrame();
-    void RunCalled(std::uint16_t called, std::uint16_t savedTop);
+    // A function's integer result, given `hold`, may be left in the accumulator instead of
+    // pushed: the answer is then its type (none when it was pushed, or for a procedure).
+    std::optional<std::uint16_t> RunCalled(std::uint16_t called, std::uint16_t savedTop,
+                                           bool hold = false);
     void EndCall(const CallScope& scope);
     void CallPredefined(std::uint16_t routine);
     void ParseActualParameters(int kind, int routineKind, std::uint16_t routine,

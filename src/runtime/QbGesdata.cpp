@@ -462,6 +462,7 @@ void QbGesdata::DescribeFrame(std::uint16_t routine, RoutineFrame& frame) const
                 frame.ResultType = TypeOfVariable(entry);
                 frame.ResultCode = KeptCode(frame.ResultType);
                 frame.ResultWidth = static_cast<std::uint8_t>(DirectWidth(frame.ResultCode));
+                frame.ResultInteger = RepresentationOf(frame.ResultCode) == Representation::Integer;
                 frame.ResultDistance = 0;
                 break;
             }
@@ -482,7 +483,7 @@ void QbGesdata::MarkLocalAssigned(std::uint16_t variable)
     SetAssigned(FindInFrame(currentFrame, variable));
 }
 
-bool QbGesdata::LoadAssignedResult(std::uint16_t function)
+bool QbGesdata::LoadAssignedResult(std::uint16_t function, std::optional<std::uint16_t>* held)
 {
     // The variable of the function's name: the frame holds one variable of each name.
     const RoutineFrame& frame = FrameOf(function);
@@ -498,6 +499,10 @@ bool QbGesdata::LoadAssignedResult(std::uint16_t function)
             }
             currentAddress = DataAddress::Stack(DescriptorLink(index));
             DecodeScalar(frame.ResultCode, bytes);
+            if (held != nullptr && frame.ResultInteger) {
+                *held = frame.ResultType;
+                return true;
+            }
             PushKept(frame.ResultType);
             return true;
         }

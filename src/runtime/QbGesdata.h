@@ -10,6 +10,7 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -167,7 +168,9 @@ class QbGesdata
     void MarkLocalAssigned(std::uint16_t variable);
     void LoadFunctionResult(std::uint16_t function);
     // LoadFunctionResult when the result was assigned; false, nothing done, when it was not.
-    bool LoadAssignedResult(std::uint16_t function);
+    // Given `held`, an integer result read straight is left in the accumulator instead of
+    // pushed, and `held` takes its type (left empty when the result was pushed).
+    bool LoadAssignedResult(std::uint16_t function, std::optional<std::uint16_t>* held = nullptr);
     std::uint16_t LeaveRoutine();
     // LeaveRoutine raises nothing for any frame of `routine` while the table stays as it is:
     // none of its variables is an OUT parameter or a pointer letting go of a heap cell.
@@ -267,6 +270,19 @@ class QbGesdata
         const int last = evaluationCount + held - 1;
         return !evaluationViewOpen && held >= 1 && last < EvaluationEntries &&
                entryOffsets[evaluationCount] + 4 * held <= EvaluationDataLimit;
+    }
+    // The top entry, one of Integer representation, as a held value would be: false for any
+    // other entry, or while a view follows the entries.
+    bool PeekKeptInteger(std::int32_t& value) const
+    {
+        const int entry = evaluationCount - 1;
+        if (entry < 1 || evaluationViewOpen ||
+            RepresentationOf(entryCodes[entry]) != Representation::Integer) {
+            return false;
+        }
+        value = static_cast<std::int32_t>(
+            DataAddress::Read(evaluationData.data() + entryOffsets[entry]));
+        return true;
     }
     // The integer operator on two held values of Integer representation, as Operate would do
     // it on them stacked, the accumulator left as it leaves it; false when Operate must take
@@ -534,6 +550,7 @@ class QbGesdata
         std::uint16_t ResultType = 0;
         std::uint8_t ResultCode = 0;
         std::uint8_t ResultWidth = 0;
+        bool ResultInteger = false; // of Integer representation
         mutable std::int32_t ResultDistance = 0;
     };
     mutable std::vector<RoutineFrame> keptFrames; // by routine entry

@@ -342,6 +342,74 @@ TEST_F(PlanTest, AnErrorAroundACallOnALaterPassIsTheReadings)
     ExpectLaterErrors(cases);
 }
 
+TEST_F(PlanTest, FunctionResultsHeldMeetOtherValuesAsTheReadingsStackedOnes)
+{
+    // Results of every integer kind, and of kinds never held (REAL, CHAR), as operands on either
+    // side of an operator, as indexes and as arguments. The output is the one a native compiler
+    // gives for the same program.
+    const RunOutcome outcome =
+        Both("program hr;\n"
+             "var i, s : integer; n : longint; w : word; b : byte; r : real; ok : boolean;\n"
+             "  t : array[0..9] of integer;\n"
+             "function sq(k : integer) : integer; begin sq := k * k end;\n"
+             "function big(k : integer) : longint; begin big := k * longint(1000) end;\n"
+             "function wb(k : integer) : word; begin wb := k + 40000 end;\n"
+             "function by(k : integer) : byte; begin by := k * 20 end;\n"
+             "function even(k : integer) : boolean; begin even := k mod 2 = 0 end;\n"
+             "function half(k : integer) : real; begin half := k / 2 end;\n"
+             "function letter(k : integer) : char; begin letter := chr(64 + k) end;\n"
+             "begin\n"
+             "  s := 0; n := 0; r := 0;\n"
+             "  for i := 0 to 9 do t[i] := i * 3;\n"
+             "  for i := 1 to 6 do begin\n"
+             "    s := s * 2 + sq(i) - sq(i - 1) * 2;\n"
+             "    n := n + big(i) * sq(2) - big(sq(i)) div (i + 1);\n"
+             "    w := wb(i) - wb(1) + by(i) mod 11;\n"
+             "    b := by(i) + sq(2);\n"
+             "    ok := even(i) and (sq(i) > 9) or not even(sq(i) + 1);\n"
+             "    r := r + half(i) * sq(i) + big(i) / 8;\n"
+             "    s := s + t[sq(i) mod 10] - t[by(i) div 20];\n"
+             "    writeln(i, ' ', s, ' ', n, ' ', w, ' ', b, ' ', ok, ' ', r:0:2, ' ', letter(i),\n"
+             "      ord(letter(sq(2))) + sq(i));\n"
+             "  end;\n"
+             "end.\n");
+    EXPECT_EQ(outcome.RunError, 0);
+    EXPECT_EQ(outcome.Output, "1 1 3500 9 24 FALSE 125.50 A69\r\n"
+                              "2 10 10167 8 44 TRUE 379.50 B72\r\n"
+                              "3 39 19917 7 64 FALSE 768.00 C77\r\n"
+                              "4 82 32717 6 84 TRUE 1300.00 D84\r\n"
+                              "5 157 48551 5 104 FALSE 1987.50 E93\r\n"
+                              "6 300 67409 15 124 TRUE 2845.50 F104\r\n");
+
+    const LaterError cases[] = {
+        {"two results whose product leaves INTEGER",
+         "program p; var i, s : integer;\n"
+         "function f(n : integer) : integer; begin f := n * 60 end;\n"
+         "begin for i := 1 to 9 do begin\n"
+         "  s := f(i) * f(i); writeln(s) end end.\n",
+         ErrorNumber::SizeTooLarge, 4},
+        {"a result that is a zero divisor, the dividend stacked below it",
+         "program p; var i, s : integer;\n"
+         "function f(n : integer) : integer; begin f := 3 - n end;\n"
+         "begin for i := 1 to 5 do begin\n"
+         "  s := f(1) + 100 div f(i); writeln(s) end end.\n",
+         ErrorNumber::DivisionByZero, 4},
+        {"a difference of WORD results stored below zero",
+         "program p; var i : integer; w : word;\n"
+         "function f(n : integer) : word; begin f := n + 40000 end;\n"
+         "begin for i := 5 downto 1 do begin\n"
+         "  w := f(i) - f(3); writeln(w) end end.\n",
+         ErrorNumber::InvalidValue, 4},
+        {"a result that indexes beyond its array",
+         "program p; var i, s : integer; t : array[1..4] of integer;\n"
+         "function f(n : integer) : integer; begin f := n * 2 end;\n"
+         "begin for i := 1 to 4 do t[i] := i; s := 0; for i := 1 to 4 do begin\n"
+         "  s := s + t[f(i)]; writeln(s) end end.\n",
+         ErrorNumber::InvalidValue, 4},
+    };
+    ExpectLaterErrors(cases);
+}
+
 TEST_F(PlanTest, StringsAndPredefinedFunctionsDoWhatTheReadingDoes)
 {
     // String constants of every length, characters of strings read and written, a store cut to
