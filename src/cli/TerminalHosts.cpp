@@ -162,3 +162,8 @@ bool InterruptGuard::Interrupted()
 {
     return interruptFlag != 0;
 }
+
+const volatile std::sig_atomic_t* InterruptGuard::Flag()
+{
+    return &interruptFlag;
+}

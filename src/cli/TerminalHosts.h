@@ -47,19 +47,6 @@ class TerminalConsole : public ConsoleHost
     bool pendingLine = false;
 };
 
-// Never stops at a step point; reports a pending Ctrl-C as the user's cancel.
-class TerminalRunHost : public RunHost
-{
-  public:
-    int WaitForStep(int) override { return 2; }
-    bool EscapePending() override;
-    bool StopsAt(const std::string&, int) override { return false; }
-    bool MayStop() const override { return false; }
-    void RefreshViews() override {}
-    void ShowLine(const std::string&, int, int) override {}
-    void ShowReport(const std::string&, int, const std::string&, int, int) override {}
-};
-
 // Ctrl-C sets a flag that TerminalRunHost::EscapePending reports, and interrupts a blocked read;
 // the previous handling is restored when the guard ends.
 class InterruptGuard
@@ -70,4 +57,24 @@ class InterruptGuard
     InterruptGuard(const InterruptGuard&) = delete;
     InterruptGuard& operator=(const InterruptGuard&) = delete;
     static bool Interrupted();
+    // The flag itself, for a poll that reads it straight.
+    static const volatile std::sig_atomic_t* Flag();
+};
+
+// Never stops at a step point; reports a pending Ctrl-C as the user's cancel.
+class TerminalRunHost : public RunHost
+{
+  public:
+    TerminalRunHost()
+    {
+        escapeFlag = InterruptGuard::Flag();
+        neverStops = true;
+    }
+    int WaitForStep(int) override { return 2; }
+    bool EscapePending() override;
+    bool StopsAt(const std::string&, int) override { return false; }
+    bool MayStop() const override { return false; }
+    void RefreshViews() override {}
+    void ShowLine(const std::string&, int, int) override {}
+    void ShowReport(const std::string&, int, const std::string&, int, int) override {}
 };

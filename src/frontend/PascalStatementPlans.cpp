@@ -20,7 +20,7 @@ constexpr std::size_t MaxStatementPlans = 1u << 16;
 // what the reading does.
 bool QbPascalSyntaxe::StatementPlansAllowed()
 {
-    return PlansAllowed() && !TraceViews && !Stepping && !Host().MayStop();
+    return PlansAllowed() && !TraceViews && !Stepping && !Host().MayStopNow();
 }
 
 // statement = [label ":"] ( compound | IF | WHILE | REPEAT | FOR | CASE | GOTO | WITH | INLINE
@@ -139,7 +139,7 @@ bool QbPascalSyntaxe::RunConditionPlan(int tag, bool& truth)
 // END): ESC polled, and the reader after it when asked.
 void QbPascalSyntaxe::ExecuteEmptyPlan(const StatementPlan& plan, bool positioned)
 {
-    const bool escape = Execute && Host().EscapePending();
+    const bool escape = Execute && Host().PollEscape();
     if ((escape || positioned) && !Lexer->JumpTo(plan.Text, escape ? plan.Start : plan.End)) {
         Errors->Raise(ErrorNumber::NotImplemented);
     }
@@ -161,7 +161,7 @@ void QbPascalSyntaxe::ExecuteEmptyPlan(const StatementPlan& plan, bool positione
 // statement's start, where the reading would have it.
 [[gnu::always_inline]] inline void QbPascalSyntaxe::PollEscapeAtStart(const StatementPlan& plan)
 {
-    if (Execute && Host().EscapePending()) {
+    if (Execute && Host().PollEscape()) {
         JumpWithin(plan, plan.Start);
         throw HaltExcept("escape");
     }
@@ -174,6 +174,8 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
         ExecuteAssignmentPlan(plan, positioned);
     } else if (plan.What == StatementPlan::Kind::Compound) {
         ExecuteBlockPlan(plan, positioned);
+    } else if (plan.What == StatementPlan::Kind::If) {
+        ExecuteIfPlan(plan, positioned);
     } else {
         ExecuteCompositePlan(plan, positioned);
     }
@@ -366,37 +368,9 @@ void QbPascalSyntaxe::ExecuteCompositePlan(StatementPlan& plan, bool positioned)
     case StatementPlan::Kind::Compound:
         ExecuteBlockPlan(plan, positioned);
         return;
-    case StatementPlan::Kind::If: {
-        bool taken = false;
-        if (plan.Parts.size() != 2 || !RunConditionPlan(plan.Plan, taken)) {
-            read();
-            return;
-        }
-        StatementPlan::Part* part = nullptr;
-        if (taken && plan.Then) {
-            part = &plan.Parts[0];
-        } else if (!taken && plan.Else) {
-            part = &plan.Parts[1];
-        }
-        if (part != nullptr) {
-            // A branch that is no BEGIN block has a step point of its own.
-            bool block = false;
-            if (part->Statement >= 0) {
-                block = StatementPlans[static_cast<std::size_t>(part->Statement)].Block;
-            } else {
-                jump(part->Start);
-                block = Lexer->IsWord(PascalWord::Begin);
-            }
-            if (!block) {
-                stepAt(part->Start);
-            }
-            ExecutePart(*part, plan.Text, false);
-        }
-        if (positioned) {
-            jump(plan.End);
-        }
+    case StatementPlan::Kind::If:
+        ExecuteIfPlan(plan, positioned);
         return;
-    }
     case StatementPlan::Kind::While: {
         if (plan.Parts.size() != 1) {
             read();
@@ -540,6 +514,48 @@ void QbPascalSyntaxe::ExecuteCompositePlan(StatementPlan& plan, bool positioned)
         }
         return;
     }
+    }
+}
+
+void QbPascalSyntaxe::ExecuteIfPlan(StatementPlan& plan, bool positioned)
+{
+    ScopedValue<int> running(plan.Running, plan.Running + 1);
+    StatementRecordScope none(StatementRecord, nullptr);
+    PollEscapeAtStart(plan);
+    bool taken = false;
+    if (plan.Parts.size() != 2 || !RunConditionPlan(plan.Plan, taken)) {
+        // A step that failed changed nothing but the evaluation stack: the statement is read.
+        JumpWithin(plan, plan.Start);
+        ParseStatementBody();
+        return;
+    }
+    StatementPlan::Part* part = nullptr;
+    if (taken && plan.Then) {
+        part = &plan.Parts[0];
+    } else if (!taken && plan.Else) {
+        part = &plan.Parts[1];
+    }
+    if (part != nullptr) {
+        // A branch that is no BEGIN block has a step point of its own.
+        bool block = false;
+        if (part->Statement >= 0) {
+            block = StatementPlans[static_cast<std::size_t>(part->Statement)].Block;
+        } else {
+            JumpWithin(plan, part->Start);
+            block = Lexer->IsWord(PascalWord::Begin);
+        }
+        if (!block) {
+            try {
+                StepPoint();
+            } catch (const HaltExcept&) {
+                JumpWithin(plan, part->Start);
+                throw;
+            }
+        }
+        ExecutePart(*part, plan.Text, false);
+    }
+    if (positioned) {
+        JumpWithin(plan, plan.End);
     }
 }
 

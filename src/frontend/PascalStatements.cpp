@@ -173,7 +173,7 @@ void QbPascalSyntaxe::ParseStatementList(bool body)
 
 void QbPascalSyntaxe::ParseStatementKind()
 {
-    if (Execute && Host().EscapePending()) {
+    if (Execute && Host().PollEscape()) {
         throw HaltExcept("escape");
     }
     ParseStatementBody();
@@ -1116,7 +1116,7 @@ void QbPascalSyntaxe::ExecuteRoutineBody(std::uint16_t routine)
     CurrentRoutine = routine;
     // Records opened by WITH in a caller are not visible in the called routine.
     const std::uint16_t savedWithFloor = Table->Slot(routine, RoutineSlot::WithDepth);
-    if (routine != 1) {
+    if (routine != 1 && savedWithFloor != static_cast<std::uint16_t>(WithDepth)) {
         StoreWithDepth(routine);
     }
     RestoreOnExit repeatDepth(RepeatDepth);
@@ -1171,7 +1171,9 @@ void QbPascalSyntaxe::ExecuteRoutineBody(std::uint16_t routine)
         Table->SetSlot(routine, RoutineSlot::WithDepth, savedWithFloor);
         throw;
     }
-    Table->SetSlot(routine, RoutineSlot::WithDepth, savedWithFloor);
+    if (Table->Slot(routine, RoutineSlot::WithDepth) != savedWithFloor) {
+        Table->SetSlot(routine, RoutineSlot::WithDepth, savedWithFloor);
+    }
     if (planned) {
         EndBodyPlan(routine, caller);
     }

@@ -466,6 +466,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     void ExecuteStatementPlan(StatementPlan& plan, bool positioned);
     void ExecuteAssignmentPlan(StatementPlan& plan, bool positioned);
     void ExecuteBlockPlan(StatementPlan& plan, bool positioned);
+    void ExecuteIfPlan(StatementPlan& plan, bool positioned);
     void JumpWithin(const StatementPlan& plan, const QbTextSource::KeptToken& state);
     void PollEscapeAtStart(const StatementPlan& plan);
     void ExecuteCompositePlan(StatementPlan& plan, bool positioned);

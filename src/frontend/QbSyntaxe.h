@@ -164,8 +164,8 @@ class QbSyntaxe
         }
         RunHost& host = *environment.Host;
         // A host that shows nothing and never stops: only ESC is polled.
-        if (!TraceViews && !Stepping && !host.MayStop()) {
-            if (host.EscapePending()) {
+        if (!TraceViews && !Stepping && !host.MayStopNow()) {
+            if (host.PollEscape()) {
                 StopForEscape();
             }
             return;

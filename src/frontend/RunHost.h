@@ -1,6 +1,7 @@
 // What a run needs from whoever started it: the IDE or the terminal.
 #pragma once
 
+#include <csignal>
 #include <string>
 
 // The driver borrows its host and never owns it. Every call comes from the driver's own thread,
@@ -29,6 +30,16 @@ class RunHost
     // A statement (or, with `routineEnded`, a call) of a run that keeps a heap has ended: the
     // heap view re-lays out what changed when its options ask for it.
     virtual void StatementEnded(bool routineEnded) { (void)routineEnded; }
+
+    // EscapePending as the step points poll it: straight from the flag a host names (one that
+    // only a signal's handler sets), through EscapePending otherwise.
+    bool PollEscape() { return escapeFlag != nullptr ? *escapeFlag != 0 : EscapePending(); }
+    // MayStop, answered at once by a host that never stops.
+    bool MayStopNow() const { return !neverStops && MayStop(); }
+
+  protected:
+    const volatile std::sig_atomic_t* escapeFlag = nullptr;
+    bool neverStops = false; // MayStop is false for good
 };
 
 // A host for runs that nobody watches: no views, no breakpoints, never waits.

@@ -423,6 +423,7 @@ const QbGesdata::RoutineFrame& QbGesdata::FrameOf(std::uint16_t routine) const
     RoutineFrame& frame = keptFrames[routine];
     if (frame.Generation != generation || generation == 0) {
         frame.Locals.clear();
+        frame.Shapes.clear();
         DescribeFrame(routine, frame);
         frame.Generation = generation;
     }
@@ -451,6 +452,11 @@ void QbGesdata::DescribeFrame(std::uint16_t routine, RoutineFrame& frame) const
             frame.Locals.push_back(*it);
         }
     }
+    for (const std::uint16_t local : frame.Locals) {
+        const TypeInfo type = KeptType(TypeOfVariable(local)).Info;
+        frame.Shapes.push_back({local, static_cast<std::int16_t>(table.Value(local)), type.Size,
+                                RepresentationOf(type.Code)});
+    }
     frame.Quiet = LeavesQuietly(routine);
     frame.Result = 0;
     if (table.Kind(routine) == EntryKind::Function) {
@@ -472,9 +478,26 @@ void QbGesdata::DescribeFrame(std::uint16_t routine, RoutineFrame& frame) const
 
 void QbGesdata::CreateLocals(std::uint16_t routine)
 {
-    // Creating them changes nothing in the table: the list stays the one worked out.
-    for (const std::uint16_t local : FrameOf(routine).Locals) {
-        CreateVariable(local, 8197);
+    // Creating them changes nothing in the table: the shapes stay the ones worked out. Each is
+    // what CreateVariable makes of the local.
+    const bool initialize = driver.OptionB(OptionB::InitializeVariables);
+    for (const LocalShape& local : FrameOf(routine).Shapes) {
+        const int offset = static_cast<int>(frameBase) + local.Offset;
+        if (initialize || stack.empty() || offset < 0 ||
+            offset + static_cast<int>(local.Size) > StackSize) {
+            CreateVariable(local.Variable, 8197);
+            continue;
+        }
+        const auto at = static_cast<std::uint16_t>(offset);
+        stackPointer = std::min(stackPointer, at);
+        PushDescriptor(local.Variable, at);
+        descriptorSizes[descriptorTop + 1] = local.Size;
+        if (local.Kind == Representation::None) {
+            // A file variable starts closed: all its bytes zero.
+            std::fill_n(stack.data() + offset, local.Size, 0);
+        } else if (local.Kind == Representation::Pointer && local.Size >= 4) {
+            std::fill_n(stack.data() + offset, 4, 0);
+        }
     }
 }
 

@@ -539,12 +539,22 @@ class QbGesdata
     mutable std::vector<std::uint16_t> localChain; // DescribeFrame's walk of the variable chain
     // What every frame of a routine holds, while the table stays as it was: the variables
     // CreateLocals makes, in their order, and LeavesQuietly.
+    // A local as its frame makes it: where it lies from the frame base, its size, and what
+    // its bytes start as.
+    struct LocalShape
+    {
+        std::uint16_t Variable = 0;
+        std::int16_t Offset = 0;
+        std::uint32_t Size = 0;
+        Representation Kind = Representation::Integer;
+    };
     struct RoutineFrame
     {
         std::uint32_t Generation = 0;
         bool Quiet = false;
         std::vector<std::uint16_t> Locals;
-        std::uint16_t Result = 0; // a function's variable of its own name, when it has one
+        std::vector<LocalShape> Shapes; // of Locals, in their order
+        std::uint16_t Result = 0;       // a function's variable of its own name, when it has one
         // Its type, code and straight width, and where its descriptor lay above the frame's
         // header at the last return.
         std::uint16_t ResultType = 0;

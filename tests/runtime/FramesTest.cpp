@@ -1,6 +1,9 @@
 // Frames, descriptors and assigned flags: what a routine call does to the data manager.
 #include "DataFixture.h"
 
+#include <algorithm>
+#include <optional>
+
 namespace {
 class FramesTest : public DataTest
 {
@@ -251,6 +254,67 @@ TEST_F(FramesTest, AResultIsLoadedOnlyOnceAssigned)
     EXPECT_EQ(data.EvaluationCount(), 2);
     EXPECT_EQ(data.PopType(), TypeCode::Integer);
     EXPECT_EQ(data.Acc.Integer, -7);
+}
+
+TEST_F(FramesTest, AHeldResultIsLeftInTheAccumulatorAndAnOtherIsPushed)
+{
+    const EntryNumber f = Routine("F", EntryKind::Function);
+    const EntryNumber result = Local("F", f, integer, -2, VariableMode::FunctionResult);
+    const EntryNumber g = Routine("G", EntryKind::Function);
+    const EntryNumber real =
+        Local("G", g, Predefined(TypeCode::Real), -8, VariableMode::FunctionResult);
+    Open();
+    Enter(f);
+    data.Acc.SetInteger(-7);
+    Store(result, TypeCode::Integer);
+    data.Acc.SetInteger(0);
+    std::optional<std::uint16_t> held;
+    EXPECT_TRUE(data.LoadAssignedResult(f, &held));
+    Leave();
+    ASSERT_TRUE(held.has_value());
+    EXPECT_EQ(*held, TypeCode::Integer);
+    EXPECT_EQ(data.Acc.Integer, -7);
+    EXPECT_EQ(data.EvaluationCount(), 0);
+    // A REAL is never held: pushed as without `held`.
+    Enter(g);
+    data.Acc.SetReal(2.5);
+    Store(real, TypeCode::Real);
+    std::optional<std::uint16_t> none;
+    EXPECT_TRUE(data.LoadAssignedResult(g, &none));
+    Leave();
+    EXPECT_FALSE(none.has_value());
+    EXPECT_EQ(data.EvaluationCount(), 1);
+}
+
+TEST_F(FramesTest, LocalsStartAsTheirKindStartsWhateverTheFrameBeforeLeft)
+{
+    const EntryNumber cell = TypeEntry("CELL", TypeCode::Integer, 2);
+    const EntryNumber link = TypeEntry("LINK", TypeCode::Pointer, 4, cell);
+    const EntryNumber text = TypeEntry("TEXTFILE", TypeCode::Text, 8);
+    const EntryNumber proc = Routine("PROC");
+    const EntryNumber pointer = Local("P", proc, link, -4);
+    const EntryNumber file = Local("T", proc, text, -12);
+    const EntryNumber number = Local("N", proc, integer, -14);
+    Open();
+    Enter(proc);
+    const std::uint32_t low = DataAddress::Stack(data.FrameBase() - 14);
+    std::uint8_t* bytes = data.Bytes(low, 14);
+    ASSERT_NE(bytes, nullptr);
+    std::fill_n(bytes, 14, 0xAB);
+    Leave();
+    // The next frame lies where this one lay: its pointer is nil, its file closed (all zero),
+    // and its integer still unassigned.
+    Enter(proc);
+    ASSERT_EQ(DataAddress::Stack(data.FrameBase() - 14), low);
+    const std::uint8_t* p = data.Bytes(data.AddressOf(pointer), 4);
+    const std::uint8_t* t = data.Bytes(data.AddressOf(file), 8);
+    ASSERT_NE(p, nullptr);
+    ASSERT_NE(t, nullptr);
+    EXPECT_TRUE(std::all_of(p, p + 4, [](std::uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(std::all_of(t, t + 8, [](std::uint8_t b) { return b == 0; }));
+    data.SetCurrentAddress(data.AddressOf(number));
+    EXPECT_NE(ErrorOf([&] { data.LoadValue(TypeCode::Integer); }), 0);
+    Leave();
 }
 
 TEST_F(FramesTest, LeavingQuietlyNeedsNoOutParameterAndNoPointer)
