@@ -497,12 +497,18 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
     };
     std::array<Held, MaxHeld> held;
     int holding = 0;
-    const auto flush = [this, &held, &holding, &acc] {
+    const auto pushHeld = [this, &held, &holding, &acc] {
         for (int k = 0; k < holding; ++k) {
             acc.SetInteger(held[static_cast<std::size_t>(k)].Value);
             Data->PushKept(held[static_cast<std::size_t>(k)].Type);
         }
         holding = 0;
+    };
+    // Most steps find nothing held: the test stays where they are.
+    const auto flush = [&holding, &pushHeld] {
+        if (holding > 0) {
+            pushHeld();
+        }
     };
     // The value a step is to push is held (the step's Code says it is an integer); when it is
     // not, the values held are pushed before the accumulator takes it.

@@ -21,6 +21,16 @@ inline const QbGesdata::ResolvedType& QbGesdata::KeptType(std::uint16_t type) co
     return ResolveKept(type);
 }
 
+inline const QbGesdata::RoutineFrame& QbGesdata::FrameOf(std::uint16_t routine) const
+{
+    const std::uint32_t generation = driver.Table->Generation();
+    if (routine < keptFrames.size() && generation != 0 &&
+        keptFrames[routine].Generation == generation) {
+        return keptFrames[routine];
+    }
+    return DescribedFrameOf(routine);
+}
+
 inline std::uint8_t QbGesdata::KeptCode(std::uint16_t type) const
 {
     return KeptType(type).Info.Code;

@@ -407,7 +407,7 @@ void QbGesdata::InitializeLocal(std::uint16_t variable, std::uint32_t address, c
     }
 }
 
-const QbGesdata::RoutineFrame& QbGesdata::FrameOf(std::uint16_t routine) const
+const QbGesdata::RoutineFrame& QbGesdata::DescribedFrameOf(std::uint16_t routine) const
 {
     const QbTable& table = Table();
     const std::uint32_t generation = table.Generation();

@@ -565,7 +565,10 @@ class QbGesdata
     };
     mutable std::vector<RoutineFrame> keptFrames; // by routine entry
     mutable RoutineFrame otherFrame;
-    const RoutineFrame& FrameOf(std::uint16_t routine) const;
+    // The frame worked out for the table as it stands (inline, runtime/DataInline.h: every
+    // call asks for it).
+    inline const RoutineFrame& FrameOf(std::uint16_t routine) const;
+    const RoutineFrame& DescribedFrameOf(std::uint16_t routine) const;
     void DescribeFrame(std::uint16_t routine, RoutineFrame& frame) const;
 
     bool evaluationViewOpen = false;
