@@ -128,6 +128,8 @@ std::uint32_t QbHeap::Allocate(std::uint16_t type, std::uint32_t bytes, std::uin
     }
     liveBytes += size;
     CountStructure(cell.Structure, 1);
+    // Most cells have one or two holders outside the heap at a time: room for two at once.
+    cell.Anchors.reserve(2);
     Cell& placed = cells.emplace(block, std::move(cell)).first->second;
     cellIndex[block] = &placed;
     // A cell hanging from a parent is placed beside it; its structure is laid out again by the
@@ -331,6 +333,14 @@ std::vector<std::uint32_t> QbHeap::HeldTargets(const Cell& cell)
 
 // Erases cells nothing holds any more, and those only they held, without recursion so that a
 // long chain cannot exhaust the host stack.
+std::vector<std::uint32_t> QbHeap::ErasingFrom(std::uint32_t block)
+{
+    std::vector<std::uint32_t> blocks = std::move(spareBlocks);
+    blocks.clear();
+    blocks.push_back(block);
+    return blocks;
+}
+
 void QbHeap::EraseCells(std::vector<std::uint32_t> blocks)
 {
     while (!blocks.empty()) {
@@ -340,7 +350,9 @@ void QbHeap::EraseCells(std::vector<std::uint32_t> blocks)
         if (cell == nullptr) {
             continue;
         }
-        const std::vector<std::uint32_t> held = HeldTargets(*cell);
+        // A disposed cell's pointers are taken, not copied: the cell goes.
+        const std::vector<std::uint32_t> held =
+            cell->Bytes.empty() ? std::move(cell->Held) : HeldTargets(*cell);
         FreeStorage(*cell, false);
         CountStructure(cell->Structure, -1);
         EraseCell(block);
@@ -352,6 +364,8 @@ void QbHeap::EraseCells(std::vector<std::uint32_t> blocks)
             }
         }
     }
+    // Its room serves the next erasing.
+    spareBlocks = std::move(blocks);
     ++repaints;
 }
 
@@ -406,11 +420,11 @@ int QbHeap::DropReference(std::uint32_t block, std::uint32_t from, bool mayOrpha
     cell->References = 0;
     if (cell->Disposed) {
         // Its storage went with DISPOSE: losing the last holder of a freed cell is no orphan.
-        EraseCells({block});
+        EraseCells(ErasingFrom(block));
         return -1;
     }
     if (mayOrphan) {
-        EraseCells({block});
+        EraseCells(ErasingFrom(block));
     }
     return 0;
 }

@@ -147,6 +147,9 @@ class QbHeap : public HeapAccess
     std::uint32_t PlaceBlock(std::uint32_t size);
     // Erases the cells of `blocks` and, iteratively, those whose last holder was one of them.
     void EraseCells(std::vector<std::uint32_t> blocks);
+    // The list EraseCells starts from, `block` alone, in the room the last erasing left.
+    std::vector<std::uint32_t> ErasingFrom(std::uint32_t block);
+    std::vector<std::uint32_t> spareBlocks;
     // `keepHeld`: its pointers kept for a cell that stays drawn.
     void FreeStorage(Cell& cell, bool keepHeld = true);
     static std::vector<std::uint32_t> HeldTargets(const Cell& cell);
