@@ -4,8 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake --preset release >/dev/null
-cmake --build --preset release --target movila
+scripts/build-release.sh movila
 movila=build/release/movila
 echo "== movila check examples/bonjour.pas"
 $movila check examples/bonjour.pas

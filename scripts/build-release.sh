@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds the optimised tree build/release (the `movila` command by default, or the targets
+# given), compiled with a profile of the interpreter at work: an instrumented build in
+# build/release-train runs the programs of bench/training, and build/release is compiled with
+# what they recorded. With a compiler other than GCC the tree gets the plain optimised build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+train=$root/build/release-train
+profile=$root/build/release-profile
+jobs=$(nproc)
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+    targets=(movila)
+fi
+
+if ! "${CXX:-c++}" -v 2>&1 | grep -q '^gcc version'; then
+    cmake --preset release >/dev/null
+    cmake --build --preset release -j "$jobs" --target "${targets[@]}"
+    exit 0
+fi
+
+# The profile files are named after the objects' paths below each build directory, so that
+# the two trees find the same ones.
+rm -rf "$profile"
+cmake -S . -B "$train" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMOVILA_TESTS=OFF -DMOVILA_IDE=OFF \
+    -DCMAKE_CXX_FLAGS="-fprofile-generate=$profile -fprofile-prefix-path=$train" >/dev/null
+cmake --build "$train" -j "$jobs" --target movila
+for program in bench/training/*.pas; do
+    if ! "$train/movila" run --unlimited-passes --max-stack 100 "$program" >/dev/null; then
+        echo "build-release: the training program $program failed" >&2
+        exit 1
+    fi
+done
+
+# A source changed since the training only loses its profile (it is then optimised as usual).
+cmake --preset release -DCMAKE_CXX_FLAGS="-fprofile-use=$profile \
+-fprofile-prefix-path=$root/build/release -fprofile-partial-training -Wno-missing-profile \
+-Wno-coverage-mismatch" >/dev/null
+cmake --build --preset release -j "$jobs" --target "${targets[@]}"
