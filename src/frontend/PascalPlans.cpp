@@ -213,6 +213,14 @@ void QbPascalSyntaxe::FuseGlobalLoads(ExpressionPlan& plan) const
             step.DirectCode = code;
             step.DirectWidth = static_cast<std::uint8_t>(QbGesdata::DirectWidth(code));
             step.Count = 0;
+        } else if (step.What == PlanStep::Kind::Address &&
+                   steps[i + 1].What == PlanStep::Kind::SaveTarget &&
+                   steps.back().What == PlanStep::Kind::Assign &&
+                   StraightLocal(step.Type, steps.back().Type, code)) {
+            // An assignment's target: its place only.
+            step.DirectCode = code;
+            step.DirectWidth = static_cast<std::uint8_t>(QbGesdata::DirectWidth(code));
+            step.Count = 0;
         }
     }
     // An index that is a global integer, or one plus or minus a constant: one step does the
@@ -612,7 +620,15 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 break;
             case PlanStep::Kind::Address:
                 known = {};
-                if (step.DirectWidth != 0 && at + 1 != end) {
+                if (step.DirectWidth != 0 && at + 1 != end &&
+                    at[1].What == PlanStep::Kind::SaveTarget) {
+                    // A target's place, found as AddressOf finds it when it lies where it lay.
+                    std::uint32_t place = 0;
+                    if (Data->LocalPlace(step.Type, step.DirectCode, at->Count, place)) {
+                        Data->SetCurrentAddress(place);
+                        break;
+                    }
+                } else if (step.DirectWidth != 0 && at + 1 != end) {
                     // The Load after it done with it, when the variable lies where it lay.
                     const bool hold = holds(at[1]);
                     if (Data->LoadLocal(step.Type, step.DirectCode, at->Count)) {
