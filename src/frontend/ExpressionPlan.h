@@ -41,7 +41,9 @@ struct PlanStep
         CallOpen,     // a call of the function Type begins: its frame is opened
         Fits,         // the top value checked against the formal's type Type, pushed as Stride
         Bind,         // the value popped into the parameter Type of the frame being built
-                      // (Code 1 for a value or CONST parameter, which takes a value)
+                      // (Code 1 for a value or CONST parameter, which takes a value; then,
+                      // for a scalar, DirectCode and DirectWidth are its type's and Count its
+                      // size)
         CallEnter,    // the function Type executed; its result pushed
         StringIndex,  // an index popped and checked against the string at the open index's
                       // base (of Integer bytes in all): the current address becomes its character

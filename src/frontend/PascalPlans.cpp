@@ -223,6 +223,18 @@ void QbPascalSyntaxe::FuseGlobalLoads(ExpressionPlan& plan) const
             step.Count = 0;
         }
     }
+    // A value or CONST parameter of a scalar type: its code and size, found once.
+    for (PlanStep& step : steps) {
+        if (step.What == PlanStep::Kind::Bind && step.Code == 1) {
+            const QbGesdata::TypeInfo type = Data->KeptInfo(Data->TypeOfVariable(step.Type));
+            const std::uint32_t width = QbGesdata::DirectWidth(type.Code);
+            if (width != 0 && width <= type.Size) {
+                step.DirectCode = type.Code;
+                step.DirectWidth = static_cast<std::uint8_t>(width);
+                step.Count = static_cast<std::int32_t>(type.Size);
+            }
+        }
+    }
     // An index that is a global integer, or one plus or minus a constant: one step does the
     // four (or six) steps, which stay behind it for a replay that cannot hold the index.
     const auto at = [&steps](std::size_t i, PlanStep::Kind kind) {
@@ -586,7 +598,12 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                     const Held argument = held[static_cast<std::size_t>(--holding)];
                     flush();
                     acc.SetInteger(argument.Value);
-                    Data->CreateVariable(step.Type, 8195, false);
+                    if (step.DirectWidth != 0) {
+                        Data->BindScalar(step.Type, step.DirectCode,
+                                         static_cast<std::uint32_t>(step.Count));
+                    } else {
+                        Data->CreateVariable(step.Type, 8195, false);
+                    }
                     break;
                 }
                 flush();

@@ -383,6 +383,19 @@ void QbGesdata::CreateVariable(std::uint16_t variable, int /*tag: no reverse-ste
     InitializeLocal(variable, DataAddress::Stack(static_cast<std::uint32_t>(offset)), type);
 }
 
+void QbGesdata::BindScalar(std::uint16_t variable, std::uint8_t code, std::uint32_t size)
+{
+    const std::uint16_t offset = LowerStackPointer(size);
+    PushDescriptor(variable, offset);
+    const std::uint16_t index = descriptorTop + 1;
+    descriptors[index] |= MarkedBit;
+    descriptorSizes[index] = size;
+    currentAddress = DataAddress::Stack(offset);
+    // The `size` bytes just taken lie below the old stack pointer, inside the stack.
+    EncodeScalar(code, stack.data() + offset);
+    SetAssigned(index);
+}
+
 void QbGesdata::InitializeLocal(std::uint16_t variable, std::uint32_t address, const TypeInfo& type)
 {
     const Representation representation = RepresentationOf(type.Code);

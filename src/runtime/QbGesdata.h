@@ -164,6 +164,9 @@ class QbGesdata
     // A value parameter takes the value on top of the evaluation stack, or (`fromStack` false)
     // the integer already in the accumulator, which was never pushed.
     void CreateVariable(std::uint16_t variable, int tag, bool fromStack = true);
+    // CreateVariable(variable, tag, false) for a value or CONST parameter of a scalar type whose
+    // code and size (no smaller than the code's width) are known.
+    void BindScalar(std::uint16_t variable, std::uint8_t code, std::uint32_t size);
     void CreateLocals(std::uint16_t routine);
     void MarkLocalAssigned(std::uint16_t variable);
     void LoadFunctionResult(std::uint16_t function);
