@@ -540,8 +540,6 @@ class QbGesdata
     std::uint8_t lastPoppedCode = 0;
     std::vector<std::uint8_t> rightStructure;      // Operate's right operand, reused
     mutable std::vector<std::uint16_t> localChain; // DescribeFrame's walk of the variable chain
-    // What every frame of a routine holds, while the table stays as it was: the variables
-    // CreateLocals makes, in their order, and LeavesQuietly.
     // A local as its frame makes it: where it lies from the frame base, its size, and what
     // its bytes start as.
     struct LocalShape
@@ -551,6 +549,8 @@ class QbGesdata
         std::uint32_t Size = 0;
         Representation Kind = Representation::Integer;
     };
+    // What every frame of a routine holds, while the table stays as it was: the variables
+    // CreateLocals makes, in their order, and LeavesQuietly.
     struct RoutineFrame
     {
         std::uint32_t Generation = 0;

@@ -331,8 +331,6 @@ std::vector<std::uint32_t> QbHeap::HeldTargets(const Cell& cell)
     return held;
 }
 
-// Erases cells nothing holds any more, and those only they held, without recursion so that a
-// long chain cannot exhaust the host stack.
 std::vector<std::uint32_t> QbHeap::ErasingFrom(std::uint32_t block)
 {
     std::vector<std::uint32_t> blocks = std::move(spareBlocks);
@@ -341,6 +339,8 @@ std::vector<std::uint32_t> QbHeap::ErasingFrom(std::uint32_t block)
     return blocks;
 }
 
+// Erases cells nothing holds any more, and those only they held, without recursion so that a
+// long chain cannot exhaust the host stack.
 void QbHeap::EraseCells(std::vector<std::uint32_t> blocks)
 {
     while (!blocks.empty()) {
