@@ -496,6 +496,12 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
     Left left = Left::Nothing;
     std::int32_t integer = 0;
     std::int32_t from = 0;
+    // An integer a step read, held at `at` and left in the accumulator as its Load leaves it.
+    const auto took = [&values, &left, &integer](std::size_t at, std::int32_t value) {
+        values[at] = value;
+        left = Left::Integer;
+        integer = value;
+    };
     std::uint32_t address = data.CurrentAddress();
     if (quick.Assigns) {
         target = quick.Target;
@@ -538,9 +544,7 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
                 if (!data.PeekDirect(step.Place, value)) {
                     return false;
                 }
-                values[at] = value;
-                left = Left::Integer;
-                integer = value;
+                took(at, value);
             }
             address = DataAddress::GlobalBase + step.Place.Offset;
             ++top;
@@ -557,9 +561,7 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
                                     value)) {
                     return false;
                 }
-                values[at] = value;
-                left = Left::Integer;
-                integer = value;
+                took(at, value);
             }
             ++top;
             break;
@@ -572,10 +574,7 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
                     nullptr) {
                 return false;
             }
-            const std::int32_t value = QbGesdata::ScalarValue(step.FieldCode, bytes);
-            values[at] = value;
-            left = Left::Integer;
-            integer = value;
+            took(at, QbGesdata::ScalarValue(step.FieldCode, bytes));
             address = field;
             ++top;
             break;
@@ -604,9 +603,7 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
                 if (!data.PeekDirect(place, value)) {
                     return false;
                 }
-                values[at] = value;
-                left = Left::Integer;
-                integer = value;
+                took(at, value);
             }
             address = element;
             ++top;

@@ -331,6 +331,11 @@ void QbGesdata::CreateVariable(std::uint16_t variable, int /*tag: no reverse-ste
     const TypeInfo type = KeptType(typeArgument).Info;
 
     if (mode == VariableMode::ValueParameter || mode == VariableMode::ConstParameter) {
+        const std::uint32_t width = DirectWidth(type.Code);
+        if (width != 0 && width <= type.Size) {
+            BindScalar(variable, type.Code, type.Size, fromStack);
+            return;
+        }
         const std::uint16_t offset = LowerStackPointer(type.Size);
         PushDescriptor(variable, offset);
         const std::uint16_t index = descriptorTop + 1;
@@ -340,13 +345,6 @@ void QbGesdata::CreateVariable(std::uint16_t variable, int /*tag: no reverse-ste
             PopKept();
         }
         currentAddress = DataAddress::Stack(offset);
-        // A scalar is encoded straight into its bytes, as StoreTo encodes it.
-        const std::uint32_t width = DirectWidth(type.Code);
-        if (width != 0 && width <= type.Size && offset + width <= stack.size()) {
-            EncodeScalar(type.Code, stack.data() + offset);
-            SetAssigned(index);
-            return;
-        }
         if (RepresentationOf(type.Code) == Representation::Pointer) {
             StorePointerNil(currentAddress);
         }
@@ -371,50 +369,55 @@ void QbGesdata::CreateVariable(std::uint16_t variable, int /*tag: no reverse-ste
         return;
     }
 
-    // A local (or the function's result): at its negative offset from the frame base.
-    const int offset =
-        static_cast<int>(frameBase) + static_cast<std::int16_t>(table.Value(variable));
-    if (stack.empty() || offset < 0 || offset + static_cast<int>(type.Size) > StackSize) {
-        Fail(ErrorNumber::ExecutionStackFull);
-    }
-    stackPointer = std::min(stackPointer, static_cast<std::uint16_t>(offset));
-    PushDescriptor(variable, static_cast<std::uint16_t>(offset));
-    descriptorSizes[descriptorTop + 1] = type.Size;
-    InitializeLocal(variable, DataAddress::Stack(static_cast<std::uint32_t>(offset)), type);
+    // A local (or the function's result).
+    MakeLocal({variable, static_cast<std::int16_t>(table.Value(variable)), type.Size,
+               RepresentationOf(type.Code)});
 }
 
-void QbGesdata::BindScalar(std::uint16_t variable, std::uint8_t code, std::uint32_t size)
+void QbGesdata::BindScalar(std::uint16_t variable, std::uint8_t code, std::uint32_t size,
+                           bool fromStack)
 {
     const std::uint16_t offset = LowerStackPointer(size);
     PushDescriptor(variable, offset);
     const std::uint16_t index = descriptorTop + 1;
     descriptors[index] |= MarkedBit;
     descriptorSizes[index] = size;
+    if (fromStack) {
+        PopKept();
+    }
     currentAddress = DataAddress::Stack(offset);
-    // The `size` bytes just taken lie below the old stack pointer, inside the stack.
+    // Encoded straight into its bytes, as StoreTo encodes it: the `size` bytes just taken lie
+    // below the old stack pointer, inside the stack.
     EncodeScalar(code, stack.data() + offset);
     SetAssigned(index);
 }
 
-void QbGesdata::InitializeLocal(std::uint16_t variable, std::uint32_t address, const TypeInfo& type)
+// A local at its negative offset from the frame base, its bytes as its kind starts them.
+void QbGesdata::MakeLocal(const LocalShape& local)
 {
-    const Representation representation = RepresentationOf(type.Code);
-    if (representation == Representation::None) {
+    const int offset = static_cast<int>(frameBase) + local.Offset;
+    if (stack.empty() || offset < 0 || offset + static_cast<int>(local.Size) > StackSize) {
+        Fail(ErrorNumber::ExecutionStackFull);
+    }
+    stackPointer = std::min(stackPointer, static_cast<std::uint16_t>(offset));
+    PushDescriptor(local.Variable, static_cast<std::uint16_t>(offset));
+    descriptorSizes[descriptorTop + 1] = local.Size;
+    const std::uint32_t address = DataAddress::Stack(static_cast<std::uint32_t>(offset));
+    if (local.Kind == Representation::None) {
         // A file variable starts closed: all its bytes zero.
-        if (std::uint8_t* bytes = Bytes(address, type.Size)) {
-            std::fill_n(bytes, type.Size, 0);
-        }
-    } else if (representation == Representation::Pointer) {
+        std::fill_n(stack.data() + offset, local.Size, 0);
+    } else if (local.Kind == Representation::Pointer) {
         StorePointerNil(address);
     }
     if (driver.OptionB(OptionB::InitializeVariables)) {
+        // Zero, and assigned.
         const std::uint32_t saved = currentAddress;
         currentAddress = address;
-        if (representation == Representation::None) {
+        if (local.Kind == Representation::None) {
             MarkAssigned();
         } else {
             ClearAccumulator();
-            StoreValue(TypeOfVariable(variable));
+            StoreValue(TypeOfVariable(local.Variable));
         }
         currentAddress = saved;
     }
@@ -491,26 +494,9 @@ void QbGesdata::DescribeFrame(std::uint16_t routine, RoutineFrame& frame) const
 
 void QbGesdata::CreateLocals(std::uint16_t routine)
 {
-    // Creating them changes nothing in the table: the shapes stay the ones worked out. Each is
-    // what CreateVariable makes of the local.
-    const bool initialize = driver.OptionB(OptionB::InitializeVariables);
+    // Creating them changes nothing in the table: the shapes stay the ones worked out.
     for (const LocalShape& local : FrameOf(routine).Shapes) {
-        const int offset = static_cast<int>(frameBase) + local.Offset;
-        if (initialize || stack.empty() || offset < 0 ||
-            offset + static_cast<int>(local.Size) > StackSize) {
-            CreateVariable(local.Variable, 8197);
-            continue;
-        }
-        const auto at = static_cast<std::uint16_t>(offset);
-        stackPointer = std::min(stackPointer, at);
-        PushDescriptor(local.Variable, at);
-        descriptorSizes[descriptorTop + 1] = local.Size;
-        if (local.Kind == Representation::None) {
-            // A file variable starts closed: all its bytes zero.
-            std::fill_n(stack.data() + offset, local.Size, 0);
-        } else if (local.Kind == Representation::Pointer && local.Size >= 4) {
-            std::fill_n(stack.data() + offset, 4, 0);
-        }
+        MakeLocal(local);
     }
 }
 

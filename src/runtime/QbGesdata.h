@@ -164,9 +164,10 @@ class QbGesdata
     // A value parameter takes the value on top of the evaluation stack, or (`fromStack` false)
     // the integer already in the accumulator, which was never pushed.
     void CreateVariable(std::uint16_t variable, int tag, bool fromStack = true);
-    // CreateVariable(variable, tag, false) for a value or CONST parameter of a scalar type whose
-    // code and size (no smaller than the code's width) are known.
-    void BindScalar(std::uint16_t variable, std::uint8_t code, std::uint32_t size);
+    // CreateVariable(variable, tag, fromStack) for a value or CONST parameter of a scalar type
+    // whose code and size (no smaller than the code's width) are known.
+    void BindScalar(std::uint16_t variable, std::uint8_t code, std::uint32_t size,
+                    bool fromStack = false);
     void CreateLocals(std::uint16_t routine);
     void MarkLocalAssigned(std::uint16_t variable);
     void LoadFunctionResult(std::uint16_t function);
@@ -449,7 +450,6 @@ class QbGesdata
     void SetPlaceAssigned(const VariablePlace& place, bool assigned);
     std::uint16_t LowerStackPointer(std::uint32_t size);
     void StorePointerNil(std::uint32_t address);
-    void InitializeLocal(std::uint16_t variable, std::uint32_t address, const TypeInfo& type);
     void CreateLocalChain(std::uint16_t variable);
     std::uint16_t StringCapacity(const TypeInfo& type) const;
     inline void Decode(const TypeInfo& type, const std::uint8_t* from, std::size_t room);
@@ -549,6 +549,7 @@ class QbGesdata
         std::uint32_t Size = 0;
         Representation Kind = Representation::Integer;
     };
+    void MakeLocal(const LocalShape& local);
     // What every frame of a routine holds, while the table stays as it was: the variables
     // CreateLocals makes, in their order, and LeavesQuietly.
     struct RoutineFrame
