@@ -254,14 +254,18 @@ void QbSyntaxe::ExecuteCall(int kind, std::uint16_t routine)
 // The frame the parameters started is completed, the body executed from its recorded position,
 // a function's result pushed, and the reader brought back where it stood.
 std::optional<std::uint16_t> QbSyntaxe::RunCalled(std::uint16_t called, std::uint16_t savedTop,
-                                                  bool hold)
+                                                  bool hold, bool replayed)
 {
     QbTable& table = *Table;
     Data->ClearMarksSince(savedTop);
     Data->AllocateFrame((table.Code(called) & RoutineFlag::FarFrame) != 0 ? 6 : 4);
     Data->CreateLocals(called);
     ReadingPosition position;
-    SaveReading(*Lexer, position);
+    if (replayed) {
+        Lexer->TokenStart(position.Line, position.Column);
+    } else {
+        SaveReading(*Lexer, position);
+    }
     const std::uint16_t caller = CurrentRoutine;
     Data->EnterRoutine(called);
     if (TraceViews) {
@@ -289,7 +293,11 @@ std::optional<std::uint16_t> QbSyntaxe::RunCalled(std::uint16_t called, std::uin
     }
     Data->ReleaseFrame();
     CurrentRoutine = caller;
-    RestoreReading(*Lexer, position);
+    if (replayed) {
+        Lexer->MarkTokenStart(position.Line + 1, position.Column + 1);
+    } else {
+        RestoreReading(*Lexer, position);
+    }
     if (held) {
         Data->Acc.Integer = result;
     }

@@ -614,7 +614,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 const OpenCall call = calls[static_cast<std::size_t>(--calling)];
                 // An integer result is held as a Load's would be (nothing is held below it).
                 const std::optional<std::uint16_t> type =
-                    RunCalled(step.Type, call.SavedTop, Data->RoomFor(1));
+                    RunCalled(step.Type, call.SavedTop, Data->RoomFor(1), true);
                 const std::int32_t value = acc.Integer;
                 EndCall(call.Scope);
                 if (type) {

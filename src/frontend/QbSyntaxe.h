@@ -130,8 +130,11 @@ class QbSyntaxe
     std::uint16_t OpenFrame();
     // A function's integer result, given `hold`, may be left in the accumulator instead of
     // pushed: the answer is then its type (none when it was pushed, or for a procedure).
+    // A call `replayed` from an expression's plan brings back only the token start the reading
+    // stood on: the reader itself is put where the replay ends by whoever replays it, as it is
+    // when no call is made.
     std::optional<std::uint16_t> RunCalled(std::uint16_t called, std::uint16_t savedTop,
-                                           bool hold = false);
+                                           bool hold = false, bool replayed = false);
     void EndCall(const CallScope& scope);
     void CallPredefined(std::uint16_t routine);
     void ParseActualParameters(int kind, int routineKind, std::uint16_t routine,
