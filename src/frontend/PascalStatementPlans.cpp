@@ -18,11 +18,6 @@ constexpr std::size_t MaxStatementPlans = 1u << 16;
 
 // Step points then only poll ESC, and nothing is shown: what a plan does between them is
 // what the reading does.
-bool QbPascalSyntaxe::StatementPlansAllowed()
-{
-    return PlansAllowed() && !TraceViews && !Stepping && !Host().MayStopNow();
-}
-
 // statement = [label ":"] ( compound | IF | WHILE | REPEAT | FOR | CASE | GOTO | WITH | INLINE
 //             | procedure-call | assignment | empty )
 void QbPascalSyntaxe::ParseStatement()
@@ -646,6 +641,7 @@ void QbPascalSyntaxe::ReadBodyRecorded(EntryNumber routine)
             place = std::move(made);
             body.Text = text;
             body.QuietReturn = Data->LeavesQuietly(routine);
+            body.EndKnown = EndRecorded(routine);
         }
         return;
     }
@@ -654,17 +650,28 @@ void QbPascalSyntaxe::ReadBodyRecorded(EntryNumber routine)
         body.Statement = static_cast<int>(StatementPlans.size()) - 1;
         body.Text = text;
         body.QuietReturn = Data->LeavesQuietly(routine);
+        body.EndKnown = EndRecorded(routine);
     }
+}
+
+bool QbPascalSyntaxe::EndRecorded(EntryNumber routine) const
+{
+    return Table->Kind(routine) != EntryKind::Function ||
+           Table->Slot(routine, RoutineSlot::BodyEndLine) != 0;
 }
 
 void QbPascalSyntaxe::EndBodyPlan(EntryNumber routine, EntryNumber caller)
 {
     // RunCalled brings the reader to a function's END (the body plans are the program's own
-    // routines') when the caller is one of the program's own too.
+    // routines') when the caller is one of the program's own too: the main program, a routine
+    // with a body plan, or one whose outermost owner is the program.
     const BodyPlan& body = BodyPlans[routine];
-    if (body.QuietReturn &&
-        (Table->Kind(routine) != EntryKind::Function ||
-         (Table->Slot(routine, RoutineSlot::BodyEndLine) != 0 && Table->Outermost(caller) == 1))) {
+    const auto ownCaller = [this, caller] {
+        return caller == 1 || (caller < BodyPlans.size() && BodyPlans[caller].Statement >= 0) ||
+               Table->Outermost(caller) == 1;
+    };
+    if (body.QuietReturn && body.EndKnown &&
+        (Table->Kind(routine) != EntryKind::Function || ownCaller())) {
         BodyLeftUnread = true;
         return;
     }

@@ -450,7 +450,10 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     std::vector<CasePlan> CasePlans;
     // Statements executed without reading (PascalStatementPlans.cpp): only for a host that
     // shows nothing and cannot stop, so that the step points are the ESC polls they make.
-    bool StatementPlansAllowed();
+    bool StatementPlansAllowed()
+    {
+        return PlansAllowed() && !TraceViews && !Stepping && !Host().MayStopNow();
+    }
     struct StatementRecording
     {
         StatementPlan Plan;
@@ -504,6 +507,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
         int Statement = -1;       // its plan among StatementPlans, -1 for none
         std::uint64_t Text = 0;   // the number of the text it was read from
         bool QuietReturn = false; // the data manager's LeavesQuietly for the routine
+        bool EndKnown = false;    // a procedure's, or a function's whose END is recorded
     };
     std::vector<BodyPlan> BodyPlans;
     // The body executed by its plan as its reading would (false, nothing done: no plan holds).
@@ -513,6 +517,8 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // Once a body ran by its plan: the reader where the reading leaves it (after END) unless
     // RunCalled needs it nowhere (BodyLeftUnread).
     void EndBodyPlan(EntryNumber routine, EntryNumber caller);
+    // A procedure, or a function whose END the table records (where a missing result is told).
+    bool EndRecorded(EntryNumber routine) const;
     PlanList<StatementPlan> StatementPlans;
     StatementRecording* StatementRecord = nullptr;
     int LastStatement = -1; // the plan of the statement last read by ParseStatement, or -1

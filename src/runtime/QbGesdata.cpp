@@ -138,17 +138,9 @@ bool QbGesdata::IsAssigned(std::uint16_t index) const
     return index < DescriptorCount && (descriptors[index] & AssignedBit) != 0;
 }
 
-void QbGesdata::SetAssigned(std::uint16_t index, bool assigned)
+void QbGesdata::NoteAssignedChanged(std::uint16_t index)
 {
-    if (index == 0 || index >= DescriptorCount) {
-        return;
-    }
-    const bool before = (descriptors[index] & AssignedBit) != 0;
-    descriptors[index] =
-        assigned ? (descriptors[index] | AssignedBit) : (descriptors[index] & ~AssignedBit);
-    if (before != assigned && views != nullptr) {
-        views->AssignedChanged(DataAddress::Stack(DescriptorLink(index)));
-    }
+    views->AssignedChanged(DataAddress::Stack(DescriptorLink(index)));
 }
 
 bool QbGesdata::IsDescriptorMarked(std::uint16_t index) const
@@ -531,6 +523,12 @@ bool QbGesdata::LoadAssignedResult(std::uint16_t function, std::optional<std::ui
     } else if (result != 0) {
         index = FindInFrame(currentFrame, result);
     }
+    return LoadResultAt(function, index);
+}
+
+// LoadAssignedResult from the result's descriptor, found by its name when `index` is 0.
+[[gnu::noinline]] bool QbGesdata::LoadResultAt(std::uint16_t function, std::uint16_t index)
+{
     if (index == 0) {
         index = FindByNameInFrame(currentFrame, Table().GetName(function));
     }
@@ -556,25 +554,34 @@ std::uint16_t QbGesdata::LeaveRoutine()
     if (currentFrame == NoFrame) {
         return NoFrame;
     }
-    QbTable& table = Table();
+    const QbTable& table = Table();
     const std::uint16_t header = currentFrame;
     const std::uint16_t routine = DescriptorSymbol(header);
     const std::uint16_t previous = PreviousHeader(header);
-    std::uint16_t last = header;
-    if (views == nullptr && FrameOf(routine).Quiet) {
-        // Nothing to check or let go of: only where the frame's variables end.
-        for (std::uint16_t i = header + 1; i < previous && i < DescriptorCount; ++i) {
-            if (headers[i] || IsDescriptorMarked(i) ||
-                table.Owner(DescriptorSymbol(i)) != routine) {
-                break;
-            }
-            last = i;
-        }
-        --depth;
-        currentFrame = previous;
-        descriptorTop = last;
-        return currentFrame;
+    if (views != nullptr || !FrameOf(routine).Quiet) {
+        return LeaveCheckedRoutine(header, routine, previous);
     }
+    // Nothing to check or let go of: only where the frame's variables end.
+    std::uint16_t last = header;
+    for (std::uint16_t i = header + 1; i < previous && i < DescriptorCount; ++i) {
+        if (headers[i] || IsDescriptorMarked(i) || table.Owner(DescriptorSymbol(i)) != routine) {
+            break;
+        }
+        last = i;
+    }
+    --depth;
+    currentFrame = previous;
+    descriptorTop = last;
+    return currentFrame;
+}
+
+// LeaveRoutine where the frame's variables are checked (an OUT parameter left unassigned) or
+// let go of (a pointer's reference, an array's window).
+[[gnu::noinline]] std::uint16_t
+QbGesdata::LeaveCheckedRoutine(std::uint16_t header, std::uint16_t routine, std::uint16_t previous)
+{
+    const QbTable& table = Table();
+    std::uint16_t last = header;
     // The frame's own variables: unmarked, owned by the routine. A marked descriptor above them
     // is a parameter of an enclosing call still being built.
     for (std::uint16_t i = header + 1; i < previous && i < DescriptorCount; ++i) {

@@ -149,7 +149,18 @@ class QbGesdata
     std::uint16_t DescriptorLink(std::uint16_t index) const;
     bool IsFrameHeader(std::uint16_t index) const;
     bool IsAssigned(std::uint16_t index) const;
-    void SetAssigned(std::uint16_t index, bool assigned = true);
+    void SetAssigned(std::uint16_t index, bool assigned = true)
+    {
+        if (index == 0 || index >= DescriptorCount) {
+            return;
+        }
+        const std::uint32_t before = descriptors[index];
+        const std::uint32_t after = assigned ? before | AssignedBit : before & ~AssignedBit;
+        descriptors[index] = after;
+        if (after != before && views != nullptr) {
+            NoteAssignedChanged(index);
+        }
+    }
     bool IsDescriptorMarked(std::uint16_t index) const;
     void ClearDescriptorMark(std::uint16_t index);
     // Clears the marks of the descriptors pushed since DescriptorTop() was `savedTop`.
@@ -383,6 +394,10 @@ class QbGesdata
     }
 
   private:
+    void NoteAssignedChanged(std::uint16_t index);
+    bool LoadResultAt(std::uint16_t function, std::uint16_t index);
+    std::uint16_t LeaveCheckedRoutine(std::uint16_t header, std::uint16_t routine,
+                                      std::uint16_t previous);
     // Where a variable lives: the owner of an address of the global area or the data stack.
     struct VariablePlace
     {
