@@ -613,8 +613,11 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 flush();
                 const OpenCall call = calls[static_cast<std::size_t>(--calling)];
                 // An integer result is held as a Load's would be (nothing is held below it).
-                const std::optional<std::uint16_t> type =
-                    RunCalled(step.Type, call.SavedTop, Data->RoomFor(1), true);
+                const bool hold = Data->RoomFor(1);
+                std::optional<std::uint16_t> type;
+                if (!RunPlannedCall(step.Type, call.SavedTop, hold, type)) {
+                    type = RunCalled(step.Type, call.SavedTop, hold, true);
+                }
                 const std::int32_t value = acc.Integer;
                 EndCall(call.Scope);
                 if (type) {

@@ -11,6 +11,9 @@
 #include "runtime/QbGesdata.h"
 #include "runtime/SystemMemory.h"
 
+#include <optional>
+#include <string_view>
+
 namespace {
 // Places kept per run at most; beyond them statements are read as they always were.
 constexpr std::size_t MaxStatementPlans = 1u << 16;
@@ -663,15 +666,10 @@ bool QbPascalSyntaxe::EndRecorded(EntryNumber routine) const
 void QbPascalSyntaxe::EndBodyPlan(EntryNumber routine, EntryNumber caller)
 {
     // RunCalled brings the reader to a function's END (the body plans are the program's own
-    // routines') when the caller is one of the program's own too: the main program, a routine
-    // with a body plan, or one whose outermost owner is the program.
+    // routines') when the caller is one of the program's own too.
     const BodyPlan& body = BodyPlans[routine];
-    const auto ownCaller = [this, caller] {
-        return caller == 1 || (caller < BodyPlans.size() && BodyPlans[caller].Statement >= 0) ||
-               Table->Outermost(caller) == 1;
-    };
     if (body.QuietReturn && body.EndKnown &&
-        (Table->Kind(routine) != EntryKind::Function || ownCaller())) {
+        (Table->Kind(routine) != EntryKind::Function || OwnRoutine(caller))) {
         BodyLeftUnread = true;
         return;
     }
@@ -679,6 +677,73 @@ void QbPascalSyntaxe::EndBodyPlan(EntryNumber routine, EntryNumber caller)
                        StatementPlans[static_cast<std::size_t>(body.Statement)].End)) {
         Errors->Raise(ErrorNumber::NotImplemented);
     }
+}
+
+bool QbPascalSyntaxe::RunPlannedCall(EntryNumber called, std::uint16_t savedTop, bool hold,
+                                     std::optional<std::uint16_t>& held)
+{
+    // What RunCalled and ExecuteRoutineBody would find: a body plan that holds once the body
+    // starts (the routine current, at depth 0), run without positioning the reader, after which
+    // EndBodyPlan leaves the reader where it is.
+    const EntryNumber caller = CurrentRoutine;
+    if (called == 1 || called >= BodyPlans.size()) {
+        return false;
+    }
+    const BodyPlan& body = BodyPlans[called];
+    const bool function = Table->Kind(called) == EntryKind::Function;
+    if (body.Statement < 0 || !body.QuietReturn || !body.EndKnown || !StatementPlansAllowed() ||
+        (function && !OwnRoutine(caller)) || body.Text != Lexer->TextNumber()) {
+        return false;
+    }
+    StatementPlan& plan = StatementPlans[static_cast<std::size_t>(body.Statement)];
+    if (plan.Generation != Table->Generation() || plan.OptionsA != Options.A ||
+        plan.OptionsB != Options.B || plan.OptionsC != Options.C || plan.Routine != called ||
+        plan.ParseDepth != 0) {
+        return false;
+    }
+    QbGesdata& data = *Data;
+    data.ClearMarksSince(savedTop);
+    data.AllocateFrame((Table->Code(called) & RoutineFlag::FarFrame) != 0 ? 6 : 4);
+    data.CreateLocals(called);
+    int line = 0;
+    int column = 0;
+    Lexer->TokenStart(line, column);
+    data.EnterRoutine(called);
+    bool planned = true;
+    {
+        BodyScope scope(*this, called);
+        BodyJump jump = BodyJump::None;
+        try {
+            ScopedValue<int> running(plan.Running, plan.Running + 1);
+            RunBlockParts(plan);
+        } catch (const GotoExcept& thrown) {
+            jump = std::string_view(thrown.what()) == "exit" ? BodyJump::ToEnd : BodyJump::ToStart;
+        }
+        if (jump != BodyJump::None) {
+            planned = false;
+            ReadRoutineBody(called, scope, false, jump);
+        }
+    }
+    if (function && (!planned || !data.LoadAssignedResult(called, hold ? &held : nullptr))) {
+        const int endLine = Table->Slot(called, RoutineSlot::BodyEndLine);
+        if (endLine != 0 && Table->Outermost(called) == Table->Outermost(caller)) {
+            Lexer->Reposition(endLine, Table->Slot(called, RoutineSlot::BodyEndColumn));
+        }
+        data.LoadFunctionResult(called);
+    }
+    // A held result is the accumulator's integer whatever leaving the frame does to it.
+    const std::int32_t result = data.Acc.Integer;
+    data.LeaveRoutine();
+    if (TraceViews) {
+        Host().RefreshViews();
+    }
+    data.ReleaseFrame();
+    CurrentRoutine = caller;
+    Lexer->MarkTokenStart(line + 1, column + 1);
+    if (held) {
+        data.Acc.Integer = result;
+    }
+    return true;
 }
 
 void QbPascalSyntaxe::ExecutePart(StatementPlan::Part& part, const void* text, bool positioned)

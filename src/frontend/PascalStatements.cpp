@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 namespace {
 // Gives a counter back its value when a statement ends, also when a GOTO, EXIT or error unwinds
@@ -1086,96 +1087,118 @@ void QbPascalSyntaxe::ParseInline()
     }
 }
 
-// Executes a routine's statement part from the position recorded by the check. A GOTO reads
-// the part again from its start without execution until the label is found; EXIT goes to the
-// closing END, which ends the part at once.
-void QbPascalSyntaxe::ExecuteRoutineBody(std::uint16_t routine)
+QbPascalSyntaxe::BodyScope::BodyScope(QbPascalSyntaxe& owner, EntryNumber body)
+    : driver(owner), routine(body), caller(owner.CurrentRoutine), nesting(owner.BodyNesting),
+      parseDepth(owner.ParseDepth), repeatDepth(owner.RepeatDepth), withDepth(owner.WithDepth),
+      record(owner.StatementRecord)
 {
-    const int startLine = Table->Slot(routine, RoutineSlot::BodyStartLine);
-    const int startColumn = Table->Slot(routine, RoutineSlot::BodyStartColumn);
-    if (startLine == 0) {
-        return;
-    }
     // The host stack a routine body may use, all nested calls included. An interpreted call
     // takes a few kilobytes of it (more under the sanitizers).
     constexpr std::uintptr_t StackBudget = 6u << 20;
     const char here = 0;
     const auto address = reinterpret_cast<std::uintptr_t>(&here);
-    if (BodyNesting == 0) {
-        StackStart = address;
-    } else if (StackStart > address && StackStart - address > StackBudget) {
-        Data->Fail(ErrorNumber::ExecutionStackFull);
+    if (owner.BodyNesting == 0) {
+        owner.StackStart = address;
+    } else if (owner.StackStart > address && owner.StackStart - address > StackBudget) {
+        owner.Data->Fail(ErrorNumber::ExecutionStackFull);
     }
-    RestoreOnExit nesting(BodyNesting);
-    ++BodyNesting;
+    ++owner.BodyNesting;
     // Statements nest within one body; the calls between bodies are bounded by the stack
     // budget above.
-    RestoreOnExit parseDepth(ParseDepth);
-    ParseDepth = 0;
-    const std::uint16_t caller = CurrentRoutine;
-    CurrentRoutine = routine;
+    owner.ParseDepth = 0;
+    owner.CurrentRoutine = body;
     // Records opened by WITH in a caller are not visible in the called routine.
-    const std::uint16_t savedWithFloor = Table->Slot(routine, RoutineSlot::WithDepth);
-    if (routine != 1 && savedWithFloor != static_cast<std::uint16_t>(WithDepth)) {
-        StoreWithDepth(routine);
+    withFloor = owner.Table->Slot(body, RoutineSlot::WithDepth);
+    if (body != 1 && withFloor != static_cast<std::uint16_t>(owner.WithDepth)) {
+        owner.StoreWithDepth(body);
     }
-    RestoreOnExit repeatDepth(RepeatDepth);
-    RestoreOnExit withDepth(WithDepth);
     // The statement being recorded where the call stands is not this body's.
-    StatementRecordScope outside(StatementRecord, nullptr);
+    owner.StatementRecord = nullptr;
+}
+
+QbPascalSyntaxe::BodyScope::~BodyScope()
+{
+    if (driver.Table->Slot(routine, RoutineSlot::WithDepth) != withFloor) {
+        driver.Table->SetSlot(routine, RoutineSlot::WithDepth, withFloor);
+    }
+    driver.StatementRecord = record;
+    driver.WithDepth = withDepth;
+    driver.RepeatDepth = repeatDepth;
+    driver.ParseDepth = parseDepth;
+    driver.BodyNesting = nesting;
+}
+
+void QbPascalSyntaxe::BodyScope::Unwound()
+{
+    driver.RepeatDepth = repeatDepth;
+    driver.WithDepth = withDepth;
+}
+
+// Executes a routine's statement part from the position recorded by the check. A GOTO reads
+// the part again from its start without execution until the label is found; EXIT goes to the
+// closing END, which ends the part at once.
+void QbPascalSyntaxe::ExecuteRoutineBody(std::uint16_t routine)
+{
+    if (Table->Slot(routine, RoutineSlot::BodyStartLine) == 0) {
+        return;
+    }
+    BodyScope scope(*this, routine);
+    // A quiet host executes a routine's body by its plan when it has one, and records one
+    // while reading it otherwise; a GOTO or EXIT in it comes back to the reading.
+    if (routine == 1 || !StatementPlansAllowed()) {
+        ReadRoutineBody(routine, scope, false, BodyJump::None);
+        return;
+    }
+    BodyJump jump = BodyJump::None;
+    bool planned = false;
+    try {
+        planned = RunBodyPlan(routine);
+    } catch (const GotoExcept& thrown) {
+        jump = std::string_view(thrown.what()) == "exit" ? BodyJump::ToEnd : BodyJump::ToStart;
+    }
+    if (!planned) {
+        ReadRoutineBody(routine, scope, jump == BodyJump::None, jump);
+        return;
+    }
+    EndBodyPlan(routine, scope.Caller());
+}
+
+void QbPascalSyntaxe::ReadRoutineBody(EntryNumber routine, BodyScope& scope, bool record,
+                                      BodyJump jump)
+{
+    const int startLine = Table->Slot(routine, RoutineSlot::BodyStartLine);
+    const int startColumn = Table->Slot(routine, RoutineSlot::BodyStartColumn);
     int line = startLine;
     int column = startColumn;
     bool sourceChanged = false;
-    // A quiet host executes a routine's body by its plan when it has one, and records one
-    // while reading it otherwise; a GOTO or EXIT in it comes back to the reading.
-    bool first = routine != 1 && StatementPlansAllowed();
-    bool planned = false;
-    try {
-        for (;;) {
-            try {
-                if (first) {
-                    first = false;
-                    if (RunBodyPlan(routine)) {
-                        planned = true;
-                        break;
-                    }
-                    sourceChanged = ShowPosition(routine, line, column) || sourceChanged;
-                    if (sourceChanged) {
-                        ParseStatementList(true);
-                    } else {
-                        ReadBodyRecorded(routine);
-                    }
-                    break;
-                }
-                sourceChanged = ShowPosition(routine, line, column) || sourceChanged;
-                ParseStatementList(true);
-                break;
-            } catch (const GotoExcept& jump) {
-                RepeatDepth = repeatDepth.Saved();
-                WithDepth = withDepth.Saved();
-                if (std::string(jump.what()) == "exit") {
-                    Execute = true;
-                    SearchingLabel = false;
-                    line = Table->Slot(routine, RoutineSlot::BodyEndLine);
-                    column = Table->Slot(routine, RoutineSlot::BodyEndColumn);
-                } else {
-                    line = startLine;
-                    column = startColumn;
-                }
+    for (;;) {
+        if (jump != BodyJump::None) {
+            scope.Unwound();
+            if (jump == BodyJump::ToEnd) {
+                Execute = true;
+                SearchingLabel = false;
+                line = Table->Slot(routine, RoutineSlot::BodyEndLine);
+                column = Table->Slot(routine, RoutineSlot::BodyEndColumn);
+            } else {
+                line = startLine;
+                column = startColumn;
             }
         }
-        if (SearchingLabel) {
-            Errors->Raise(ErrorNumber::LabelNotDeclared);
+        try {
+            sourceChanged = ShowPosition(routine, line, column) || sourceChanged;
+            if (record && !sourceChanged) {
+                ReadBodyRecorded(routine);
+            } else {
+                ParseStatementList(true);
+            }
+            break;
+        } catch (const GotoExcept& thrown) {
+            record = false;
+            jump = std::string_view(thrown.what()) == "exit" ? BodyJump::ToEnd : BodyJump::ToStart;
         }
-    } catch (...) {
-        Table->SetSlot(routine, RoutineSlot::WithDepth, savedWithFloor);
-        throw;
     }
-    if (Table->Slot(routine, RoutineSlot::WithDepth) != savedWithFloor) {
-        Table->SetSlot(routine, RoutineSlot::WithDepth, savedWithFloor);
-    }
-    if (planned) {
-        EndBodyPlan(routine, caller);
+    if (SearchingLabel) {
+        Errors->Raise(ErrorNumber::LabelNotDeclared);
     }
     if (sourceChanged) {
         Lexer->CloseSource();

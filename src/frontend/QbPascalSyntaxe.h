@@ -519,6 +519,56 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     void EndBodyPlan(EntryNumber routine, EntryNumber caller);
     // A procedure, or a function whose END the table records (where a missing result is told).
     bool EndRecorded(EntryNumber routine) const;
+    // The main program, or a routine of the program's own text (a unit's are read from the
+    // unit's source).
+    bool OwnRoutine(EntryNumber routine) const
+    {
+        return routine == 1 || (routine < BodyPlans.size() && BodyPlans[routine].Statement >= 0) ||
+               Table->Outermost(routine) == 1;
+    }
+    // RunCalled for a call replayed from an expression's plan (`hold` as RunCalled's), when the
+    // routine's body runs by its plan in a run nobody watches: the same steps, in the same
+    // order, with what the body's plan keeps not looked up again. False, with nothing done,
+    // when it is not so.
+    bool RunPlannedCall(EntryNumber called, std::uint16_t savedTop, bool hold,
+                        std::optional<std::uint16_t>& held);
+
+    // What executing a routine's body changes while it runs, given back when it ends (also
+    // when a GOTO, EXIT or error unwinds through it): the routine becomes the current one, its
+    // statements nest from depth 0 and see no WITH record of the caller, and nothing is being
+    // recorded. A body nested deeper than the host stack allows is error 201.
+    class BodyScope
+    {
+      public:
+        BodyScope(QbPascalSyntaxe& owner, EntryNumber routine);
+        ~BodyScope();
+        BodyScope(const BodyScope&) = delete;
+        BodyScope& operator=(const BodyScope&) = delete;
+        EntryNumber Caller() const { return caller; }
+        // After a GOTO or EXIT: the REPEAT and WITH depths the body started with.
+        void Unwound();
+
+      private:
+        QbPascalSyntaxe& driver;
+        EntryNumber routine;
+        EntryNumber caller;
+        int nesting;
+        int parseDepth;
+        int repeatDepth;
+        int withDepth;
+        std::uint16_t withFloor = 0;
+        StatementRecording* record;
+    };
+    // Where a GOTO or EXIT sends the reading of a body.
+    enum class BodyJump : std::uint8_t
+    {
+        None,
+        ToStart, // GOTO: the body read again from its start, looking for the label
+        ToEnd    // EXIT: the body's END
+    };
+    // The body read from its start (its plan recorded when `record`), or from where `jump`
+    // sends it; a GOTO or EXIT met while reading it sends it again.
+    void ReadRoutineBody(EntryNumber routine, BodyScope& scope, bool record, BodyJump jump);
     PlanList<StatementPlan> StatementPlans;
     StatementRecording* StatementRecord = nullptr;
     int LastStatement = -1; // the plan of the statement last read by ParseStatement, or -1
