@@ -1207,16 +1207,18 @@ TEST_F(PlanTest, BodiesExecutedAgainDoWhatTheReadingDoes)
              "    s := s + fib(i + 3) + twice(twice(i));\n"
              "    note(i); fields(i);\n"
              "    with e do s := s + look(i) + early(i) + x;\n"
+             "    s := s + look(i + 1) * 2 + early(i - 2) * 3;\n"
              "    if i = 4 then s := s + deep(5)\n"
              "  end;\n"
              "  writeln(s, ' ', log, ' ', depth, ' ', g, ' ', e.x, ' ', e.y);\n"
              "end.\n");
     EXPECT_EQ(outcome.RunError, 0);
-    EXPECT_EQ(outcome.Output, "note 3\r\nnote 6\r\n285 bcdefg 6 7 21 42\r\n");
+    EXPECT_EQ(outcome.Output, "note 3\r\nnote 6\r\n352 bcdefg 6 7 21 42\r\n");
 }
 
 TEST_F(PlanTest, ErrorsAroundABodyExecutedAgainAreTheReadings)
 {
+    driver->SetOptionB(OptionB::ForbidLabels, false);
     const LaterError cases[] = {
         {"a result not given deep in a recursion",
          "program p; var i : integer; s : longint;\n"
@@ -1251,6 +1253,20 @@ TEST_F(PlanTest, ErrorsAroundABodyExecutedAgainAreTheReadings)
          "begin if n = 0 then f := 12 div k else f := f(n - 1, k) + n end;\n"
          "begin s := 0; for i := 3 downto 0 do s := s + f(5, i); writeln(s) end.\n",
          ErrorNumber::DivisionByZero, 3},
+        {"a result not given before EXIT on a later call",
+         "program p; var i, s : integer;\n"
+         "function f(n : integer) : integer;\n"
+         "begin if n = 4 then exit; f := n; if n > 2 then exit; f := n * 2\n"
+         "end;\n"
+         "begin s := 0; for i := 1 to 5 do s := s + f(i) * 2; writeln(s) end.\n",
+         ErrorNumber::FunctionResultMissing, 4},
+        {"a division by zero after a GOTO on a later call",
+         "program p; var i, s : integer;\n"
+         "function f(n : integer) : integer; label halve; var r : integer;\n"
+         "begin r := n; if n > 2 then goto halve; r := n * 2;\n"
+         "  halve: f := r div (4 - n) end;\n"
+         "begin s := 0; for i := 1 to 5 do s := s + f(i) * 2; writeln(s) end.\n",
+         ErrorNumber::DivisionByZero, 4},
         {"a store out of a byte result's range on a later call",
          "program p; var i, s : integer;\n"
          "function f(n : integer) : byte; begin f := n * 60 end;\n"
