@@ -96,7 +96,22 @@ std::uint32_t QbHeap::Allocate(std::uint16_t type, std::uint32_t bytes, std::uin
     if (block == DataAddress::Nil) {
         return DataAddress::Nil;
     }
-    Cell cell;
+    // A spare node keeps the room of its vectors; everything else starts as a new cell's.
+    std::map<std::uint32_t, Cell>::node_type node;
+    Cell fresh;
+    if (!spareCells.empty()) {
+        node = std::move(spareCells.back());
+        spareCells.pop_back();
+        node.key() = block;
+        Cell& spare = node.mapped();
+        fresh.Bytes = std::move(spare.Bytes);
+        fresh.Held = std::move(spare.Held);
+        fresh.Anchors = std::move(spare.Anchors);
+        fresh.Held.clear();
+        fresh.Anchors.clear();
+        spare = std::move(fresh);
+    }
+    Cell& cell = node.empty() ? fresh : node.mapped();
     cell.Block = block;
     cell.Size = size;
     cell.Type = type;
@@ -130,8 +145,17 @@ std::uint32_t QbHeap::Allocate(std::uint16_t type, std::uint32_t bytes, std::uin
     CountStructure(cell.Structure, 1);
     // Most cells have one or two holders outside the heap at a time: room for two at once.
     cell.Anchors.reserve(2);
-    Cell& placed = cells.emplace(block, std::move(cell)).first->second;
-    cellIndex[block] = &placed;
+    Cell& placed = node.empty() ? cells.emplace(block, std::move(cell)).first->second
+                                : cells.insert(std::move(node)).position->second;
+    if (!spareIndexes.empty()) {
+        std::unordered_map<std::uint32_t, Cell*>::node_type entry = std::move(spareIndexes.back());
+        spareIndexes.pop_back();
+        entry.key() = block;
+        entry.mapped() = &placed;
+        cellIndex.insert(std::move(entry));
+    } else {
+        cellIndex[block] = &placed;
+    }
     // A cell hanging from a parent is placed beside it; its structure is laid out again by the
     // next Reorganize (re-laying it out here would make building a long list quadratic).
     MarkChanged(placed);
@@ -236,8 +260,16 @@ void QbHeap::EraseCell(std::uint32_t block)
     if (lastFound != nullptr && lastFound->Block == block) {
         lastFound = nullptr;
     }
-    cells.erase(block);
-    cellIndex.erase(block);
+    std::map<std::uint32_t, Cell>::node_type node = cells.extract(block);
+    if (!node.empty() && spareCells.size() < SpareCells) {
+        // Its shape is let go of now; its vectors' room waits for the next cell.
+        node.mapped().SharedShape.reset();
+        spareCells.push_back(std::move(node));
+    }
+    std::unordered_map<std::uint32_t, Cell*>::node_type entry = cellIndex.extract(block);
+    if (!entry.empty() && spareIndexes.size() < SpareCells) {
+        spareIndexes.push_back(std::move(entry));
+    }
 }
 
 const QbHeap::Cell* QbHeap::FindPointerField(std::uint32_t address, int& index) const
@@ -311,10 +343,27 @@ void QbHeap::FreeStorage(Cell& cell, bool keepHeld)
     }
     // The pointers it held are kept for the erasing of a disposed cell still drawn.
     if (keepHeld) {
-        cell.Held = HeldTargets(cell);
+        TakeHeldTargets(cell, cell.Held);
     }
     liveBytes -= std::min<std::size_t>(liveBytes, cell.Size);
-    std::vector<std::uint8_t>().swap(cell.Bytes);
+    // No storage from now on; the room stays with the cell's node for a later cell.
+    cell.Bytes.clear();
+}
+
+void QbHeap::TakeHeldTargets(const Cell& cell, std::vector<std::uint32_t>& targets)
+{
+    if (cell.Bytes.empty()) {
+        if (&targets != &cell.Held) {
+            targets.assign(cell.Held.begin(), cell.Held.end());
+        }
+        return;
+    }
+    targets.clear();
+    for (const std::uint32_t offset : cell.Shape().PointerOffsets) {
+        if (cell.Bytes.size() >= offset + 4) {
+            targets.push_back(DataAddress::Read(cell.Bytes.data() + offset));
+        }
+    }
 }
 
 std::vector<std::uint32_t> QbHeap::HeldTargets(const Cell& cell)
@@ -350,9 +399,8 @@ void QbHeap::EraseCells(std::vector<std::uint32_t> blocks)
         if (cell == nullptr) {
             continue;
         }
-        // A disposed cell's pointers are taken, not copied: the cell goes.
-        const std::vector<std::uint32_t> held =
-            cell->Bytes.empty() ? std::move(cell->Held) : HeldTargets(*cell);
+        std::vector<std::uint32_t>& held = erasedTargets;
+        TakeHeldTargets(*cell, held);
         FreeStorage(*cell, false);
         CountStructure(cell->Structure, -1);
         EraseCell(block);
@@ -472,10 +520,24 @@ void QbHeap::MarkChanged(std::uint32_t block)
 
 void QbHeap::CountStructure(int structure, int change)
 {
-    int& count = structureCells[structure];
-    count += change;
-    if (count <= 0) {
-        structureCells.erase(structure);
+    auto it = structureCells.find(structure);
+    if (it == structureCells.end()) {
+        if (spareStructures.empty()) {
+            it = structureCells.emplace(structure, 0).first;
+        } else {
+            std::map<int, int>::node_type node = std::move(spareStructures.back());
+            spareStructures.pop_back();
+            node.key() = structure;
+            node.mapped() = 0;
+            it = structureCells.insert(std::move(node)).position;
+        }
+    }
+    it->second += change;
+    if (it->second <= 0) {
+        std::map<int, int>::node_type node = structureCells.extract(it);
+        if (spareStructures.size() < SpareCells) {
+            spareStructures.push_back(std::move(node));
+        }
     }
 }
 

@@ -153,6 +153,8 @@ class QbHeap : public HeapAccess
     // `keepHeld`: its pointers kept for a cell that stays drawn.
     void FreeStorage(Cell& cell, bool keepHeld = true);
     static std::vector<std::uint32_t> HeldTargets(const Cell& cell);
+    // HeldTargets into `targets`, in the room it has.
+    static void TakeHeldTargets(const Cell& cell, std::vector<std::uint32_t>& targets);
     void Renumber(std::uint32_t block, int structure);
     std::vector<std::uint32_t> renumbering; // Renumber's cells to visit
     std::uint32_t RootOf(std::uint32_t block);
@@ -168,6 +170,13 @@ class QbHeap : public HeapAccess
     std::uint32_t nextBlock = 0;
     std::uint64_t nextOrder = 0;
     std::map<std::uint32_t, Cell> cells; // by block address
+    // The nodes of erased cells, their vectors' room kept, for the next cells: a program that
+    // builds and disposes a list again and again allocates nothing once the first is built.
+    static constexpr std::size_t SpareCells = 4096;
+    std::vector<std::map<std::uint32_t, Cell>::node_type> spareCells;
+    std::vector<std::unordered_map<std::uint32_t, Cell*>::node_type> spareIndexes;
+    std::vector<std::map<int, int>::node_type> spareStructures;
+    std::vector<std::uint32_t> erasedTargets; // EraseCells' targets of the cell it erases
     // The shapes the hooks gave for each type during this opening (the table stays meanwhile).
     std::map<std::uint16_t, std::shared_ptr<const HeapShape>> shapes;
     // The same cells found by block without walking the tree (a pointer store finds two).

@@ -227,6 +227,64 @@ TEST_F(HeapModelTest, DisposeOfASharedBlockIsRefusedOrLeavesADrawnCellWithoutSto
     EXPECT_EQ(heap->FindCell(block), nullptr);
 }
 
+TEST_F(HeapModelTest, CellsMadeAfterOthersWentStartAsNewOnes)
+{
+    // A tree cell with both fields set, held twice, disposed while drawn, then erased; a chain
+    // of list cells erased at once.
+    const std::uint32_t tree = New(TreeType, VariableP);
+    const std::uint32_t left = New(ListType, tree + 4);
+    New(ListType, tree + 8);
+    Store(VariableQ, tree);
+    EXPECT_EQ(heap->Dispose(tree, VariableP, false), 1);
+    Store(VariableQ, DataAddress::Nil);
+    EXPECT_EQ(heap->FindCell(tree), nullptr);
+    EXPECT_EQ(heap->FindCell(left), nullptr);
+    const std::uint32_t head = New(ListType, VariableP);
+    std::uint32_t cell = head;
+    for (int i = 0; i < 5; ++i) {
+        cell = New(ListType, cell + 4);
+    }
+    EXPECT_EQ(heap->DropReference(head, VariableP, true), 0);
+    variables.clear();
+    EXPECT_TRUE(heap->Cells().empty());
+    EXPECT_EQ(heap->LiveBytes(), 0u);
+
+    // A cell RELEASE removes while a variable still holds it.
+    EXPECT_EQ(heap->Mark(), 1);
+    New(DoubleType, VariableP);
+    heap->Release(1);
+    variables.clear();
+    EXPECT_TRUE(heap->Cells().empty());
+
+    // Cells of other types and sizes in their place: zero bytes, their own shape, no holder but
+    // the one storing them, nothing held or pointed at.
+    const std::uint32_t big = heap->Allocate(DoubleType, 40, VariableQ);
+    Store(VariableQ, big);
+    std::vector<std::uint32_t> made = {big};
+    for (int i = 0; i < 10; ++i) {
+        made.push_back(New(ListType, made.back() + 4));
+    }
+    for (const std::uint32_t block : made) {
+        const QbHeap::Cell& fresh = CellAt(block);
+        EXPECT_FALSE(fresh.Disposed);
+        EXPECT_TRUE(fresh.Held.empty());
+        EXPECT_EQ(fresh.References, 1);
+        EXPECT_EQ(fresh.Targets[1], DataAddress::Nil);
+        EXPECT_EQ(fresh.Targets[2], DataAddress::Nil);
+        EXPECT_EQ(heap->AnchorHolders(block).size(), block == big ? 1u : 0u);
+    }
+    std::vector<std::uint8_t> bytes(40, 0);
+    DataAddress::Write(bytes.data() + 4, made[1]);
+    EXPECT_EQ(CellAt(big).Bytes, bytes);
+    EXPECT_EQ(CellAt(made.back()).Bytes, std::vector<std::uint8_t>(12, 0));
+    EXPECT_EQ(CellAt(big).Size, 40u);
+    EXPECT_EQ(CellAt(big).PointerFields(), 2);
+    EXPECT_EQ(CellAt(made[1]).PointerFields(), 1);
+    EXPECT_EQ(CellAt(big).Targets[0], made[1]);
+    EXPECT_EQ(heap->LiveBytes(), 40u + 10 * 12);
+    EXPECT_EQ(heap->Cells().size(), 11u);
+}
+
 TEST_F(HeapModelTest, ReleaseRemovesEveryLaterCellAndFreesTheirStorage)
 {
     const std::uint32_t before = New(ListType, VariableP);
