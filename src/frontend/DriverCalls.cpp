@@ -274,6 +274,19 @@ std::optional<std::uint16_t> QbSyntaxe::RunCalled(std::uint16_t called, std::uin
     ExecuteRoutineBody(called);
     const bool unread = BodyLeftUnread;
     BodyLeftUnread = false;
+    const std::optional<std::uint16_t> held = ReturnFromCall(called, caller, unread, hold);
+    if (replayed) {
+        Lexer->MarkTokenStart(position.Line + 1, position.Column + 1);
+    } else {
+        RestoreReading(*Lexer, position);
+    }
+    return held;
+}
+
+std::optional<std::uint16_t> QbSyntaxe::ReturnFromCall(std::uint16_t called, std::uint16_t caller,
+                                                       bool unread, bool hold)
+{
+    QbTable& table = *Table;
     std::optional<std::uint16_t> held;
     // A missing result is reported on the function's END. A body executed without being read
     // leaves the reader elsewhere only when its END is where the reader is brought for it.
@@ -293,11 +306,6 @@ std::optional<std::uint16_t> QbSyntaxe::RunCalled(std::uint16_t called, std::uin
     }
     Data->ReleaseFrame();
     CurrentRoutine = caller;
-    if (replayed) {
-        Lexer->MarkTokenStart(position.Line + 1, position.Column + 1);
-    } else {
-        RestoreReading(*Lexer, position);
-    }
     if (held) {
         Data->Acc.Integer = result;
     }

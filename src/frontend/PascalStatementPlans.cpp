@@ -12,7 +12,6 @@
 #include "runtime/SystemMemory.h"
 
 #include <optional>
-#include <string_view>
 
 namespace {
 // Places kept per run at most; beyond them statements are read as they always were.
@@ -717,32 +716,15 @@ bool QbPascalSyntaxe::RunPlannedCall(EntryNumber called, std::uint16_t savedTop,
             ScopedValue<int> running(plan.Running, plan.Running + 1);
             RunBlockParts(plan);
         } catch (const GotoExcept& thrown) {
-            jump = std::string_view(thrown.what()) == "exit" ? BodyJump::ToEnd : BodyJump::ToStart;
+            jump = JumpOf(thrown);
         }
         if (jump != BodyJump::None) {
             planned = false;
             ReadRoutineBody(called, scope, false, jump);
         }
     }
-    if (function && (!planned || !data.LoadAssignedResult(called, hold ? &held : nullptr))) {
-        const int endLine = Table->Slot(called, RoutineSlot::BodyEndLine);
-        if (endLine != 0 && Table->Outermost(called) == Table->Outermost(caller)) {
-            Lexer->Reposition(endLine, Table->Slot(called, RoutineSlot::BodyEndColumn));
-        }
-        data.LoadFunctionResult(called);
-    }
-    // A held result is the accumulator's integer whatever leaving the frame does to it.
-    const std::int32_t result = data.Acc.Integer;
-    data.LeaveRoutine();
-    if (TraceViews) {
-        Host().RefreshViews();
-    }
-    data.ReleaseFrame();
-    CurrentRoutine = caller;
+    held = ReturnFromCall(called, caller, planned, hold);
     Lexer->MarkTokenStart(line + 1, column + 1);
-    if (held) {
-        data.Acc.Integer = result;
-    }
     return true;
 }
 

@@ -1154,13 +1154,18 @@ void QbPascalSyntaxe::ExecuteRoutineBody(std::uint16_t routine)
     try {
         planned = RunBodyPlan(routine);
     } catch (const GotoExcept& thrown) {
-        jump = std::string_view(thrown.what()) == "exit" ? BodyJump::ToEnd : BodyJump::ToStart;
+        jump = JumpOf(thrown);
     }
     if (!planned) {
         ReadRoutineBody(routine, scope, jump == BodyJump::None, jump);
         return;
     }
     EndBodyPlan(routine, scope.Caller());
+}
+
+QbPascalSyntaxe::BodyJump QbPascalSyntaxe::JumpOf(const GotoExcept& thrown)
+{
+    return std::string_view(thrown.what()) == "exit" ? BodyJump::ToEnd : BodyJump::ToStart;
 }
 
 void QbPascalSyntaxe::ReadRoutineBody(EntryNumber routine, BodyScope& scope, bool record,
@@ -1194,7 +1199,7 @@ void QbPascalSyntaxe::ReadRoutineBody(EntryNumber routine, BodyScope& scope, boo
             break;
         } catch (const GotoExcept& thrown) {
             record = false;
-            jump = std::string_view(thrown.what()) == "exit" ? BodyJump::ToEnd : BodyJump::ToStart;
+            jump = JumpOf(thrown);
         }
     }
     if (SearchingLabel) {

@@ -13,6 +13,8 @@
 #include <optional>
 #include <vector>
 
+class GotoExcept;
+
 struct ReadingPosition;
 
 // The driver for Pascal programs, units and models texts. Reads source upper-cased (option A
@@ -566,6 +568,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
         ToStart, // GOTO: the body read again from its start, looking for the label
         ToEnd    // EXIT: the body's END
     };
+    static BodyJump JumpOf(const GotoExcept& thrown);
     // The body read from its start (its plan recorded when `record`), or from where `jump`
     // sends it; a GOTO or EXIT met while reading it sends it again.
     void ReadRoutineBody(EntryNumber routine, BodyScope& scope, bool record, BodyJump jump);

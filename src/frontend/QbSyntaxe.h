@@ -135,6 +135,11 @@ class QbSyntaxe
     // when no call is made.
     std::optional<std::uint16_t> RunCalled(std::uint16_t called, std::uint16_t savedTop,
                                            bool hold = false, bool replayed = false);
+    // RunCalled once the body has run (`unread`: by its plan, the reader left where it was): a
+    // function's result loaded (held as `hold` says, else pushed; a missing one reported on its
+    // END), the frame left and the caller current again. The reader is the caller's to put back.
+    std::optional<std::uint16_t> ReturnFromCall(std::uint16_t called, std::uint16_t caller,
+                                                bool unread, bool hold);
     void EndCall(const CallScope& scope);
     void CallPredefined(std::uint16_t routine);
     void ParseActualParameters(int kind, int routineKind, std::uint16_t routine,
