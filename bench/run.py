@@ -116,6 +116,22 @@ def compile_native(pas, workdir):
     return binary, None
 
 
+def pin_processor(wanted):
+    """Keep this process, and so every program it starts, on one processor; return it.
+
+    `wanted` None: the last processor allowed; -1: no pinning (None returned).
+    """
+    if wanted == -1 or not hasattr(os, 'sched_setaffinity'):
+        return None
+    allowed = sorted(os.sched_getaffinity(0))
+    cpu = allowed[-1] if wanted is None else wanted
+    if cpu not in allowed:
+        sys.exit('run.py: processor %d is not one this runner may use (%s)' % (
+            cpu, ', '.join(str(c) for c in allowed)))
+    os.sched_setaffinity(0, {cpu})
+    return cpu
+
+
 def time_round_robin(commands, runs, warmup):
     """Time each command in turn, `runs` rounds; returns one list of results per command."""
     for _ in range(warmup):
@@ -158,6 +174,9 @@ def main():
                         help='time only this program (repeatable)')
     parser.add_argument('--quick', action='store_true',
                         help='one round, no warm-up, no doubled-loop runs')
+    parser.add_argument('--cpu', type=int, default=None,
+                        help='the processor every timed run is kept on (default: the last '
+                             'one this runner may use; -1: none chosen)')
     args = parser.parse_args()
 
     movila = os.path.abspath(args.movila)
@@ -178,8 +197,13 @@ def main():
             parser.error('no such program: %s' % ', '.join(unknown))
         names = [n for n in names if n in args.only]
 
+    # Both sides of a pair on the same processor: left to the scheduler, the runs of a round
+    # may land on processors of different speeds (a busy sibling thread), round after round.
+    cpu = pin_processor(args.cpu)
+
     print('movila: %s' % movila)
-    print('bench:  %s   rounds: %d%s' % (bench, runs, '' if warmup else ' (quick)'))
+    print('bench:  %s   rounds: %d%s   processor: %s' % (
+        bench, runs, '' if warmup else ' (quick)', 'any' if cpu is None else cpu))
     print()
     header = '%-10s %9s %9s %9s %9s %9s %9s %9s  %s' % (
         'program', 'movila s', 'mov/py', 'mov/fpc', 'machine', 'mov MiB', 'py MiB',
