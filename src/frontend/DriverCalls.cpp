@@ -256,10 +256,7 @@ void QbSyntaxe::ExecuteCall(int kind, std::uint16_t routine)
 std::optional<std::uint16_t> QbSyntaxe::RunCalled(std::uint16_t called, std::uint16_t savedTop,
                                                   bool hold, bool replayed)
 {
-    QbTable& table = *Table;
-    Data->ClearMarksSince(savedTop);
-    Data->AllocateFrame((table.Code(called) & RoutineFlag::FarFrame) != 0 ? 6 : 4);
-    Data->CreateLocals(called);
+    CompleteFrame(called, savedTop);
     ReadingPosition position;
     if (replayed) {
         Lexer->TokenStart(position.Line, position.Column);
@@ -281,6 +278,13 @@ std::optional<std::uint16_t> QbSyntaxe::RunCalled(std::uint16_t called, std::uin
         RestoreReading(*Lexer, position);
     }
     return held;
+}
+
+void QbSyntaxe::CompleteFrame(std::uint16_t called, std::uint16_t savedTop)
+{
+    Data->ClearMarksSince(savedTop);
+    Data->AllocateFrame((Table->Code(called) & RoutineFlag::FarFrame) != 0 ? 6 : 4);
+    Data->CreateLocals(called);
 }
 
 std::optional<std::uint16_t> QbSyntaxe::ReturnFromCall(std::uint16_t called, std::uint16_t caller,

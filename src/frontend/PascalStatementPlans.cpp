@@ -588,23 +588,29 @@ void QbPascalSyntaxe::RunBlockParts(StatementPlan& plan)
     BodyEndColumn = plan.EndColumn;
 }
 
-bool QbPascalSyntaxe::RunBodyPlan(EntryNumber routine)
+StatementPlan* QbPascalSyntaxe::HeldBodyPlan(EntryNumber routine)
 {
     if (routine >= BodyPlans.size()) {
-        return false;
+        return nullptr;
     }
     const BodyPlan& body = BodyPlans[routine];
     if (body.Statement < 0 || body.Text != Lexer->TextNumber()) {
-        return false;
+        return nullptr;
     }
     StatementPlan& plan = StatementPlans[static_cast<std::size_t>(body.Statement)];
-    if (!PlanHolds(plan)) {
-        return false;
+    return PlanHoldsIn(plan, routine, 0) ? &plan : nullptr;
+}
+
+QbPascalSyntaxe::BodyJump QbPascalSyntaxe::RunBodyParts(StatementPlan& plan)
+{
+    try {
+        // A reading of the same body meanwhile (a call under a changed table) keeps its own.
+        ScopedValue<int> running(plan.Running, plan.Running + 1);
+        RunBlockParts(plan);
+    } catch (const GotoExcept& thrown) {
+        return JumpOf(thrown);
     }
-    // A reading of the same body meanwhile (a call under a changed table) keeps its own.
-    ScopedValue<int> running(plan.Running, plan.Running + 1);
-    RunBlockParts(plan);
-    return true;
+    return BodyJump::None;
 }
 
 void QbPascalSyntaxe::ReadBodyRecorded(EntryNumber routine)
@@ -664,11 +670,9 @@ bool QbPascalSyntaxe::EndRecorded(EntryNumber routine) const
 
 void QbPascalSyntaxe::EndBodyPlan(EntryNumber routine, EntryNumber caller)
 {
-    // RunCalled brings the reader to a function's END (the body plans are the program's own
-    // routines') when the caller is one of the program's own too.
+    // Otherwise the reader goes after END, where the reading leaves it.
     const BodyPlan& body = BodyPlans[routine];
-    if (body.QuietReturn && body.EndKnown &&
-        (Table->Kind(routine) != EntryKind::Function || OwnRoutine(caller))) {
+    if (ReturnsUnread(body, routine, caller)) {
         BodyLeftUnread = true;
         return;
     }
@@ -681,49 +685,31 @@ void QbPascalSyntaxe::EndBodyPlan(EntryNumber routine, EntryNumber caller)
 bool QbPascalSyntaxe::RunPlannedCall(EntryNumber called, std::uint16_t savedTop, bool hold,
                                      std::optional<std::uint16_t>& held)
 {
-    // What RunCalled and ExecuteRoutineBody would find: a body plan that holds once the body
-    // starts (the routine current, at depth 0), run without positioning the reader, after which
+    // What RunCalled and ExecuteRoutineBody would find: a body plan that holds, after which
     // EndBodyPlan leaves the reader where it is.
     const EntryNumber caller = CurrentRoutine;
-    if (called == 1 || called >= BodyPlans.size()) {
+    if (called == 1 || called >= BodyPlans.size() || !StatementPlansAllowed() ||
+        !ReturnsUnread(BodyPlans[called], called, caller)) {
         return false;
     }
-    const BodyPlan& body = BodyPlans[called];
-    const bool function = Table->Kind(called) == EntryKind::Function;
-    if (body.Statement < 0 || !body.QuietReturn || !body.EndKnown || !StatementPlansAllowed() ||
-        (function && !OwnRoutine(caller)) || body.Text != Lexer->TextNumber()) {
+    StatementPlan* plan = HeldBodyPlan(called);
+    if (plan == nullptr) {
         return false;
     }
-    StatementPlan& plan = StatementPlans[static_cast<std::size_t>(body.Statement)];
-    if (plan.Generation != Table->Generation() || plan.OptionsA != Options.A ||
-        plan.OptionsB != Options.B || plan.OptionsC != Options.C || plan.Routine != called ||
-        plan.ParseDepth != 0) {
-        return false;
-    }
-    QbGesdata& data = *Data;
-    data.ClearMarksSince(savedTop);
-    data.AllocateFrame((Table->Code(called) & RoutineFlag::FarFrame) != 0 ? 6 : 4);
-    data.CreateLocals(called);
+    CompleteFrame(called, savedTop);
     int line = 0;
     int column = 0;
     Lexer->TokenStart(line, column);
-    data.EnterRoutine(called);
-    bool planned = true;
+    Data->EnterRoutine(called);
+    BodyJump jump = BodyJump::None;
     {
         BodyScope scope(*this, called);
-        BodyJump jump = BodyJump::None;
-        try {
-            ScopedValue<int> running(plan.Running, plan.Running + 1);
-            RunBlockParts(plan);
-        } catch (const GotoExcept& thrown) {
-            jump = JumpOf(thrown);
-        }
+        jump = RunBodyParts(*plan);
         if (jump != BodyJump::None) {
-            planned = false;
             ReadRoutineBody(called, scope, false, jump);
         }
     }
-    held = ReturnFromCall(called, caller, planned, hold);
+    held = ReturnFromCall(called, caller, jump == BodyJump::None, hold);
     Lexer->MarkTokenStart(line + 1, column + 1);
     return true;
 }

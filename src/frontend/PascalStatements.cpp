@@ -1149,15 +1149,14 @@ void QbPascalSyntaxe::ExecuteRoutineBody(std::uint16_t routine)
         ReadRoutineBody(routine, scope, false, BodyJump::None);
         return;
     }
-    BodyJump jump = BodyJump::None;
-    bool planned = false;
-    try {
-        planned = RunBodyPlan(routine);
-    } catch (const GotoExcept& thrown) {
-        jump = JumpOf(thrown);
+    StatementPlan* plan = HeldBodyPlan(routine);
+    if (plan == nullptr) {
+        ReadRoutineBody(routine, scope, true, BodyJump::None);
+        return;
     }
-    if (!planned) {
-        ReadRoutineBody(routine, scope, jump == BodyJump::None, jump);
+    const BodyJump jump = RunBodyParts(*plan);
+    if (jump != BodyJump::None) {
+        ReadRoutineBody(routine, scope, false, jump);
         return;
     }
     EndBodyPlan(routine, scope.Caller());

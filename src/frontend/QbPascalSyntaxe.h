@@ -364,9 +364,14 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // is compared where it is found).
     bool PlanHolds(const PlanPlace& plan) const
     {
+        return PlanHoldsIn(plan, CurrentRoutine, ParseDepth);
+    }
+    // The same where `routine` is current at nesting `depth`.
+    bool PlanHoldsIn(const PlanPlace& plan, EntryNumber routine, int depth) const
+    {
         return plan.Generation == Table->Generation() && plan.OptionsA == Options.A &&
                plan.OptionsB == Options.B && plan.OptionsC == Options.C &&
-               plan.Routine == CurrentRoutine && plan.ParseDepth == ParseDepth;
+               plan.Routine == routine && plan.ParseDepth == depth;
     }
     void StartPlace(PlanPlace& plan, const void* text, int line, int column) const;
     TypePair ReadRecordedRelation();
@@ -500,6 +505,13 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // A block's statements from its plan, each after its step point, and the step point before
     // END; the reader is left where the last one left it.
     void RunBlockParts(StatementPlan& plan);
+    // Where a GOTO or EXIT sends the reading of a body.
+    enum class BodyJump : std::uint8_t
+    {
+        None,
+        ToStart, // GOTO: the body read again from its start, looking for the label
+        ToEnd    // EXIT: the body's END
+    };
     // Routine bodies executed again by such a host: the statements between BEGIN and END as a
     // block's plan, by routine entry. The reading records it on the first call of the routine
     // from the program's own text; later calls run it without positioning the reader at the
@@ -512,8 +524,11 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
         bool EndKnown = false;    // a procedure's, or a function's whose END is recorded
     };
     std::vector<BodyPlan> BodyPlans;
-    // The body executed by its plan as its reading would (false, nothing done: no plan holds).
-    bool RunBodyPlan(EntryNumber routine);
+    // The plan of the routine's body that holds once the body starts (the routine current, at
+    // depth 0), read from the text the reader is in; null when there is none.
+    StatementPlan* HeldBodyPlan(EntryNumber routine);
+    // The body executed by its plan as its reading would, up to a GOTO or EXIT (the answer).
+    BodyJump RunBodyParts(StatementPlan& plan);
     // The body's statements read from where the reader stands (after BEGIN), its plan kept.
     void ReadBodyRecorded(EntryNumber routine);
     // Once a body ran by its plan: the reader where the reading leaves it (after END) unless
@@ -521,6 +536,14 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     void EndBodyPlan(EntryNumber routine, EntryNumber caller);
     // A procedure, or a function whose END the table records (where a missing result is told).
     bool EndRecorded(EntryNumber routine) const;
+    // The body, run by its plan, is left without bringing the reader to its END: nothing after
+    // it but a function's missing result can raise an error, and RunCalled brings the reader to
+    // that END itself when `caller` is the program's own too.
+    bool ReturnsUnread(const BodyPlan& body, EntryNumber routine, EntryNumber caller) const
+    {
+        return body.QuietReturn && body.EndKnown &&
+               (Table->Kind(routine) != EntryKind::Function || OwnRoutine(caller));
+    }
     // The main program, or a routine of the program's own text (a unit's are read from the
     // unit's source).
     bool OwnRoutine(EntryNumber routine) const
@@ -560,13 +583,6 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
         int withDepth;
         std::uint16_t withFloor = 0;
         StatementRecording* record;
-    };
-    // Where a GOTO or EXIT sends the reading of a body.
-    enum class BodyJump : std::uint8_t
-    {
-        None,
-        ToStart, // GOTO: the body read again from its start, looking for the label
-        ToEnd    // EXIT: the body's END
     };
     static BodyJump JumpOf(const GotoExcept& thrown);
     // The body read from its start (its plan recorded when `record`), or from where `jump`

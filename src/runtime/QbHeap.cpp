@@ -210,11 +210,13 @@ void QbHeap::Release(std::uint16_t from)
     const std::set<std::uint32_t> gone(released.begin(), released.end());
     // Older cells lose the references the released ones held, then are unhooked from them.
     std::vector<std::uint32_t> orphans;
+    std::vector<std::uint32_t> held;
     for (const std::uint32_t block : released) {
-        for (const std::uint32_t target : HeldTargets(cells.at(block))) {
-            Cell* held = gone.count(target) != 0 ? nullptr : Find(target);
-            if (held != nullptr && --held->References <= 0) {
-                held->References = 0;
+        TakeHeldTargets(cells.at(block), held);
+        for (const std::uint32_t target : held) {
+            Cell* kept = gone.count(target) != 0 ? nullptr : Find(target);
+            if (kept != nullptr && --kept->References <= 0) {
+                kept->References = 0;
                 orphans.push_back(target);
             }
         }
@@ -364,20 +366,6 @@ void QbHeap::TakeHeldTargets(const Cell& cell, std::vector<std::uint32_t>& targe
             targets.push_back(DataAddress::Read(cell.Bytes.data() + offset));
         }
     }
-}
-
-std::vector<std::uint32_t> QbHeap::HeldTargets(const Cell& cell)
-{
-    if (cell.Bytes.empty()) {
-        return cell.Held;
-    }
-    std::vector<std::uint32_t> held;
-    for (const std::uint32_t offset : cell.Shape().PointerOffsets) {
-        if (cell.Bytes.size() >= offset + 4) {
-            held.push_back(DataAddress::Read(cell.Bytes.data() + offset));
-        }
-    }
-    return held;
 }
 
 std::vector<std::uint32_t> QbHeap::ErasingFrom(std::uint32_t block)

@@ -152,8 +152,8 @@ class QbHeap : public HeapAccess
     std::vector<std::uint32_t> spareBlocks;
     // `keepHeld`: its pointers kept for a cell that stays drawn.
     void FreeStorage(Cell& cell, bool keepHeld = true);
-    static std::vector<std::uint32_t> HeldTargets(const Cell& cell);
-    // HeldTargets into `targets`, in the room it has.
+    // The blocks a cell's pointer fields hold (a disposed cell's, as they were when it went),
+    // into `targets`, in the room it has.
     static void TakeHeldTargets(const Cell& cell, std::vector<std::uint32_t>& targets);
     void Renumber(std::uint32_t block, int structure);
     std::vector<std::uint32_t> renumbering; // Renumber's cells to visit
