@@ -70,7 +70,7 @@ void QbGesdata::Reset()
     accumulatorReference = DataAddress::Nil;
     descriptors.fill(0);
     descriptorSizes.fill(0);
-    headers.reset();
+    headers.fill(false);
     descriptorTop = DescriptorCount - 1;
     currentFrame = NoFrame;
     depth = 0;

@@ -7,7 +7,6 @@
 #include "symbols/QbTable.h"
 
 #include <array>
-#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -525,7 +524,8 @@ class QbGesdata
     std::vector<std::uint8_t> globals;
     std::vector<std::uint8_t> stack;
     std::array<std::uint32_t, DescriptorCount + 1> descriptors{};
-    std::bitset<DescriptorCount + 1> headers;
+    // Which descriptors are frame headers (a byte each: read on every access to a local).
+    std::array<bool, DescriptorCount + 1> headers{};
     // Bytes of each variable descriptor's storage, noted when it is created (0: not known).
     std::array<std::uint32_t, DescriptorCount + 1> descriptorSizes{};
 

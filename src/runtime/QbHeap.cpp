@@ -469,7 +469,8 @@ void QbHeap::LinkReference(std::uint32_t block, std::uint32_t from)
 {
     int index = 0;
     Cell* parent = FindHolderCell(from, index);
-    if (parent == nullptr || index < 1 || Find(block) == nullptr) {
+    const Cell* target = parent != nullptr && index >= 1 ? Find(block) : nullptr;
+    if (target == nullptr) {
         return;
     }
     if (index <= DrawnTargets) {
@@ -478,10 +479,8 @@ void QbHeap::LinkReference(std::uint32_t block, std::uint32_t from)
     // A cell alone in its structure joins the target's structure instead of renumbering
     // everything the target reaches: a list grown at its head stays one structure at a cost
     // independent of its length (renumbering it on every link would grow as its square).
-    const Cell* target = Find(block);
     const auto alone = structureCells.find(parent->Structure);
-    if (target != nullptr && target != parent && alone != structureCells.end() &&
-        alone->second == 1) {
+    if (target != parent && alone != structureCells.end() && alone->second == 1) {
         CountStructure(parent->Structure, -1);
         parent->Structure = target->Structure;
         CountStructure(parent->Structure, 1);
@@ -544,9 +543,13 @@ void QbHeap::Renumber(std::uint32_t block, int structure)
             continue;
         }
         first = false;
-        CountStructure(cell->Structure, -1);
-        cell->Structure = structure;
-        CountStructure(structure, 1);
+        // The first cell may already be of `structure` (a link inside one structure): its count
+        // stays as it is, and the walk goes on to the cells it holds.
+        if (cell->Structure != structure) {
+            CountStructure(cell->Structure, -1);
+            cell->Structure = structure;
+            CountStructure(structure, 1);
+        }
         for (const std::uint32_t target : cell->Targets) {
             if (target != DataAddress::Nil) {
                 pending.push_back(target);
