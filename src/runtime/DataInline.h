@@ -232,8 +232,20 @@ inline int QbGesdata::StoreInGlobal(std::uint16_t variable, std::uint32_t start,
                                     std::uint16_t type)
 {
     const TypeInfo& info = KeptType(type).Info;
+    const bool assigned = (driver.Table->Aux(variable) & VariableFlag::Run) != 0;
+    if (info.Code == TypeCode::Pointer && assigned) {
+        // A pointer holding a value already: StoreTo's store, the heap's counts kept by
+        // StorePointer, without looking for the variable again.
+        const std::uint32_t inside = currentAddress - start;
+        const std::size_t offset = currentAddress - DataAddress::GlobalBase;
+        if (currentAddress >= DataAddress::GlobalBase && inside <= size && size - inside >= 4 &&
+            offset + 4 <= globals.size()) {
+            StorePointer(globals.data() + offset);
+            return 0;
+        }
+    }
     std::uint8_t* to = InGlobalBytes(info, start, size);
-    if (to == nullptr || (driver.Table->Aux(variable) & VariableFlag::Run) == 0) {
+    if (to == nullptr || !assigned) {
         return StoreTo({variable, 0, start, size}, type);
     }
     EncodeScalar(info.Code, to);

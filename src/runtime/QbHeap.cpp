@@ -284,6 +284,20 @@ const QbHeap::Cell* QbHeap::FindPointerField(std::uint32_t address, int& index) 
 QbHeap::Cell* QbHeap::FindHolderCell(std::uint32_t address, int& index)
 {
     index = 0;
+    Cell* cell = FindCellHolding(address);
+    if (cell == nullptr) {
+        return nullptr;
+    }
+    const std::vector<std::uint32_t>& offsets = cell->Shape().PointerOffsets;
+    const auto field = std::find(offsets.begin(), offsets.end(), address - cell->Block);
+    if (field != offsets.end()) {
+        index = static_cast<int>(field - offsets.begin()) + 1;
+    }
+    return cell;
+}
+
+QbHeap::Cell* QbHeap::FindCellHolding(std::uint32_t address)
+{
     if (DataAddress::AreaOf(address) != DataAddress::Area::Heap) {
         return nullptr;
     }
@@ -308,16 +322,7 @@ QbHeap::Cell* QbHeap::FindHolderCell(std::uint32_t address, int& index)
         }
         found = &std::prev(it)->second;
     }
-    Cell& cell = *found;
-    if (address - cell.Block >= cell.Size) {
-        return nullptr;
-    }
-    const std::vector<std::uint32_t>& offsets = cell.Shape().PointerOffsets;
-    const auto field = std::find(offsets.begin(), offsets.end(), address - cell.Block);
-    if (field != offsets.end()) {
-        index = static_cast<int>(field - offsets.begin()) + 1;
-    }
-    return &cell;
+    return address - found->Block < found->Size ? found : nullptr;
 }
 
 std::vector<const QbHeap::Cell*> QbHeap::Cells() const
@@ -407,8 +412,7 @@ void QbHeap::EraseCells(std::vector<std::uint32_t> blocks)
 
 std::uint8_t* QbHeap::Bytes(std::uint32_t address, std::size_t size)
 {
-    int index = 0;
-    Cell* cell = FindHolderCell(address, index);
+    Cell* cell = FindCellHolding(address);
     if (cell == nullptr || cell->Bytes.empty()) {
         return nullptr;
     }

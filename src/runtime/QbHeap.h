@@ -144,6 +144,8 @@ class QbHeap : public HeapAccess
   private:
     Cell* Find(std::uint32_t block);
     Cell* FindHolderCell(std::uint32_t address, int& index);
+    // The cell whose storage holds `address`, without the field (every access to a cell's bytes).
+    Cell* FindCellHolding(std::uint32_t address);
     std::uint32_t PlaceBlock(std::uint32_t size);
     // Erases the cells of `blocks` and, iteratively, those whose last holder was one of them.
     void EraseCells(std::vector<std::uint32_t> blocks);
