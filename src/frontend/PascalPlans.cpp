@@ -555,18 +555,24 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
         Data->PopKept();
         return acc.Integer;
     };
+    // Once committed, the reader stands on the token of the step that runs: the steps that run
+    // other code (a call, a predefined routine) put it there first; for the others it is put
+    // there only when they fail, or when the steps end.
+    const PlanStep* current = nullptr;
+    const auto mark = [this](const PlanStep& step) {
+        Lexer->MarkTokenStart(step.Line + 1, step.Column + 1);
+    };
     ScopedValue<int> running(plan.Running, plan.Running + 1);
     try {
         // The steps stay where they are while they run: no replay records into its own plan.
         const PlanStep* const end = plan.Steps.data() + plan.Steps.size();
         for (PlanStep* at = plan.Steps.data(); at != end; ++at) {
             const PlanStep& step = *at;
-            if (committed || step.What == PlanStep::Kind::CallOpen) {
-                committed = true;
-                Lexer->MarkTokenStart(step.Line + 1, step.Column + 1);
-            }
+            current = at;
             switch (step.What) {
             case PlanStep::Kind::CallOpen: {
+                committed = true;
+                mark(step);
                 flush();
                 OpenCall& call = calls[static_cast<std::size_t>(calling++)];
                 call.Scope = BeginCall(step.Type);
@@ -610,6 +616,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 Data->CreateVariable(step.Type, 8195);
                 break;
             case PlanStep::Kind::CallEnter: {
+                mark(step);
                 flush();
                 const OpenCall call = calls[static_cast<std::size_t>(--calling)];
                 // An integer result is held as a Load's would be (nothing is held below it).
@@ -703,6 +710,9 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 break;
             }
             case PlanStep::Kind::Predefined: {
+                if (committed) {
+                    mark(step);
+                }
                 flush();
                 const QbTable::RoutineApply apply = Table->Apply(step.Type);
                 if (apply == nullptr) {
@@ -817,8 +827,19 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
         } else {
             flush();
         }
+        if (committed) {
+            mark(*current);
+        }
     } catch (const InterpExcept&) {
         if (committed) {
+            // An error of a step that runs no other code is reported at its token; one from a
+            // call or a predefined routine was reported where that code stood.
+            const PlanStep::Kind kind = current->What;
+            if (kind != PlanStep::Kind::CallEnter && kind != PlanStep::Kind::Predefined &&
+                kind != PlanStep::Kind::CallOpen) {
+                mark(*current);
+                Errors->Relocate();
+            }
             throw;
         }
         Data->DropEntriesAbove(stacked);
