@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <new>
 
 using namespace PlanShapes;
 
@@ -22,6 +23,15 @@ constexpr std::size_t MaxPlans = 1u << 16;
 constexpr int MaxIndexNesting = 8;
 // Calls in one another's arguments that a plan follows.
 constexpr int MaxCallNesting = 8;
+
+// Room for a value of T made only when it is needed: a replay that opens no index or call
+// does not pay for setting up every entry of its arrays.
+template <class T>
+union Slot
+{
+    Slot() {}
+    T Value;
+};
 } // namespace
 
 bool QbPascalSyntaxe::PlannableCode(std::uint8_t code)
@@ -477,21 +487,21 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
 {
     // The global variable the current address lies in, when a step made it known.
     PlanTarget known;
-    // Only the entries below `open` and `calling` are ever read: they are written first.
+    // Only the entries below `open` and `calling` are ever read: they are made first.
     struct OpenIndex
     {
         std::uint32_t Base;
         std::uint32_t Offset;
         PlanTarget Known;
     };
-    std::array<OpenIndex, MaxIndexNesting> indexes;
+    std::array<Slot<OpenIndex>, MaxIndexNesting> indexes;
     int open = 0;
     struct OpenCall
     {
         CallScope Scope;
         std::uint16_t SavedTop;
     };
-    std::array<OpenCall, MaxCallNesting> calls;
+    std::array<Slot<OpenCall>, MaxCallNesting> calls;
     int calling = 0;
     // Once a call has begun, the steps' effects cannot be taken back: an error from then on is
     // reported at the token the reading stood on when it met it.
@@ -574,7 +584,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 committed = true;
                 mark(step);
                 flush();
-                OpenCall& call = calls[static_cast<std::size_t>(calling++)];
+                OpenCall& call = *::new (&calls[static_cast<std::size_t>(calling++)].Value) OpenCall;
                 call.Scope = BeginCall(step.Type);
                 if (CurrentRoutine == 1) {
                     CalledFromMain = true;
@@ -618,7 +628,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
             case PlanStep::Kind::CallEnter: {
                 mark(step);
                 flush();
-                const OpenCall call = calls[static_cast<std::size_t>(--calling)];
+                const OpenCall call = calls[static_cast<std::size_t>(--calling)].Value;
                 // An integer result is held as a Load's would be (nothing is held below it).
                 const bool hold = Data->RoomFor(1);
                 std::optional<std::uint16_t> type;
@@ -674,7 +684,8 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 }
                 break;
             case PlanStep::Kind::BeginIndex:
-                indexes[static_cast<std::size_t>(open++)] = {Data->CurrentAddress(), 0, known};
+                ::new (&indexes[static_cast<std::size_t>(open++)].Value)
+                    OpenIndex{Data->CurrentAddress(), 0, known};
                 break;
             case PlanStep::Kind::IndexByGlobal:
                 at += IndexByGlobal(at, end, holding);
@@ -685,19 +696,19 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                     value >= static_cast<std::int64_t>(step.Integer) + step.Count) {
                     Data->Fail(ErrorNumber::InvalidValue);
                 }
-                indexes[static_cast<std::size_t>(open - 1)].Offset +=
+                indexes[static_cast<std::size_t>(open - 1)].Value.Offset +=
                     static_cast<std::uint32_t>(value - step.Integer) * step.Stride;
                 break;
             }
             case PlanStep::Kind::EndIndex: {
-                const OpenIndex& index = indexes[static_cast<std::size_t>(--open)];
+                const OpenIndex& index = indexes[static_cast<std::size_t>(--open)].Value;
                 Data->SetCurrentAddress(index.Base + index.Offset);
                 known = index.Known;
                 break;
             }
             case PlanStep::Kind::StringIndex: {
                 const std::int32_t value = take();
-                const OpenIndex& index = indexes[static_cast<std::size_t>(--open)];
+                const OpenIndex& index = indexes[static_cast<std::size_t>(--open)].Value;
                 const std::uint32_t base = index.Base;
                 known = index.Known;
                 const std::uint8_t* length = Data->BytesOrFail(base, 1);
