@@ -12,7 +12,8 @@
 #include <algorithm>
 #include <random>
 
-QbSyntaxe::QbSyntaxe(const DriverEnvironment& env, Language lang) : environment(env), language(lang)
+QbSyntaxe::QbSyntaxe(const DriverEnvironment& env, Language lang)
+    : environment(env), language(lang), runHost(env.Host != nullptr ? env.Host : &silentHost)
 {
     RandomSeed = std::random_device{}();
     RandomState = RandomSeed;

@@ -210,7 +210,7 @@ class QbSyntaxe
 
     Language GetLanguage() const { return language; }
     const DriverEnvironment& Environment() const { return environment; }
-    RunHost& Host() { return environment.Host != nullptr ? *environment.Host : silentHost; }
+    RunHost& Host() { return *runHost; }
 
     // Source file of the last report and whether it came from a nested source.
     const std::string& ReportSourceName() const { return reportSourceName; }
@@ -296,6 +296,8 @@ class QbSyntaxe
     DriverEnvironment environment;
     Language language;
     SilentRunHost silentHost;
+    // The environment's host, or the silent one when it names none (asked at every statement).
+    RunHost* runHost;
     bool conditionFailed = false;
     std::string reportSourceName;
 };
