@@ -889,6 +889,17 @@ TEST_F(PlanTest, NewAndDisposeExecutedAgainAreTheReadings)
          "begin new(p); new(q); q^.n := nil; p^.n := q; q := nil; for i := 1 to 3 do\n"
          "  if p <> nil then p := p^.n end.\n",
          ErrorNumber::HeapDataUnreachable, 4},
+        {"a cell losing its last holder to a store into a global record's pointer on a later pass",
+         "program p; type pn = ^integer; pair = record a, b : pn end;\n"
+         "var r : pair; p, q : pn; i : integer;\n"
+         "begin new(p); new(q); r.a := q; r.b := p; for i := 1 to 3 do begin\n"
+         "  if i = 3 then p := nil; r.b := r.a; r.b := p end end.\n",
+         ErrorNumber::HeapDataUnreachable, 4},
+        {"a cell losing its last holder to a store into a global array of pointers on a later pass",
+         "program p; type pn = ^integer; var t : array[1..2] of pn; p, q : pn; i : integer;\n"
+         "begin new(p); new(q); t[1] := q; t[2] := p; for i := 1 to 3 do begin\n"
+         "  if i = 3 then p := nil; t[2] := t[1]; t[2] := p end end.\n",
+         ErrorNumber::HeapDataUnreachable, 3},
     };
     ExpectLaterErrors(cases);
 }
