@@ -26,8 +26,7 @@ constexpr int MaxCallNesting = 8;
 
 // Room for a value of T made only when it is needed: a replay that opens no index or call
 // does not pay for setting up every entry of its arrays.
-template <class T>
-union Slot
+template <class T> union Slot
 {
     Slot() {}
     T Value;
@@ -584,7 +583,8 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 committed = true;
                 mark(step);
                 flush();
-                OpenCall& call = *::new (&calls[static_cast<std::size_t>(calling++)].Value) OpenCall;
+                OpenCall& call =
+                    *::new (&calls[static_cast<std::size_t>(calling++)].Value) OpenCall;
                 call.Scope = BeginCall(step.Type);
                 if (CurrentRoutine == 1) {
                     CalledFromMain = true;
