@@ -18,8 +18,6 @@ namespace {
 constexpr std::size_t MaxStatementPlans = 1u << 16;
 } // namespace
 
-// Step points then only poll ESC, and nothing is shown: what a plan does between them is
-// what the reading does.
 // statement = [label ":"] ( compound | IF | WHILE | REPEAT | FOR | CASE | GOTO | WITH | INLINE
 //             | procedure-call | assignment | empty )
 void QbPascalSyntaxe::ParseStatement()

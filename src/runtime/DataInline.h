@@ -201,19 +201,25 @@ inline void QbGesdata::EncodeScalar(std::uint8_t code, std::uint8_t* to) const
     }
 }
 
+inline std::uint8_t* QbGesdata::InGlobalSpan(std::uint32_t start, std::uint32_t size,
+                                             std::uint32_t bytes)
+{
+    // Below `start`, the distance wraps round beyond `size`.
+    const std::uint32_t inside = currentAddress - start;
+    const std::size_t offset = currentAddress - DataAddress::GlobalBase;
+    if (currentAddress < DataAddress::GlobalBase || inside > size || size - inside < bytes ||
+        offset + bytes > globals.size()) {
+        return nullptr;
+    }
+    return globals.data() + offset;
+}
+
 inline std::uint8_t* QbGesdata::InGlobalBytes(const TypeInfo& info, std::uint32_t start,
                                               std::uint32_t size)
 {
     const std::uint32_t width = DirectWidth(info.Code);
-    const std::uint32_t bytes = std::max<std::uint32_t>(info.Size, width);
-    // Below `start`, the distance wraps round beyond `size`.
-    const std::uint32_t inside = currentAddress - start;
-    const std::size_t offset = currentAddress - DataAddress::GlobalBase;
-    if (width == 0 || currentAddress < DataAddress::GlobalBase || inside > size ||
-        size - inside < bytes || offset + bytes > globals.size()) {
-        return nullptr;
-    }
-    return globals.data() + offset;
+    return width == 0 ? nullptr
+                      : InGlobalSpan(start, size, std::max<std::uint32_t>(info.Size, width));
 }
 
 inline void QbGesdata::LoadInGlobal(std::uint16_t variable, std::uint32_t start, std::uint32_t size,
@@ -232,24 +238,20 @@ inline int QbGesdata::StoreInGlobal(std::uint16_t variable, std::uint32_t start,
                                     std::uint16_t type)
 {
     const TypeInfo& info = KeptType(type).Info;
-    const bool assigned = (driver.Table->Aux(variable) & VariableFlag::Run) != 0;
-    if (info.Code == TypeCode::Pointer && assigned) {
-        // A pointer holding a value already: StoreTo's store, the heap's counts kept by
-        // StorePointer, without looking for the variable again.
-        const std::uint32_t inside = currentAddress - start;
-        const std::size_t offset = currentAddress - DataAddress::GlobalBase;
-        if (currentAddress >= DataAddress::GlobalBase && inside <= size && size - inside >= 4 &&
-            offset + 4 <= globals.size()) {
-            StorePointer(globals.data() + offset);
+    if ((driver.Table->Aux(variable) & VariableFlag::Run) != 0) {
+        // A variable holding a value already: StoreTo's store without looking for the variable
+        // again (a pointer's keeps the heap's counts).
+        if (info.Code == TypeCode::Pointer) {
+            if (std::uint8_t* to = InGlobalSpan(start, size, 4)) {
+                StorePointer(to);
+                return 0;
+            }
+        } else if (std::uint8_t* to = InGlobalBytes(info, start, size)) {
+            EncodeScalar(info.Code, to);
             return 0;
         }
     }
-    std::uint8_t* to = InGlobalBytes(info, start, size);
-    if (to == nullptr || !assigned) {
-        return StoreTo({variable, 0, start, size}, type);
-    }
-    EncodeScalar(info.Code, to);
-    return 0;
+    return StoreTo({variable, 0, start, size}, type);
 }
 
 namespace DataOperators {

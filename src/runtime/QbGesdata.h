@@ -207,7 +207,7 @@ class QbGesdata
     // then its own. LoadInGlobal and StoreInGlobal are LoadValue and StoreValue at a current
     // address inside the global variable `variable` of `size` bytes from `start`, as WholeGlobal
     // or SoleGlobal gave it (inline, runtime/DataInline.h: a scalar goes straight between the
-    // accumulator and the global area).
+    // accumulator and the global area, and a pointer is stored there with the heap's counts).
     bool SoleGlobal(std::uint32_t address, std::uint16_t& variable, std::uint32_t& size) const;
     inline void LoadInGlobal(std::uint16_t variable, std::uint32_t start, std::uint32_t size,
                              std::uint16_t type);
@@ -416,11 +416,14 @@ class QbGesdata
     const ResolvedType& ResolveKept(std::uint16_t type) const;
     // ResolveKept's answer when it is kept, inline (runtime/DataInline.h).
     inline const ResolvedType& KeptType(std::uint16_t type) const;
-    // The bytes of a value of `info` at the current address, inside the global variable of
-    // `size` bytes from `start`, or null when the general path must take it.
     // The bytes of a DirectPlace holding a value; null when it holds none or is not moved
     // straight.
     inline std::uint8_t* DirectBytes(const DirectPlace& place);
+    // The `bytes` bytes at the current address, inside the global variable of `size` bytes from
+    // `start`; null when they are not all there.
+    inline std::uint8_t* InGlobalSpan(std::uint32_t start, std::uint32_t size, std::uint32_t bytes);
+    // The bytes of a value of `info` at the current address, inside the global variable of
+    // `size` bytes from `start`, or null when the general path must take it.
     inline std::uint8_t* InGlobalBytes(const TypeInfo& info, std::uint32_t start,
                                        std::uint32_t size);
     static inline bool ScalarCode(std::uint8_t code);
