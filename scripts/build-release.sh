@@ -22,12 +22,19 @@ if ! "${CXX:-c++}" -v 2>&1 | grep -q '^gcc version'; then
     exit 0
 fi
 
+# The interpreter's layers (statement, plan, data manager) are many small functions that each
+# execution goes through; GCC's default limits leave most of them as calls. These let the hot
+# ones be inlined into one another (about a tenth fewer instructions on calls and lists).
+inlining="--param max-inline-insns-single=1000 --param max-inline-insns-auto=400 \
+--param inline-unit-growth=500 --param large-function-growth=1000 \
+--param max-inline-insns-recursive=1000 --param early-inlining-insns=40"
+
 # The profile files are named after the objects' paths below each build directory, so that
 # the two trees find the same ones.
 rm -rf "$profile"
 cmake -S . -B "$train" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMOVILA_TESTS=OFF -DMOVILA_IDE=OFF \
     -DCMAKE_INTERPROCEDURAL_OPTIMIZATION=ON \
-    -DCMAKE_CXX_FLAGS="-fprofile-generate=$profile -fprofile-prefix-path=$train" >/dev/null
+    -DCMAKE_CXX_FLAGS="$inlining -fprofile-generate=$profile -fprofile-prefix-path=$train" >/dev/null
 cmake --build "$train" -j "$jobs" --target movila
 for program in bench/training/*.pas; do
     if ! "$train/movila" run --unlimited-passes --max-stack 100 "$program" >/dev/null; then
@@ -37,7 +44,7 @@ for program in bench/training/*.pas; do
 done
 
 # A source changed since the training only loses its profile (it is then optimised as usual).
-cmake --preset release -DCMAKE_CXX_FLAGS="-fprofile-use=$profile \
+cmake --preset release -DCMAKE_CXX_FLAGS="$inlining -fprofile-use=$profile \
 -fprofile-prefix-path=$root/build/release -fprofile-partial-training -Wno-missing-profile \
 -Wno-coverage-mismatch" >/dev/null
 cmake --build --preset release -j "$jobs" --target "${targets[@]}"

@@ -69,6 +69,7 @@ class TerminalRunHost : public RunHost
     {
         escapeFlag = InterruptGuard::Flag();
         neverStops = true;
+        followsStatements = false;
     }
     int WaitForStep(int) override { return 2; }
     bool EscapePending() override;

@@ -484,14 +484,21 @@ TypePair QbPascalSyntaxe::Planned(bool statement, std::uint16_t closing, const R
 
 bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResult* result)
 {
-    // The global variable the current address lies in, when a step made it known.
-    PlanTarget known;
+    // The global variable the current address lies in, when a step made it known (Variable 0
+    // when none did).
+    struct KnownGlobal
+    {
+        std::uint16_t Variable = 0;
+        std::uint32_t Start = 0;
+        std::uint32_t Size = 0;
+    };
+    KnownGlobal known;
     // Only the entries below `open` and `calling` are ever read: they are made first.
     struct OpenIndex
     {
         std::uint32_t Base;
         std::uint32_t Offset;
-        PlanTarget Known;
+        KnownGlobal Known;
     };
     std::array<Slot<OpenIndex>, MaxIndexNesting> indexes;
     int open = 0;
@@ -509,7 +516,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
     const std::uint32_t address = Data->CurrentAddress();
     const int errorBefore = Errors->Number();
     Accumulator& acc = Data->Acc;
-    const auto load = [this](const PlanTarget& place, std::uint16_t type) {
+    const auto load = [this](const KnownGlobal& place, std::uint16_t type) {
         if (place.Variable != 0) {
             Data->LoadInGlobal(place.Variable, place.Start, place.Size, type);
         } else {
@@ -640,23 +647,25 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 if (type) {
                     held[static_cast<std::size_t>(holding++)] = {value, *type};
                 }
-                known = {};
+                known.Variable = 0;
                 break;
             }
             case PlanStep::Kind::Clear:
                 Data->ClearAccumulator();
                 break;
             case PlanStep::Kind::SaveTarget:
-                target = known;
-                target.Address = Data->CurrentAddress();
-                target.DirectCode = step.DirectCode;
-                target.DirectWidth = step.DirectWidth;
+                target = {Data->CurrentAddress(), known.Variable,  0, 0,
+                          step.DirectCode,        step.DirectWidth};
+                if (known.Variable != 0) {
+                    target.Start = known.Start;
+                    target.Size = known.Size;
+                }
                 break;
             case PlanStep::Kind::Assign:
                 // Left to the caller, once the reader stands where the reading stores.
                 break;
             case PlanStep::Kind::Address:
-                known = {};
+                known.Variable = 0;
                 if (step.DirectWidth != 0 && at + 1 != end &&
                     at[1].What == PlanStep::Kind::SaveTarget) {
                     // A target's place, found as AddressOf finds it when it lies where it lay.
@@ -678,9 +687,9 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 break;
             case PlanStep::Kind::Fixed:
                 Data->SetCurrentAddress(step.Stride);
-                known = {};
+                known.Variable = 0;
                 if (step.Count > 0) {
-                    known = {0, step.Type, step.Stride, static_cast<std::uint32_t>(step.Count)};
+                    known = {step.Type, step.Stride, static_cast<std::uint32_t>(step.Count)};
                 }
                 break;
             case PlanStep::Kind::BeginIndex:
@@ -730,7 +739,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                     Data->Fail(ErrorNumber::NotImplemented);
                 }
                 apply(*this, step.Count, static_cast<std::uint16_t>(step.Stride));
-                known = {};
+                known.Variable = 0;
                 break;
             }
             case PlanStep::Kind::Field:
@@ -739,7 +748,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 break;
             case PlanStep::Kind::Dereference: {
                 load(known, step.Type);
-                known = {};
+                known.Variable = 0;
                 const auto pointed = static_cast<std::uint32_t>(acc.Integer);
                 const DataAddress::Area area = DataAddress::AreaOf(pointed);
                 if (pointed == DataAddress::Nil || area == DataAddress::Area::None ||
@@ -752,13 +761,13 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
             case PlanStep::Kind::Load: {
                 const bool hold = holds(step);
                 load(known, step.Type);
-                known = {};
+                known.Variable = 0;
                 push(hold, step.Type);
                 break;
             }
             case PlanStep::Kind::GlobalLoad: {
                 const bool hold = holds(step);
-                known = {};
+                known.Variable = 0;
                 Data->SetCurrentAddress(step.Stride);
                 if (!Data->LoadDirect(StraightPlace(step))) {
                     Data->LoadInGlobal(static_cast<std::uint16_t>(step.Integer), step.Stride,

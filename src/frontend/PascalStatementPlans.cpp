@@ -30,10 +30,7 @@ void QbPascalSyntaxe::ParseStatement()
         ParseStatementKind();
         LastStatement = -1;
     }
-    // The heap view may re-lay out the structures the statement changed.
-    if (Execute && HeapActive) {
-        Host().StatementEnded(false);
-    }
+    StatementDone();
 }
 
 void QbPascalSyntaxe::PlannedStatementAt()
@@ -179,8 +176,8 @@ void QbPascalSyntaxe::ExecuteStatementPlan(StatementPlan& plan, bool positioned)
 // FinishAssignment of an integer the quick form held, when it goes straight into the target:
 // false, with the accumulator and the current address as FinishAssignment sets them, when
 // FinishAssignment must take it.
-bool QbPascalSyntaxe::QuickStore(const QuickForm& quick, const PlanTarget& target,
-                                 std::int32_t value)
+[[gnu::always_inline]] inline bool
+QbPascalSyntaxe::QuickStore(const QuickForm& quick, const PlanTarget& target, std::int32_t value)
 {
     if (!quick.Stores || value < quick.StoreLow || value > quick.StoreHigh) {
         return false;
@@ -205,19 +202,61 @@ bool QbPascalSyntaxe::QuickStore(const QuickForm& quick, const PlanTarget& targe
                             address);
 }
 
+// The expression plan of an assignment's plan, when its tag names one.
+[[gnu::always_inline]] inline ExpressionPlan*
+QbPascalSyntaxe::AssignmentOf(const StatementPlan& plan)
+{
+    return plan.Plan >= 0 && static_cast<std::size_t>(plan.Plan) < Plans.size()
+               ? &Plans[static_cast<std::size_t>(plan.Plan)]
+               : nullptr;
+}
+
+// The store of an assignment whose expression has run: where the reading stores, after its
+// expression; the reader is put there when something is to see it (an error of the store, the
+// statement's caller).
+[[gnu::always_inline]] inline void
+QbPascalSyntaxe::StoreAssigned(const StatementPlan& plan, const ExpressionPlan& assignment,
+                               const PlanTarget& target, const HeldResult& held, bool positioned)
+{
+    if (positioned) {
+        JumpWithin(plan, plan.End);
+    }
+    if (!held.Held || !QuickStore(assignment.Quick, target, held.Value)) {
+        FinishPlannedAssignment(plan, assignment, target, held, positioned);
+    }
+}
+
+// The assignment by its expression's quick form, which reads nothing and calls nothing (nothing
+// can record meanwhile): false, with nothing done, when the steps are to take it.
+[[gnu::always_inline]] inline bool QbPascalSyntaxe::QuickAssignment(StatementPlan& plan,
+                                                                    bool positioned)
+{
+    const ExpressionPlan* assignment = AssignmentOf(plan);
+    PlanTarget target;
+    HeldResult held;
+    if (assignment == nullptr || !assignment->Quick.Assigns || !PlanHolds(*assignment) ||
+        !RunQuickPlan(*assignment, target, held)) {
+        return false;
+    }
+    StoreAssigned(plan, *assignment, target, held, positioned);
+    return true;
+}
+
 void QbPascalSyntaxe::ExecuteAssignmentPlan(StatementPlan& plan, bool positioned)
 {
     PollEscapeAtStart(plan);
-    ExpressionPlan* assignment =
-        plan.Plan >= 0 && static_cast<std::size_t>(plan.Plan) < Plans.size()
-            ? &Plans[static_cast<std::size_t>(plan.Plan)]
-            : nullptr;
+    if (!QuickAssignment(plan, positioned)) {
+        ExecuteAssignmentSteps(plan, positioned);
+    }
+}
+
+// ExecuteAssignmentPlan by the steps (or, when one fails, by the reading).
+void QbPascalSyntaxe::ExecuteAssignmentSteps(StatementPlan& plan, bool positioned)
+{
+    ExpressionPlan* assignment = AssignmentOf(plan);
     PlanTarget target;
     HeldResult held;
-    // By the quick form, which reads nothing and calls nothing (nothing can record meanwhile),
-    // else by the steps.
-    if (assignment == nullptr || !assignment->Quick.Assigns || !PlanHolds(*assignment) ||
-        !RunQuickPlan(*assignment, target, held)) {
+    {
         ScopedValue<int> running(plan.Running, plan.Running + 1);
         StatementRecordScope none(StatementRecord, nullptr);
         if (assignment == nullptr || assignment->Never || !assignment->Statement ||
@@ -230,14 +269,7 @@ void QbPascalSyntaxe::ExecuteAssignmentPlan(StatementPlan& plan, bool positioned
             return;
         }
     }
-    // Stored where the reading stores, after its expression: the reader is put there when
-    // something is to see it (an error of the store, the statement's caller).
-    if (positioned) {
-        JumpWithin(plan, plan.End);
-    }
-    if (!held.Held || !QuickStore(assignment->Quick, target, held.Value)) {
-        FinishPlannedAssignment(plan, *assignment, target, held, positioned);
-    }
+    StoreAssigned(plan, *assignment, target, held, positioned);
 }
 
 // `work`, which the reading does after the statement's text: an error it raises is reported
@@ -547,7 +579,7 @@ void QbPascalSyntaxe::ExecuteIfPlan(StatementPlan& plan, bool positioned)
                 throw;
             }
         }
-        ExecutePart(*part, plan.Text, false);
+        ExecuteUnpositionedPart(*part, plan.Text);
     }
     if (positioned) {
         JumpWithin(plan, plan.End);
@@ -569,7 +601,7 @@ void QbPascalSyntaxe::RunBlockParts(StatementPlan& plan)
     };
     for (StatementPlan::Part& part : plan.Parts) {
         stepAt(part.Start);
-        ExecutePart(part, plan.Text, false);
+        ExecuteUnpositionedPart(part, plan.Text);
     }
     // On END: the reader after the last statement, where that statement's plan ends (a
     // statement read as always left it there).
@@ -723,9 +755,7 @@ void QbPascalSyntaxe::ExecutePart(StatementPlan::Part& part, const void* text, b
             } else {
                 ExecuteStatementPlan(plan, positioned);
             }
-            if (Execute && HeapActive) {
-                Host().StatementEnded(false);
-            }
+            StatementDone();
             return;
         }
     }
@@ -734,4 +764,34 @@ void QbPascalSyntaxe::ExecutePart(StatementPlan::Part& part, const void* text, b
     }
     ParseStatement();
     part.Statement = LastStatement;
+}
+
+// ExecutePart of a part whose reader is left where the plan leaves it, without ExecutePart's
+// layers when its plan holds (the most frequent parts, empty statements and assignments, then
+// take a few instructions besides their own work: ExecuteAssignmentPlan's are spelt out).
+[[gnu::always_inline]] inline void
+QbPascalSyntaxe::ExecuteUnpositionedPart(StatementPlan::Part& part, const void* text)
+{
+    if (part.Statement >= 0) {
+        StatementPlan& plan = StatementPlans[static_cast<std::size_t>(part.Statement)];
+        // At the depth ExecutePart's guard gives it (a plan recorded there is within the
+        // guard's limit).
+        if (plan.What != StatementPlan::Kind::Opaque &&
+            PlanHoldsIn(plan, CurrentRoutine, ParseDepth + 1)) {
+            ScopedValue<int> depth(ParseDepth, ParseDepth + 1);
+            if (plan.What == StatementPlan::Kind::Empty) {
+                ExecuteEmptyPlan(plan, false);
+            } else if (plan.What != StatementPlan::Kind::Assign) {
+                ExecuteStatementPlan(plan, false);
+            } else {
+                PollEscapeAtStart(plan);
+                if (!QuickAssignment(plan, false)) {
+                    ExecuteAssignmentSteps(plan, false);
+                }
+            }
+            StatementDone();
+            return;
+        }
+    }
+    ExecutePart(part, text, false);
 }

@@ -475,6 +475,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // parent then places it where the reading would stand when that is seen: an error, ESC).
     void ExecuteStatementPlan(StatementPlan& plan, bool positioned);
     void ExecuteAssignmentPlan(StatementPlan& plan, bool positioned);
+    void ExecuteAssignmentSteps(StatementPlan& plan, bool positioned);
     void ExecuteBlockPlan(StatementPlan& plan, bool positioned);
     void ExecuteIfPlan(StatementPlan& plan, bool positioned);
     void JumpWithin(const StatementPlan& plan, const QbTextSource::KeptToken& state);
@@ -483,6 +484,18 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     void ExecuteEmptyPlan(const StatementPlan& plan, bool positioned);
     // One part (a block's statement, a branch, a body): its plan, or its reading from its start.
     void ExecutePart(StatementPlan::Part& part, const void* text, bool positioned);
+    void ExecuteUnpositionedPart(StatementPlan::Part& part, const void* text);
+    ExpressionPlan* AssignmentOf(const StatementPlan& plan);
+    bool QuickAssignment(StatementPlan& plan, bool positioned);
+    void StoreAssigned(const StatementPlan& plan, const ExpressionPlan& assignment,
+                       const PlanTarget& target, const HeldResult& held, bool positioned);
+    // A statement has ended: the heap view may re-lay out the structures it changed.
+    void StatementDone()
+    {
+        if (Execute && HeapActive && Host().FollowsStatements()) {
+            Host().StatementEnded(false);
+        }
+    }
     // A condition plan that holds and succeeds leaves its truth on the evaluation stack.
     // A condition's plan run and its value taken off the stack into `truth`.
     bool RunConditionPlan(int tag, bool& truth);

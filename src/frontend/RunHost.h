@@ -28,7 +28,8 @@ class RunHost
     virtual void ShowReport(const std::string& fileName, int number, const std::string& message,
                             int line, int column) = 0;
     // A statement (or, with `routineEnded`, a call) of a run that keeps a heap has ended: the
-    // heap view re-lays out what changed when its options ask for it.
+    // heap view re-lays out what changed when its options ask for it. (Called only when
+    // followsStatements is set, as it is unless a host clears it.)
     virtual void StatementEnded(bool routineEnded) { (void)routineEnded; }
 
     // EscapePending as the step points poll it: straight from the flag a host names (one that
@@ -36,16 +37,20 @@ class RunHost
     bool PollEscape() { return escapeFlag != nullptr ? *escapeFlag != 0 : EscapePending(); }
     // MayStop, answered at once by a host that never stops.
     bool MayStopNow() const { return !neverStops && MayStop(); }
+    // False for a host whose StatementEnded does nothing: the driver then does not call it.
+    bool FollowsStatements() const { return followsStatements; }
 
   protected:
     const volatile std::sig_atomic_t* escapeFlag = nullptr;
-    bool neverStops = false; // MayStop is false for good
+    bool neverStops = false;       // MayStop is false for good
+    bool followsStatements = true; // StatementEnded is overridden
 };
 
 // A host for runs that nobody watches: no views, no breakpoints, never waits.
 class SilentRunHost : public RunHost
 {
   public:
+    SilentRunHost() { followsStatements = false; }
     int WaitForStep(int) override { return 2; }
     bool EscapePending() override { return false; }
     bool StopsAt(const std::string&, int) override { return false; }

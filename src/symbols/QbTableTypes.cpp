@@ -284,7 +284,10 @@ std::string QbTable::ElementPathAt(EntryNumber type, std::uint32_t offset, int d
     }
     std::string text = "[";
     for (std::size_t i = 0; i < indexes.size(); ++i) {
-        text += (i == 0 ? "" : ",") + std::to_string(indexes[i]);
+        if (i > 0) {
+            text += ',';
+        }
+        text += std::to_string(indexes[i]);
     }
     return text + "]" + ElementPathAt(element, offset % elementSize, depth + 1);
 }
