@@ -38,20 +38,24 @@ class PlanTest : public StatementTest
 
     // The program read from its text at every execution, run with the plans of expressions
     // (a host that may stop), and run with the plans of statements too (a quiet host): all
-    // must agree, down to the number of times ESC was polled.
+    // must agree, down to the number of times ESC was polled and the statement ends the heap's
+    // view was told of (a predefined function replayed is no call it is told of: nothing of
+    // the heap changes in one).
     RunOutcome Both(const std::string& text)
     {
         driver->KeepPlans = false;
-        host.Polls = 0;
+        ResetCounts();
         const RunOutcome read = Run(text);
         const int polls = host.Polls;
+        const int statementEnds = host.StatementEnds;
         driver->KeepPlans = true;
         RunOutcome planned;
         for (const bool quiet : {false, true}) {
             SCOPED_TRACE(quiet ? "statement plans" : "expression plans");
             host.Quiet = quiet;
-            host.Polls = 0;
+            ResetCounts();
             planned = Run(text);
+            EXPECT_EQ(host.StatementEnds, statementEnds) << text;
             host.Quiet = false;
             EXPECT_EQ(planned.CheckError, read.CheckError) << text;
             EXPECT_EQ(planned.RunError, read.RunError) << text;
@@ -64,6 +68,13 @@ class PlanTest : public StatementTest
             << "check stopped at " << planned.Line << ":" << planned.Column << " in\n"
             << text;
         return planned;
+    }
+
+    void ResetCounts()
+    {
+        host.Polls = 0;
+        host.StatementEnds = 0;
+        host.CallEnds = 0;
     }
 };
 
@@ -858,6 +869,19 @@ TEST_F(PlanTest, NewAndDisposeExecutedAgainAreTheReadings)
              "end.\n");
     EXPECT_EQ(outcome.RunError, 0);
     EXPECT_EQ(outcome.Output, "91\r\n579\r\nTRUE\r\n");
+    EXPECT_GT(host.StatementEnds, 0);
+    EXPECT_GT(host.CallEnds, 0);
+    // A host that ignores them is never told.
+    host.IgnoreStatementEnds();
+    host.Quiet = true;
+    ResetCounts();
+    EXPECT_EQ(Run("program h; type pn = ^integer; var p : pn; i : integer;\n"
+                  "begin for i := 1 to 3 do begin new(p); dispose(p) end end.\n")
+                  .RunError,
+              0);
+    EXPECT_EQ(host.StatementEnds, 0);
+    EXPECT_EQ(host.CallEnds, 0);
+    host.Quiet = false;
 
     const LaterError cases[] = {
         {"a cell left without a holder by NEW on a later pass",

@@ -79,11 +79,16 @@ class RecordingRunHost : public RunHost
         Shown.emplace_back(line, column);
     }
     void ShowReport(const std::string&, int, const std::string&, int, int) override {}
+    void StatementEnded(bool routineEnded) override { ++(routineEnded ? CallEnds : StatementEnds); }
+    // A host whose StatementEnded does nothing says so: the driver then never calls it.
+    void IgnoreStatementEnds() { followsStatements = false; }
 
     int Command = 1; // step on
     int BreakLine = 0;
     int EscapeAt = 0;
     int Polls = 0;
+    int StatementEnds = 0; // of a run that keeps a heap
+    int CallEnds = 0;
     bool Quiet = false;
     int Waits = 0;
     int StepPoints = 0;
