@@ -746,6 +746,17 @@ bool QbPascalSyntaxe::RunPlannedCall(EntryNumber called, std::uint16_t savedTop,
 
 void QbPascalSyntaxe::ExecutePart(StatementPlan::Part& part, const void* text, bool positioned)
 {
+    if (positioned) {
+        ReadOrExecutePart(part, text, true);
+    } else {
+        ExecuteUnpositionedPart(part, text);
+    }
+}
+
+// ExecutePart through its layers: the part's plan at the depth its guard gives, or its reading.
+void QbPascalSyntaxe::ReadOrExecutePart(StatementPlan::Part& part, const void* text,
+                                        bool positioned)
+{
     if (part.Statement >= 0) {
         ParseDepthGuard guard(*this);
         StatementPlan& plan = StatementPlans[static_cast<std::size_t>(part.Statement)];
@@ -793,5 +804,5 @@ QbPascalSyntaxe::ExecuteUnpositionedPart(StatementPlan::Part& part, const void* 
             return;
         }
     }
-    ExecutePart(part, text, false);
+    ReadOrExecutePart(part, text, false);
 }

@@ -484,6 +484,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     void ExecuteEmptyPlan(const StatementPlan& plan, bool positioned);
     // One part (a block's statement, a branch, a body): its plan, or its reading from its start.
     void ExecutePart(StatementPlan::Part& part, const void* text, bool positioned);
+    void ReadOrExecutePart(StatementPlan::Part& part, const void* text, bool positioned);
     void ExecuteUnpositionedPart(StatementPlan::Part& part, const void* text);
     ExpressionPlan* AssignmentOf(const StatementPlan& plan);
     bool QuickAssignment(StatementPlan& plan, bool positioned);

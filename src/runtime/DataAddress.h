@@ -35,28 +35,26 @@ enum class Area : std::uint8_t
     Constant
 };
 
+// From the highest areas down: a heap address, the most frequent on the hot paths, is known
+// after two comparisons.
 constexpr Area AreaOf(std::uint32_t address)
 {
-    if (address == Nil) {
-        return Area::None;
+    if (address >= HeapBase) {
+        if (address < HeapLimit) {
+            return Area::Heap;
+        }
+        return address >= ConstantBase && address < ConstantLimit ? Area::Constant : Area::None;
     }
-    if (address <= EvaluationSlotLast) {
-        return Area::EvaluationSlot;
+    if (address >= StackBase) {
+        return address < StackBase + AreaSpan ? Area::Stack : Area::None;
     }
-    if (address >= GlobalBase && address < GlobalBase + AreaSpan) {
-        return Area::Global;
+    if (address >= GlobalBase) {
+        return address < GlobalBase + AreaSpan ? Area::Global : Area::None;
     }
-    if (address >= StackBase && address < StackBase + AreaSpan) {
-        return Area::Stack;
-    }
-    if (address >= HeapBase && address < HeapLimit) {
-        return Area::Heap;
-    }
-    if (address >= ConstantBase && address < ConstantLimit) {
-        return Area::Constant;
-    }
-    return Area::None;
+    return address != Nil && address <= EvaluationSlotLast ? Area::EvaluationSlot : Area::None;
 }
+static_assert(HeapBase >= StackBase + AreaSpan && StackBase >= GlobalBase + AreaSpan &&
+              GlobalBase > EvaluationSlotLast && ConstantBase >= HeapLimit);
 
 constexpr std::uint32_t Global(std::uint32_t offset)
 {

@@ -176,6 +176,38 @@ TEST_F(DataTest, BadAddressesAreNumberedErrors)
     }
 }
 
+TEST(DataAddressTest, EveryAreaEndsWhereTheNextBegins)
+{
+    using DataAddress::Area;
+    using DataAddress::AreaOf;
+    const struct
+    {
+        std::uint32_t Address;
+        Area Expected;
+    } cases[] = {
+        {0, Area::None},
+        {1, Area::EvaluationSlot},
+        {32, Area::EvaluationSlot},
+        {33, Area::None},
+        {DataAddress::GlobalBase - 1, Area::None},
+        {DataAddress::GlobalBase, Area::Global},
+        {DataAddress::StackBase - 1, Area::Global},
+        {DataAddress::StackBase, Area::Stack},
+        {DataAddress::StackBase + DataAddress::AreaSpan - 1, Area::Stack},
+        {DataAddress::StackBase + DataAddress::AreaSpan, Area::None},
+        {DataAddress::HeapBase - 1, Area::None},
+        {DataAddress::HeapBase, Area::Heap},
+        {DataAddress::HeapLimit - 1, Area::Heap},
+        {DataAddress::ConstantBase, Area::Constant},
+        {DataAddress::ConstantLimit - 1, Area::Constant},
+        {DataAddress::ConstantLimit, Area::None},
+        {0xFFFFFFFFu, Area::None},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(AreaOf(c.Address), c.Expected) << std::hex << c.Address;
+    }
+}
+
 TEST_F(DataTest, ReinterpretSeesTheSameBytes)
 {
     const EntryNumber pair = TypeEntry("PAIR", TypeCode::Record, 2);
