@@ -654,12 +654,15 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 Data->ClearAccumulator();
                 break;
             case PlanStep::Kind::SaveTarget:
-                target = {Data->CurrentAddress(), known.Variable,  0, 0,
-                          step.DirectCode,        step.DirectWidth};
+                target = {};
+                target.Address = Data->CurrentAddress();
                 if (known.Variable != 0) {
+                    target.Variable = known.Variable;
                     target.Start = known.Start;
                     target.Size = known.Size;
                 }
+                target.DirectCode = step.DirectCode;
+                target.DirectWidth = step.DirectWidth;
                 break;
             case PlanStep::Kind::Assign:
                 // Left to the caller, once the reader stands where the reading stores.

@@ -777,9 +777,9 @@ void QbPascalSyntaxe::ReadOrExecutePart(StatementPlan::Part& part, const void* t
     part.Statement = LastStatement;
 }
 
-// ExecutePart of a part whose reader is left where the plan leaves it, without ExecutePart's
-// layers when its plan holds (the most frequent parts, empty statements and assignments, then
-// take a few instructions besides their own work: ExecuteAssignmentPlan's are spelt out).
+// ExecutePart of a part that leaves the reader where its plan leaves it. A plan that holds is
+// executed without ExecutePart's layers, an assignment's spelt out here: the most frequent
+// parts, assignments and empty statements, then cost little besides their own work.
 [[gnu::always_inline]] inline void
 QbPascalSyntaxe::ExecuteUnpositionedPart(StatementPlan::Part& part, const void* text)
 {
