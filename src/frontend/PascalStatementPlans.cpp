@@ -242,12 +242,19 @@ QbPascalSyntaxe::StoreAssigned(const StatementPlan& plan, const ExpressionPlan& 
     return true;
 }
 
-void QbPascalSyntaxe::ExecuteAssignmentPlan(StatementPlan& plan, bool positioned)
+// ExecuteAssignmentPlan's work, inline where a part is executed without its layers.
+[[gnu::always_inline]] inline void QbPascalSyntaxe::AssignByPlan(StatementPlan& plan,
+                                                                 bool positioned)
 {
     PollEscapeAtStart(plan);
     if (!QuickAssignment(plan, positioned)) {
         ExecuteAssignmentSteps(plan, positioned);
     }
+}
+
+void QbPascalSyntaxe::ExecuteAssignmentPlan(StatementPlan& plan, bool positioned)
+{
+    AssignByPlan(plan, positioned);
 }
 
 // ExecuteAssignmentPlan by the steps (or, when one fails, by the reading).
@@ -778,8 +785,8 @@ void QbPascalSyntaxe::ReadOrExecutePart(StatementPlan::Part& part, const void* t
 }
 
 // ExecutePart of a part that leaves the reader where its plan leaves it. A plan that holds is
-// executed without ExecutePart's layers, an assignment's spelt out here: the most frequent
-// parts, assignments and empty statements, then cost little besides their own work.
+// executed without ExecutePart's layers, an assignment's inline: the most frequent parts,
+// assignments and empty statements, then cost little besides their own work.
 [[gnu::always_inline]] inline void
 QbPascalSyntaxe::ExecuteUnpositionedPart(StatementPlan::Part& part, const void* text)
 {
@@ -792,13 +799,10 @@ QbPascalSyntaxe::ExecuteUnpositionedPart(StatementPlan::Part& part, const void* 
             ScopedValue<int> depth(ParseDepth, ParseDepth + 1);
             if (plan.What == StatementPlan::Kind::Empty) {
                 ExecuteEmptyPlan(plan, false);
-            } else if (plan.What != StatementPlan::Kind::Assign) {
-                ExecuteStatementPlan(plan, false);
+            } else if (plan.What == StatementPlan::Kind::Assign) {
+                AssignByPlan(plan, false);
             } else {
-                PollEscapeAtStart(plan);
-                if (!QuickAssignment(plan, false)) {
-                    ExecuteAssignmentSteps(plan, false);
-                }
+                ExecuteStatementPlan(plan, false);
             }
             StatementDone();
             return;

@@ -475,6 +475,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // parent then places it where the reading would stand when that is seen: an error, ESC).
     void ExecuteStatementPlan(StatementPlan& plan, bool positioned);
     void ExecuteAssignmentPlan(StatementPlan& plan, bool positioned);
+    void AssignByPlan(StatementPlan& plan, bool positioned);
     void ExecuteAssignmentSteps(StatementPlan& plan, bool positioned);
     void ExecuteBlockPlan(StatementPlan& plan, bool positioned);
     void ExecuteIfPlan(StatementPlan& plan, bool positioned);
