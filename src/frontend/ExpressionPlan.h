@@ -171,9 +171,7 @@ struct HeldResult
 struct PlanPlace
 {
     std::uint32_t Generation = 0;
-    std::uint32_t OptionsA = 0;
-    std::uint32_t OptionsB = 0;
-    std::uint32_t OptionsC = 0;
+    std::uint32_t OptionsKey = 0; // the driver's key of its option words
     std::uint16_t Routine = 0;
     int ParseDepth = 0;
     const void* Text = nullptr;

@@ -46,9 +46,7 @@ bool QbPascalSyntaxe::PlannableCode(std::uint8_t code)
 void QbPascalSyntaxe::StartPlace(PlanPlace& plan, const void* text, int line, int column) const
 {
     plan.Generation = Table->Generation();
-    plan.OptionsA = Options.A;
-    plan.OptionsB = Options.B;
-    plan.OptionsC = Options.C;
+    plan.OptionsKey = OptionsKey();
     plan.Routine = CurrentRoutine;
     plan.ParseDepth = ParseDepth;
     plan.Text = text;

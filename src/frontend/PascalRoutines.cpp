@@ -86,7 +86,7 @@ void QbPascalSyntaxe::ParseRoutineDeclaration(EntryKind kind)
         (Table->Code(outer) & RoutineFlag::Forward) != 0) {
         Errors->Raise(ErrorNumber::InvalidResolutionDeclarationForward);
     }
-    if (Table->Depth(block) + 1 > Options.MaxNesting) {
+    if (Table->Depth(block) + 1 > GetOptions().MaxNesting) {
         Errors->Raise(ErrorNumber::TooManyNestedRoutines);
     }
     const EntryNumber routine = Table->NewEntry(name, kind, block);

@@ -410,7 +410,7 @@ void QbPascalSyntaxe::ExecuteCompositePlan(StatementPlan& plan, bool positioned)
             read();
             return;
         }
-        int passes = Options.MaxPasses;
+        int passes = GetOptions().MaxPasses;
         // A closing word after the body is read where the body ends.
         const bool closing =
             Dictionary != nullptr && !Dictionary->WordTextRef(PascalWord::Closing1).empty();

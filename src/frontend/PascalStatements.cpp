@@ -427,7 +427,7 @@ void QbPascalSyntaxe::ParseWhile()
     if (recording != nullptr && !Lexer->TakeState(recording->Mark, recording->Plan.Condition)) {
         recording->Valid = false;
     }
-    ReadWhile(condition, Options.MaxPasses, recording);
+    ReadWhile(condition, GetOptions().MaxPasses, recording);
 }
 
 // The passes of a WHILE from its condition at `condition`, `passes` left before error 239; the
@@ -536,7 +536,7 @@ void QbPascalSyntaxe::ParseRepeat()
     ++RepeatDepth;
     const bool executing = Execute;
     ReadingPosition body;
-    int passes = Options.MaxPasses;
+    int passes = GetOptions().MaxPasses;
     if (executing) {
         SaveReading(*Lexer, body);
     }
@@ -744,7 +744,7 @@ void QbPascalSyntaxe::ForPasses(const ForLoop& loop, const ReadingPosition& body
 {
     const bool executing = Execute;
     const std::uint8_t code = loop.Code;
-    int passes = Options.MaxPasses;
+    int passes = GetOptions().MaxPasses;
     // -1 the variable has not reached the limit, 0 it equals it, 1 it is beyond it. Each pass
     // reads the variable (the body may have changed it) and the limit; the variable is not read
     // again right after its step when the value stored is the value a load gives back.

@@ -38,7 +38,7 @@ QbPascalSyntaxe::QbPascalSyntaxe(const DriverEnvironment& env) : QbSyntaxe(env, 
     Lexer = std::make_unique<QbPascalLexical>(*this);
     AttachLexer();
     Table->SetWithScope(this);
-    Options.A |= OptionA::CaseInsensitive;
+    SetOptionA(OptionA::CaseInsensitive, true);
     ModuleSlots[0] = {"SYSTEM", "", static_cast<int>(ModuleClass::PSystem), 0, 4};
     ModuleSlots[1] = {"CRT", "WINCRT", static_cast<int>(ModuleClass::Crt), 0, 2};
     ModuleSlots[2] = {"GRAPH", "WINGRAPH", static_cast<int>(ModuleClass::Graph), 0, 2};

@@ -369,8 +369,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // The same where `routine` is current at nesting `depth`.
     bool PlanHoldsIn(const PlanPlace& plan, EntryNumber routine, int depth) const
     {
-        return plan.Generation == Table->Generation() && plan.OptionsA == Options.A &&
-               plan.OptionsB == Options.B && plan.OptionsC == Options.C &&
+        return plan.Generation == Table->Generation() && plan.OptionsKey == OptionsKey() &&
                plan.Routine == routine && plan.ParseDepth == depth;
     }
     void StartPlace(PlanPlace& plan, const void* text, int line, int column) const;

@@ -17,11 +17,30 @@ QbSyntaxe::QbSyntaxe(const DriverEnvironment& env, Language lang)
 {
     RandomSeed = std::random_device{}();
     RandomState = RandomSeed;
+    OptionsChanged();
     Table = std::make_unique<QbTable>(*this);
     Data = std::make_unique<QbGesdata>(*this);
     Errors = std::make_unique<QbGeserreurs>();
     Errors->LoadCatalogue(environment.CatalogueFile);
     Dictionary = std::make_unique<QbDico>(*this, static_cast<std::uint8_t>(language));
+}
+
+void QbSyntaxe::OptionsChanged()
+{
+    const std::array<std::uint32_t, 3> words{options.A, options.B, options.C};
+    const auto kept = std::find(optionWords.begin(), optionWords.end(), words);
+    if (kept != optionWords.end()) {
+        optionsKey = static_cast<std::uint32_t>(kept - optionWords.begin());
+    } else if (optionWords.size() < KeptOptionWords) {
+        optionsKey = static_cast<std::uint32_t>(optionWords.size());
+        optionWords.push_back(words);
+    } else {
+        // A key no plan has: the words' plans are made again.
+        optionsKey = nextOptionsKey++;
+        if (nextOptionsKey == 0) {
+            nextOptionsKey = KeptOptionWords;
+        }
+    }
 }
 
 QbSyntaxe::~QbSyntaxe() = default;
@@ -33,9 +52,13 @@ void QbSyntaxe::AttachLexer()
 
 void QbSyntaxe::SetOptionA(std::uint32_t bit, bool on)
 {
-    const std::uint32_t before = Options.A;
-    Options.A = on ? (Options.A | bit) : (Options.A & ~bit);
-    if (before == Options.A || Dictionary == nullptr) {
+    const std::uint32_t before = options.A;
+    options.A = on ? (options.A | bit) : (options.A & ~bit);
+    if (before == options.A) {
+        return;
+    }
+    OptionsChanged();
+    if (Dictionary == nullptr) {
         return;
     }
     // The automatic units exist as modules exactly while their option is on.
@@ -58,7 +81,11 @@ void QbSyntaxe::SetOptionA(std::uint32_t bit, bool on)
 void QbSyntaxe::SetOptionB(std::uint32_t bit, bool on)
 {
     const bool wasSameSeries = OptionB(OptionB::SameRandomSeries);
-    Options.B = on ? (Options.B | bit) : (Options.B & ~bit);
+    const std::uint32_t before = options.B;
+    options.B = on ? (options.B | bit) : (options.B & ~bit);
+    if (before != options.B) {
+        OptionsChanged();
+    }
     if (!wasSameSeries && OptionB(OptionB::SameRandomSeries)) {
         RandomSeed = std::random_device{}();
     }
@@ -66,26 +93,32 @@ void QbSyntaxe::SetOptionB(std::uint32_t bit, bool on)
 
 void QbSyntaxe::SetOptionC(std::uint32_t bit, bool on)
 {
-    Options.C = on ? (Options.C | bit) : (Options.C & ~bit);
+    const std::uint32_t before = options.C;
+    options.C = on ? (options.C | bit) : (options.C & ~bit);
+    if (before != options.C) {
+        OptionsChanged();
+    }
 }
 
 void QbSyntaxe::SetLimits(int nesting, int stackMaximum, int passes, int digits)
 {
-    Options.MaxNesting = std::clamp(nesting, 1, 9);
-    Options.MaxStack = std::clamp(stackMaximum, 1, 600);
-    Options.MaxPasses = std::clamp(passes / 100 * 100, 100, 30000);
-    Options.RealDigits = std::clamp(digits, 5, 14);
+    options.MaxNesting = std::clamp(nesting, 1, 9);
+    options.MaxStack = std::clamp(stackMaximum, 1, 600);
+    options.MaxPasses = std::clamp(passes / 100 * 100, 100, 30000);
+    options.RealDigits = std::clamp(digits, 5, 14);
 }
 
-void QbSyntaxe::SetOptions(const ProgramOptions& options)
+void QbSyntaxe::SetOptions(const ProgramOptions& newOptions)
 {
     const std::uint32_t automatic = OptionA::AutoCrt | OptionA::AutoGraph;
-    Options = options;
-    Options.A = (Options.A & ~automatic);
-    SetOptionA(OptionA::AutoCrt, (options.A & OptionA::AutoCrt) != 0);
-    SetOptionA(OptionA::AutoGraph, (options.A & OptionA::AutoGraph) != 0);
-    SetLimits(options.MaxNesting, options.MaxStack, options.MaxPasses, options.RealDigits);
-    Options.CodeGrouping = std::clamp(options.CodeGrouping, 0, 2);
+    options = newOptions;
+    options.A = (options.A & ~automatic);
+    OptionsChanged();
+    SetOptionA(OptionA::AutoCrt, (newOptions.A & OptionA::AutoCrt) != 0);
+    SetOptionA(OptionA::AutoGraph, (newOptions.A & OptionA::AutoGraph) != 0);
+    SetLimits(newOptions.MaxNesting, newOptions.MaxStack, newOptions.MaxPasses,
+              newOptions.RealDigits);
+    options.CodeGrouping = std::clamp(newOptions.CodeGrouping, 0, 2);
     // The special letters may have changed: the dictionary's wordings are mapped again.
     if (Dictionary != nullptr) {
         Dictionary->WordsChanged();

@@ -6,6 +6,7 @@
 #include "frontend/RunHost.h"
 #include "lexical/SourceText.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -192,17 +193,20 @@ class QbSyntaxe
     }
 
     // Option accessors.
-    bool OptionA(std::uint32_t bit) const { return (Options.A & bit) != 0; }
-    bool OptionB(std::uint32_t bit) const { return (Options.B & bit) != 0; }
-    bool OptionC(std::uint32_t bit) const { return (Options.C & bit) != 0; }
+    bool OptionA(std::uint32_t bit) const { return (options.A & bit) != 0; }
+    bool OptionB(std::uint32_t bit) const { return (options.B & bit) != 0; }
+    bool OptionC(std::uint32_t bit) const { return (options.C & bit) != 0; }
     void SetOptionA(std::uint32_t bit, bool on);
     void SetOptionB(std::uint32_t bit, bool on);
     void SetOptionC(std::uint32_t bit, bool on);
     // The four numeric limits, set together as the options dialog does; out-of-range values are
     // brought into range.
     void SetLimits(int nesting, int stackMaximum, int passes, int digits);
-    const ProgramOptions& GetOptions() const { return Options; }
-    void SetOptions(const ProgramOptions& options);
+    const ProgramOptions& GetOptions() const { return options; }
+    void SetOptions(const ProgramOptions& newOptions);
+    // The three option words as one number: the same words give the same key (what a plan
+    // recorded under them compares).
+    std::uint32_t OptionsKey() const { return optionsKey; }
 
     // Vocabulary word `number` in the current vocabulary.
     std::string Word(std::uint16_t number) const;
@@ -224,7 +228,6 @@ class QbSyntaxe
     std::unique_ptr<QbHeap> Heap;
     std::unique_ptr<QbGesdata> Data;
 
-    ProgramOptions Options;
     ExtraLetterSet ExtraLetters;
     ModuleSlot ModuleSlots[SlotCount];
 
@@ -300,4 +303,13 @@ class QbSyntaxe
     RunHost* runHost;
     bool conditionFailed = false;
     std::string reportSourceName;
+
+    // Written through the setters only, which keep the key.
+    ProgramOptions options;
+    std::uint32_t optionsKey = 0;
+    void OptionsChanged();
+    // The option words met so far, by key; past the room, words met again take a new key.
+    static constexpr std::size_t KeptOptionWords = 64;
+    std::vector<std::array<std::uint32_t, 3>> optionWords;
+    std::uint32_t nextOptionsKey = KeptOptionWords;
 };

@@ -55,7 +55,8 @@ std::string Upper(std::string text)
 } // namespace
 
 QbDico::QbDico(QbSyntaxe& owner, std::uint8_t languageNumber)
-    : driver(owner), language(languageNumber > 1 ? 0 : languageNumber), optionsA(&owner.Options.A)
+    : driver(owner), language(languageNumber > 1 ? 0 : languageNumber),
+      optionsA(&owner.GetOptions().A)
 {
     Clear();
 }
@@ -146,7 +147,7 @@ std::string QbDico::WordText(std::uint16_t code, int vocabulary) const
 
 bool QbDico::CheckFastWords() const
 {
-    const ProgramOptions& options = driver.Options;
+    const ProgramOptions& options = driver.GetOptions();
     static_assert(FastOptionBits == (OptionA::ReplaceAccents | OptionA::CaseInsensitive));
     const std::uint32_t bits = options.A & FastOptionBits;
     bool valid =
@@ -420,8 +421,8 @@ std::string QbDico::ApplyCaseStyle(const std::string& word, int style)
 
 char QbDico::MapAccent(char ch) const
 {
-    const std::string& special = driver.Options.SpecialLetters;
-    const std::string& replacement = driver.Options.ReplaceBy;
+    const std::string& special = driver.GetOptions().SpecialLetters;
+    const std::string& replacement = driver.GetOptions().ReplaceBy;
     const std::size_t at = special.find(ch);
     if (at == std::string::npos || at >= replacement.size()) {
         return ch;

@@ -148,7 +148,7 @@ void QbLexical::NextToken()
             }
         }
         if (text != nullptr) {
-            start.Options = driver.Options.A & (OptionA::ReplaceAccents | OptionA::CaseInsensitive);
+            start.Options = driver.GetOptions().A & (OptionA::ReplaceAccents | OptionA::CaseInsensitive);
             if (const QbTextSource::KeptToken* kept = text->FindKept(start.Options)) {
                 text->Replay(*kept);
                 tokenLine = kept->TokenLine;
@@ -231,7 +231,7 @@ QbLexical::SkipMark QbLexical::BeginSkip() const
         return mark;
     }
     mark.Text = text;
-    mark.Start.Options = driver.Options.A & (OptionA::ReplaceAccents | OptionA::CaseInsensitive);
+    mark.Start.Options = driver.GetOptions().A & (OptionA::ReplaceAccents | OptionA::CaseInsensitive);
     mark.Start.Column = text->Column;
     mark.Start.LookAhead = text->LookAhead;
     mark.Start.CommentDetection = text->CommentDetection;

@@ -27,7 +27,7 @@ bool QbGesdata::RealsEqual(double a, double b) const
     if (driver.OptionB(OptionB::RealsOnAllDigits)) {
         return a == b;
     }
-    const int digits = std::clamp(driver.Options.RealDigits, 5, 14);
+    const int digits = std::clamp(driver.GetOptions().RealDigits, 5, 14);
     return std::fabs(b - a) < std::pow(10.0, -digits);
 }
 

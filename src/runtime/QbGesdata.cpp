@@ -74,7 +74,7 @@ void QbGesdata::Reset()
     descriptorTop = DescriptorCount - 1;
     currentFrame = NoFrame;
     depth = 0;
-    maximumDepth = std::max(1, driver.Options.MaxStack);
+    maximumDepth = std::max(1, driver.GetOptions().MaxStack);
     stackPointer = StackSize;
     mark = StackSize;
     frameBase = StackSize;

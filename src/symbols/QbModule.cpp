@@ -197,15 +197,15 @@ const std::string& QbModule::WordTextRef(std::uint16_t code, int vocabulary,
         mappedToken = *token;
     }
     if (accents != mappedAccents || upper != mappedUpper ||
-        (compareLetters && (driver.Options.SpecialLetters != mappedSpecial ||
-                            driver.Options.ReplaceBy != mappedReplacement))) {
+        (compareLetters && (driver.GetOptions().SpecialLetters != mappedSpecial ||
+                            driver.GetOptions().ReplaceBy != mappedReplacement))) {
         for (int v = 0; v < VocabularyCount; ++v) {
             ForgetMapped(v);
         }
         mappedAccents = accents;
         mappedUpper = upper;
-        mappedSpecial = driver.Options.SpecialLetters;
-        mappedReplacement = driver.Options.ReplaceBy;
+        mappedSpecial = driver.GetOptions().SpecialLetters;
+        mappedReplacement = driver.GetOptions().ReplaceBy;
     }
     MappedWords& words = mapped[static_cast<std::size_t>(vocabulary)];
     const auto at = static_cast<std::size_t>(index);

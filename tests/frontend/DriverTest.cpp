@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -162,6 +163,43 @@ TEST_F(DriverFixture, OptionSettersKeepTheLimitsInRange)
     EXPECT_TRUE(driver.OptionA(OptionA::CaseInsensitive));
     EXPECT_EQ(driver.GetOptions().B, OptionB::Defaults);
     EXPECT_EQ(driver.GetOptions().C, OptionC::Defaults);
+}
+
+// Plans recorded under option words hold again when the same words come back, and never under
+// other words, however many were met.
+TEST_F(DriverFixture, TheOptionsKeyFollowsTheOptionWords)
+{
+    QbPascalSyntaxe driver(DriverEnvironment{"", "", "", false, false, &pages, &host});
+    const std::uint32_t first = driver.OptionsKey();
+    driver.SetOptionB(OptionB::InitializeVariables, true);
+    EXPECT_NE(driver.OptionsKey(), first);
+    driver.SetOptionB(OptionB::InitializeVariables, false);
+    EXPECT_EQ(driver.OptionsKey(), first);
+    driver.SetOptions(driver.GetOptions());
+    EXPECT_EQ(driver.OptionsKey(), first);
+
+    std::vector<std::uint32_t> keys;
+    ProgramOptions words = driver.GetOptions();
+    for (std::uint32_t c = 1; c <= 100; ++c) {
+        words.C = c << 8;
+        driver.SetOptions(words);
+        keys.push_back(driver.OptionsKey());
+        driver.SetOptionC(1u << 31, true);
+        driver.SetOptionC(1u << 31, false);
+        EXPECT_NE(driver.OptionsKey(), first);
+    }
+    std::vector<std::uint32_t> sorted = keys;
+    sorted.push_back(first);
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
+    // The first words met keep their key; words met past the room take a new one.
+    words.C = 1u << 8;
+    driver.SetOptions(words);
+    EXPECT_EQ(driver.OptionsKey(), keys.front());
+    words.C = 100u << 8;
+    driver.SetOptions(words);
+    EXPECT_EQ(std::find(keys.begin(), keys.end(), driver.OptionsKey()), keys.end());
+    EXPECT_NE(driver.OptionsKey(), first);
 }
 
 TEST_F(DriverFixture, AutomaticUnitsExistAsModulesExactlyWhileTheirOptionIsOn)

@@ -181,7 +181,9 @@ TEST_F(VocabularyTest, AccentsAreMappedOnlyWithTheirOption)
     EXPECT_EQ(dico.MapAccents("\xE9t\xE9"), "\xE9t\xE9");
 
     // A table whose second string is short maps only the letters it covers.
-    driver->Options.ReplaceBy = "c";
+    ProgramOptions shortTable = driver->GetOptions();
+    shortTable.ReplaceBy = "c";
+    driver->SetOptions(shortTable);
     EXPECT_EQ(dico.MapAccent('\xC7'), 'c');
     EXPECT_EQ(dico.MapAccent('\xE9'), '\xE9');
 }

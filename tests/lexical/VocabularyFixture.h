@@ -24,7 +24,7 @@ class VocabularyDriver : public QbSyntaxe
         : QbSyntaxe(environmentRef, languageOfDriver)
     {
         if (languageOfDriver == Language::Pascal) {
-            Options.A |= OptionA::CaseInsensitive;
+            SetOptionA(OptionA::CaseInsensitive, true);
         }
     }
     void ParseHeading(std::string& name) override { name.clear(); }
