@@ -39,7 +39,7 @@ bool QbHeap::Open(std::size_t kilobytes, std::size_t newLimit)
     nextBlock = DataAddress::HeapBase;
     nextOrder = 0;
     cells.clear();
-    cellIndex.clear();
+    cellIndex.Clear();
     lastFound = nullptr;
     shapes.clear();
     changed.clear();
@@ -52,7 +52,7 @@ bool QbHeap::Open(std::size_t kilobytes, std::size_t newLimit)
 void QbHeap::Close()
 {
     cells.clear();
-    cellIndex.clear();
+    cellIndex.Clear();
     lastFound = nullptr;
     shapes.clear();
     structureCells.clear();
@@ -147,15 +147,7 @@ std::uint32_t QbHeap::Allocate(std::uint16_t type, std::uint32_t bytes, std::uin
     cell.Anchors.reserve(2);
     Cell& placed = node.empty() ? cells.emplace(block, std::move(cell)).first->second
                                 : cells.insert(std::move(node)).position->second;
-    if (!spareIndexes.empty()) {
-        std::unordered_map<std::uint32_t, Cell*>::node_type entry = std::move(spareIndexes.back());
-        spareIndexes.pop_back();
-        entry.key() = block;
-        entry.mapped() = &placed;
-        cellIndex.insert(std::move(entry));
-    } else {
-        cellIndex[block] = &placed;
-    }
+    cellIndex.Set(block, &placed);
     // A cell hanging from a parent is placed beside it; its structure is laid out again by the
     // next Reorganize (re-laying it out here would make building a long list quadratic).
     MarkChanged(placed);
@@ -240,8 +232,7 @@ void QbHeap::Release(std::uint16_t from)
 
 const QbHeap::Cell* QbHeap::FindCell(std::uint32_t address) const
 {
-    const auto it = cellIndex.find(address);
-    return it != cellIndex.end() ? it->second : nullptr;
+    return cellIndex.Find(address);
 }
 
 QbHeap::Cell* QbHeap::Find(std::uint32_t block)
@@ -249,12 +240,11 @@ QbHeap::Cell* QbHeap::Find(std::uint32_t block)
     if (lastFound != nullptr && lastFound->Block == block) {
         return lastFound;
     }
-    const auto it = cellIndex.find(block);
-    if (it == cellIndex.end()) {
-        return nullptr;
+    Cell* cell = cellIndex.Find(block);
+    if (cell != nullptr) {
+        lastFound = cell;
     }
-    lastFound = it->second;
-    return lastFound;
+    return cell;
 }
 
 void QbHeap::EraseCell(std::uint32_t block)
@@ -268,10 +258,61 @@ void QbHeap::EraseCell(std::uint32_t block)
         node.mapped().SharedShape.reset();
         spareCells.push_back(std::move(node));
     }
-    std::unordered_map<std::uint32_t, Cell*>::node_type entry = cellIndex.extract(block);
-    if (!entry.empty() && spareIndexes.size() < SpareCells) {
-        spareIndexes.push_back(std::move(entry));
+    cellIndex.Erase(block);
+}
+
+std::uint32_t QbHeap::BlockIndex::SlotOf(std::uint32_t block)
+{
+    if (block < DataAddress::HeapBase || block >= DataAddress::HeapLimit ||
+        (block & (Alignment - 1)) != 0) {
+        return NoSlot;
     }
+    return (block - DataAddress::HeapBase) / Alignment;
+}
+
+void QbHeap::BlockIndex::Set(std::uint32_t block, Cell* cell)
+{
+    const std::uint32_t slot = SlotOf(block);
+    if (slot == NoSlot) {
+        return;
+    }
+    const std::uint32_t page = slot >> PageBits;
+    if (page >= pages.size()) {
+        pages.resize(page + 1);
+    }
+    std::unique_ptr<Page>& at = pages[page];
+    if (at == nullptr) {
+        at = sparePage != nullptr ? std::move(sparePage) : std::make_unique<Page>();
+    }
+    Cell*& place = at->Slots[slot & (PageSlots - 1)];
+    if (place == nullptr) {
+        ++at->Used;
+    }
+    place = cell;
+}
+
+void QbHeap::BlockIndex::Erase(std::uint32_t block)
+{
+    const std::uint32_t slot = SlotOf(block);
+    const std::uint32_t page = slot >> PageBits;
+    if (slot == NoSlot || page >= pages.size() || pages[page] == nullptr) {
+        return;
+    }
+    Cell*& place = pages[page]->Slots[slot & (PageSlots - 1)];
+    if (place == nullptr) {
+        return;
+    }
+    place = nullptr;
+    if (--pages[page]->Used == 0) {
+        // Empty: all its slots are null again.
+        sparePage = std::move(pages[page]);
+    }
+}
+
+void QbHeap::BlockIndex::Clear()
+{
+    pages.clear();
+    sparePage.reset();
 }
 
 const QbHeap::Cell* QbHeap::FindPointerField(std::uint32_t address, int& index) const

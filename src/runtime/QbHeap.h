@@ -11,7 +11,6 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 // The pointer fields of a block's type, as the heap needs them to follow arrows.
@@ -176,13 +175,42 @@ class QbHeap : public HeapAccess
     // builds and disposes a list again and again allocates nothing once the first is built.
     static constexpr std::size_t SpareCells = 4096;
     std::vector<std::map<std::uint32_t, Cell>::node_type> spareCells;
-    std::vector<std::unordered_map<std::uint32_t, Cell*>::node_type> spareIndexes;
     std::vector<std::map<int, int>::node_type> spareStructures;
     std::vector<std::uint32_t> erasedTargets; // EraseCells' targets of the cell it erases
     // The shapes the hooks gave for each type during this opening (the table stays meanwhile).
     std::map<std::uint16_t, std::shared_ptr<const HeapShape>> shapes;
-    // The same cells found by block without walking the tree (a pointer store finds two).
-    std::unordered_map<std::uint32_t, Cell*> cellIndex;
+    // The same cells found by block without walking the tree (a pointer store finds two): a
+    // page of blocks, then the block's slot. Blocks start on 8-byte boundaries; a page goes
+    // with its last cell.
+    class BlockIndex
+    {
+      public:
+        Cell* Find(std::uint32_t block) const
+        {
+            const std::uint32_t slot = SlotOf(block);
+            const std::uint32_t page = slot >> PageBits;
+            return slot != NoSlot && page < pages.size() && pages[page] != nullptr
+                       ? pages[page]->Slots[slot & (PageSlots - 1)]
+                       : nullptr;
+        }
+        void Set(std::uint32_t block, Cell* cell); // `cell` not null
+        void Erase(std::uint32_t block);
+        void Clear();
+
+      private:
+        static constexpr std::uint32_t PageBits = 12;
+        static constexpr std::uint32_t PageSlots = 1u << PageBits;
+        static constexpr std::uint32_t NoSlot = 0xFFFFFFFF;
+        static std::uint32_t SlotOf(std::uint32_t block);
+        struct Page
+        {
+            std::array<Cell*, PageSlots> Slots{};
+            std::uint32_t Used = 0;
+        };
+        std::vector<std::unique_ptr<Page>> pages;
+        std::unique_ptr<Page> sparePage; // the last page emptied, for the next one
+    };
+    BlockIndex cellIndex;
     // The cell Find or FindHolderCell found last (a statement reaches the same one again).
     Cell* lastFound = nullptr;
     void EraseCell(std::uint32_t block);

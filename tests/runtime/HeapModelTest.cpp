@@ -285,6 +285,34 @@ TEST_F(HeapModelTest, CellsMadeAfterOthersWentStartAsNewOnes)
     EXPECT_EQ(heap->Cells().size(), 11u);
 }
 
+TEST_F(HeapModelTest, ThousandsOfCellsAreFoundByTheirBlockUntilTheyGo)
+{
+    // A chain long enough to fill several pages of the index, then erased and made again.
+    for (int round = 0; round < 2; ++round) {
+        std::vector<std::uint32_t> chain = {New(ListType, VariableP)};
+        for (int i = 1; i < 10000; ++i) {
+            chain.push_back(New(ListType, chain.back() + 4));
+        }
+        for (const std::uint32_t block : chain) {
+            ASSERT_NE(heap->FindCell(block), nullptr);
+            EXPECT_EQ(heap->FindCell(block)->Block, block);
+            // Inside the cell: its bytes, but no cell starts there.
+            EXPECT_EQ(heap->FindCell(block + 8), nullptr);
+            EXPECT_EQ(heap->FindCell(block + 1), nullptr);
+            EXPECT_EQ(heap->Bytes(block + 8, 4), CellAt(block).Bytes.data() + 8);
+        }
+        EXPECT_EQ(heap->DropReference(chain.front(), VariableP, true), 0);
+        variables.clear();
+        for (const std::uint32_t block : chain) {
+            EXPECT_EQ(heap->FindCell(block), nullptr);
+            EXPECT_EQ(heap->Bytes(block, 1), nullptr);
+        }
+        EXPECT_TRUE(heap->Cells().empty());
+    }
+    EXPECT_EQ(heap->FindCell(DataAddress::HeapLimit), nullptr);
+    EXPECT_EQ(heap->FindCell(DataAddress::HeapBase - 8), nullptr);
+}
+
 TEST_F(HeapModelTest, ReleaseRemovesEveryLaterCellAndFreesTheirStorage)
 {
     const std::uint32_t before = New(ListType, VariableP);
