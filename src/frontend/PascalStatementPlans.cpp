@@ -131,7 +131,7 @@ bool QbPascalSyntaxe::RunConditionPlan(int tag, bool& truth)
 // END): ESC polled, and the reader after it when asked.
 void QbPascalSyntaxe::ExecuteEmptyPlan(const StatementPlan& plan, bool positioned)
 {
-    const bool escape = Execute && Host().PollEscape();
+    const bool escape = Execute && PollHostEscape();
     if ((escape || positioned) && !Lexer->JumpTo(plan.Text, escape ? plan.Start : plan.End)) {
         Errors->Raise(ErrorNumber::NotImplemented);
     }
@@ -153,7 +153,7 @@ void QbPascalSyntaxe::ExecuteEmptyPlan(const StatementPlan& plan, bool positione
 // statement's start, where the reading would have it.
 [[gnu::always_inline]] inline void QbPascalSyntaxe::PollEscapeAtStart(const StatementPlan& plan)
 {
-    if (Execute && Host().PollEscape()) {
+    if (Execute && PollHostEscape()) {
         JumpWithin(plan, plan.Start);
         throw HaltExcept("escape");
     }

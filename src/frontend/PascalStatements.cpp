@@ -174,7 +174,7 @@ void QbPascalSyntaxe::ParseStatementList(bool body)
 
 void QbPascalSyntaxe::ParseStatementKind()
 {
-    if (Execute && Host().PollEscape()) {
+    if (Execute && PollHostEscape()) {
         throw HaltExcept("escape");
     }
     ParseStatementBody();

@@ -18,11 +18,18 @@ QbSyntaxe::QbSyntaxe(const DriverEnvironment& env, Language lang)
     RandomSeed = std::random_device{}();
     RandomState = RandomSeed;
     OptionsChanged();
+    AskHost();
     Table = std::make_unique<QbTable>(*this);
     Data = std::make_unique<QbGesdata>(*this);
     Errors = std::make_unique<QbGeserreurs>();
     Errors->LoadCatalogue(environment.CatalogueFile);
     Dictionary = std::make_unique<QbDico>(*this, static_cast<std::uint8_t>(language));
+}
+
+void QbSyntaxe::AskHost()
+{
+    quietEscape = environment.Host != nullptr ? runHost->QuietEscapeFlag() : nullptr;
+    hostFollowsStatements = runHost->FollowsStatements();
 }
 
 void QbSyntaxe::OptionsChanged()
@@ -144,6 +151,7 @@ int QbSyntaxe::Run(const std::string& mainName, int mode)
     MicroStep = (mode & RunMode::MicroStep) != 0;
     Generate = (mode & RunMode::Generate) != 0;
     TraceViews = (mode & RunMode::TraceViews) != 0;
+    AskHost();
 
     Errors->RaiseWith(0, "");
     Table->ForgetLookups();

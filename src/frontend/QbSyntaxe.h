@@ -171,11 +171,17 @@ class QbSyntaxe
     // The statement boundary: breakpoints, views and step commands.
     void StepPoint()
     {
+        // A host that shows nothing and never stops: only ESC is polled.
+        if (quietEscape != nullptr && !Silent && !TraceViews && !Stepping) {
+            if (*quietEscape != 0) {
+                StopForEscape();
+            }
+            return;
+        }
         if (environment.Host == nullptr || Silent) {
             return;
         }
         RunHost& host = *environment.Host;
-        // A host that shows nothing and never stops: only ESC is polled.
         if (!TraceViews && !Stepping && !host.MayStopNow()) {
             if (host.PollEscape()) {
                 StopForEscape();
@@ -282,6 +288,16 @@ class QbSyntaxe
   protected:
     // Binds the error manager to the lexer once the subclass has created it.
     void AttachLexer();
+    // The host's answers that stay for a run, asked at its start: the ESC flag of a host that
+    // shows nothing and never stops (null for any other), and whether it follows statements.
+    const volatile std::sig_atomic_t* quietEscape = nullptr;
+    bool hostFollowsStatements = true;
+    void AskHost();
+    // Host().PollEscape(), from the flag when there is one.
+    bool PollHostEscape()
+    {
+        return quietEscape != nullptr ? *quietEscape != 0 : Host().PollEscape();
+    }
     // StepPoint for a host that shows lines or may stop.
     void WatchedStepPoint(RunHost& host);
     [[noreturn]] static void StopForEscape();

@@ -39,6 +39,11 @@ class RunHost
     bool MayStopNow() const { return !neverStops && MayStop(); }
     // False for a host whose StatementEnded does nothing: the driver then does not call it.
     bool FollowsStatements() const { return followsStatements; }
+    // The flag PollEscape reads, for a host that never stops; null otherwise.
+    const volatile std::sig_atomic_t* QuietEscapeFlag() const
+    {
+        return neverStops ? escapeFlag : nullptr;
+    }
 
   protected:
     const volatile std::sig_atomic_t* escapeFlag = nullptr;

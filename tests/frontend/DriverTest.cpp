@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <map>
 #include <string>
 #include <vector>
@@ -63,6 +64,28 @@ public:
     std::vector<Report> reports;
     std::vector<int> commands;
     int waits = 0;
+};
+
+// A host that never stops and names the flag its ESC sets: the step points read the flag.
+class FlagHost : public SilentRunHost
+{
+public:
+    explicit FlagHost(const volatile std::sig_atomic_t* flag)
+    {
+        escapeFlag = flag;
+        neverStops = true;
+    }
+    bool EscapePending() override
+    {
+        ++asked;
+        return false;
+    }
+    void ShowReport(const std::string&, int number, const std::string&, int, int) override
+    {
+        reports.push_back(number);
+    }
+    int asked = 0;
+    std::vector<int> reports;
 };
 
 struct DriverFixture : testing::Test
@@ -140,6 +163,31 @@ TEST_F(DriverFixture, SteppingWaitsAtStatementsAndEscapeEndsQuietly)
     EXPECT_EQ(driver.Run("+count.pas", RunMode::StartStepping | RunMode::Execute), 0);
     EXPECT_EQ(host.waits, 3);
     EXPECT_TRUE(host.reports.empty());
+}
+
+TEST_F(DriverFixture, AHostsEscapeFlagStopsTheRunAtTheNextStatement)
+{
+    volatile std::sig_atomic_t flag = 0;
+    FlagHost quiet(&flag);
+    // Without ESC the loop ends on the pass limit (239).
+    pages.pages["loop.pas"] = "program Loop;\n"
+                              "var i: integer;\n"
+                              "begin\n"
+                              "  i := 0;\n"
+                              "  while true do\n"
+                              "    i := (i + 1) mod 10\n"
+                              "end.\n";
+    QbPascalSyntaxe driver(DriverEnvironment{"", "", "", false, false, &pages, &quiet});
+    ASSERT_EQ(driver.Run("+loop.pas", RunMode::Check), 0);
+    EXPECT_NE(driver.Run("+loop.pas", RunMode::Execute), 0);
+    ASSERT_FALSE(quiet.reports.empty());
+    EXPECT_EQ(quiet.reports.back(), 239);
+    EXPECT_EQ(quiet.asked, 0);
+    quiet.reports.clear();
+    flag = 1;
+    EXPECT_EQ(driver.Run("+loop.pas", RunMode::Execute), 0);
+    EXPECT_TRUE(quiet.reports.empty());
+    EXPECT_EQ(quiet.asked, 0);
 }
 
 TEST_F(DriverFixture, RunningOnAfterStepsStopsWaiting)
