@@ -126,6 +126,13 @@ inline bool QbGesdata::ScalarCode(std::uint8_t code)
 // takes (a real's eight included); 0 for a code that is not moved straight.
 inline std::uint32_t QbGesdata::DirectWidth(std::uint8_t code)
 {
+    // The frequent codes first: a chain of tests costs less than a jump through a table.
+    if (code == TypeCode::Integer) {
+        return 2;
+    }
+    if (code == TypeCode::Longint) {
+        return 4;
+    }
     switch (code) {
     case TypeCode::Boolean:
     case TypeCode::Char:
@@ -144,6 +151,12 @@ inline std::uint32_t QbGesdata::DirectWidth(std::uint8_t code)
 // Decode and Encode of a scalar (an ordinal, a procedural value, a pointer or a real).
 inline std::int32_t QbGesdata::ScalarValue(std::uint8_t code, const std::uint8_t* from)
 {
+    if (code == TypeCode::Integer) {
+        return static_cast<std::int16_t>(from[0] | (from[1] << 8));
+    }
+    if (code == TypeCode::Longint || code == TypeCode::Pointer) {
+        return static_cast<std::int32_t>(DataAddress::Read(from));
+    }
     switch (code) {
     case TypeCode::Boolean:
         return from[0] != 0 ? 1 : 0;
@@ -173,6 +186,15 @@ inline void QbGesdata::DecodeScalar(std::uint8_t code, const std::uint8_t* from)
 
 inline void QbGesdata::EncodeScalar(std::uint8_t code, std::uint8_t* to) const
 {
+    if (code == TypeCode::Integer) {
+        to[0] = static_cast<std::uint8_t>(Acc.Integer);
+        to[1] = static_cast<std::uint8_t>(Acc.Integer >> 8);
+        return;
+    }
+    if (code == TypeCode::Longint || code == TypeCode::Pointer) {
+        DataAddress::Write(to, static_cast<std::uint32_t>(Acc.Integer));
+        return;
+    }
     switch (code) {
     case TypeCode::Boolean:
         to[0] = Acc.Integer != 0 ? 1 : 0;
