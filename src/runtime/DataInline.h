@@ -287,25 +287,18 @@ inline bool IsComparison(Operator op)
     return op >= Operator::LessEqual && op <= Operator::Greater;
 }
 
-// The truth of a comparison from the order of the operands (-1, 0, 1).
+// The truth of a comparison from the order of the operands (below 0, 0, above 0).
 inline bool Compares(Operator op, int order)
 {
-    switch (op) {
-    case Operator::LessEqual:
-        return order <= 0;
-    case Operator::NotEqual:
-        return order != 0;
-    case Operator::Equal:
-        return order == 0;
-    case Operator::Less:
-        return order < 0;
-    case Operator::GreaterEqual:
-        return order >= 0;
-    case Operator::Greater:
-        return order > 0;
-    default:
+    // For each comparison, LessEqual to Greater, the orders it holds for: bit 0 less, bit 1
+    // equal, bit 2 greater.
+    constexpr std::uint8_t holds[] = {0b011, 0b101, 0b010, 0b001, 0b110, 0b100};
+    const int at = static_cast<int>(op) - static_cast<int>(Operator::LessEqual);
+    if (!IsComparison(op)) {
         return false;
     }
+    const int bit = order < 0 ? 0 : order > 0 ? 2 : 1;
+    return ((holds[at] >> bit) & 1) != 0;
 }
 } // namespace DataOperators
 
@@ -323,25 +316,25 @@ inline bool QbGesdata::IntegerResultOf(Operator op, std::int64_t a, std::int64_t
         value = DataOperators::Compares(op, a < b ? -1 : a > b ? 1 : 0) ? 1 : 0;
         return true;
     }
-    switch (op) {
-    case Operator::Plus:
+    if (op == Operator::Plus) {
         value = a + b;
-        break;
-    case Operator::Minus:
+    } else if (op == Operator::Minus) {
         value = a - b;
-        break;
-    case Operator::Multiply:
-        value = a * b;
-        break;
-    case Operator::Div:
-    case Operator::Mod:
-        if (b == 0) {
+    } else {
+        switch (op) {
+        case Operator::Multiply:
+            value = a * b;
+            break;
+        case Operator::Div:
+        case Operator::Mod:
+            if (b == 0) {
+                return false;
+            }
+            value = op == Operator::Div ? a / b : a % b;
+            break;
+        default:
             return false;
         }
-        value = op == Operator::Div ? a / b : a % b;
-        break;
-    default:
-        return false;
     }
     // What FinishArithmetic holds the result to (DIV and MOD only to 32 bits).
     if (op == Operator::Div || op == Operator::Mod) {
