@@ -271,7 +271,8 @@ std::optional<std::uint16_t> QbSyntaxe::RunCalled(std::uint16_t called, std::uin
     ExecuteRoutineBody(called);
     const bool unread = BodyLeftUnread;
     BodyLeftUnread = false;
-    const std::optional<std::uint16_t> held = ReturnFromCall(called, caller, unread, hold);
+    const std::optional<std::uint16_t> held =
+        ReturnFromCall(called, caller, unread, hold, savedTop);
     if (replayed) {
         Lexer->MarkTokenStart(position.Line + 1, position.Column + 1);
     } else {
@@ -288,7 +289,8 @@ void QbSyntaxe::CompleteFrame(std::uint16_t called, std::uint16_t savedTop)
 }
 
 std::optional<std::uint16_t> QbSyntaxe::ReturnFromCall(std::uint16_t called, std::uint16_t caller,
-                                                       bool unread, bool hold)
+                                                       bool unread, bool hold,
+                                                       std::uint16_t savedTop)
 {
     QbTable& table = *Table;
     std::optional<std::uint16_t> held;
@@ -304,7 +306,7 @@ std::optional<std::uint16_t> QbSyntaxe::ReturnFromCall(std::uint16_t called, std
     }
     // A held result is the accumulator's integer whatever leaving the frame does to it.
     const std::int32_t result = Data->Acc.Integer;
-    Data->LeaveRoutine();
+    Data->LeaveRoutine(savedTop);
     if (TraceViews) {
         Host().RefreshViews();
     }

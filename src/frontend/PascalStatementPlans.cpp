@@ -746,7 +746,7 @@ bool QbPascalSyntaxe::RunPlannedCall(EntryNumber called, std::uint16_t savedTop,
             ReadRoutineBody(called, scope, false, jump);
         }
     }
-    held = ReturnFromCall(called, caller, jump == BodyJump::None, hold);
+    held = ReturnFromCall(called, caller, jump == BodyJump::None, hold, savedTop);
     Lexer->MarkTokenStart(line + 1, column + 1);
     return true;
 }

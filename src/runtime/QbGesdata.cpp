@@ -575,6 +575,28 @@ std::uint16_t QbGesdata::LeaveRoutine()
     return currentFrame;
 }
 
+std::uint16_t QbGesdata::LeaveRoutine(std::uint16_t frameTop)
+{
+    if (currentFrame == NoFrame) {
+        return NoFrame;
+    }
+    const std::uint16_t header = currentFrame;
+    const std::uint16_t previous = PreviousHeader(header);
+    // What the walk of LeaveRoutine finds: the call's parameters and locals lie between the
+    // header and frameTop; above frameTop is the caller's header or a parameter of an enclosing
+    // call still being built (marked).
+    if (views != nullptr || frameTop < header || frameTop >= previous ||
+        IsDescriptorMarked(frameTop) ||
+        (frameTop + 1 < previous && !IsDescriptorMarked(frameTop + 1)) ||
+        !FrameOf(DescriptorSymbol(header)).Quiet) {
+        return LeaveRoutine();
+    }
+    --depth;
+    currentFrame = previous;
+    descriptorTop = frameTop;
+    return currentFrame;
+}
+
 // LeaveRoutine where the frame's variables are checked (an OUT parameter left unassigned) or
 // let go of (a pointer's reference, an array's window).
 [[gnu::noinline]] std::uint16_t

@@ -107,6 +107,48 @@ TEST_F(FramesTest, ValueAndVarParametersReachTheirData)
     EXPECT_EQ(data.Acc.Integer, 42);
 }
 
+// A call made while an enclosing call's argument is bound: leaving the inner frame by the top
+// its parameters started at ends where the walk of the frame ends, whatever top is given.
+TEST_F(FramesTest, LeavingAFrameByItsTopEndsWhereTheWalkEnds)
+{
+    const EntryNumber outer = Routine("OUTER");
+    const EntryNumber pending = Local("X", outer, integer, 4, VariableMode::ValueParameter);
+    const EntryNumber inner = Routine("INNER", EntryKind::Function);
+    const EntryNumber parameter = Local("N", inner, integer, 4, VariableMode::ValueParameter);
+    Local("K", inner, integer, -2);
+    Open();
+    data.MarkStackPointer();
+    const std::uint16_t outerTop = data.DescriptorTop();
+    PushInteger(7);
+    data.CreateVariable(pending, 8195);
+    const auto enterInner = [&] {
+        data.MarkStackPointer();
+        const std::uint16_t top = data.DescriptorTop();
+        PushInteger(3);
+        data.CreateVariable(parameter, 8195);
+        data.ClearMarksSince(top);
+        data.AllocateFrame(4);
+        data.CreateLocals(inner);
+        data.EnterRoutine(inner);
+        return top;
+    };
+    const std::uint16_t innerTop = enterInner();
+    const std::uint16_t header = data.CurrentFrame();
+    data.LeaveRoutine(innerTop);
+    EXPECT_EQ(data.DescriptorTop(), innerTop);
+    EXPECT_EQ(data.CurrentFrame(), QbGesdata::NoFrame);
+    EXPECT_TRUE(data.IsDescriptorMarked(outerTop));
+    data.ReleaseFrame();
+    for (const std::uint16_t wrong : {header, static_cast<std::uint16_t>(header + 1),
+                                      static_cast<std::uint16_t>(innerTop + 1), outerTop}) {
+        EXPECT_EQ(enterInner(), innerTop);
+        data.LeaveRoutine(wrong);
+        EXPECT_EQ(data.DescriptorTop(), innerTop) << wrong;
+        EXPECT_EQ(data.CurrentFrame(), QbGesdata::NoFrame);
+        data.ReleaseFrame();
+    }
+}
+
 TEST_F(FramesTest, RecursionDeeperThanTheMaximumStops)
 {
     driver->SetLimits(5, 3, 100, 8);
