@@ -181,7 +181,8 @@ class QbHeap : public HeapAccess
     std::map<std::uint16_t, std::shared_ptr<const HeapShape>> shapes;
     // The same cells found by block without walking the tree (a pointer store finds two): a
     // page of blocks, then the block's slot. Blocks start on 8-byte boundaries; a page goes
-    // with its last cell.
+    // with its last cell. Pages are small (half a kilobyte) so that cells of far-apart ages,
+    // each on a page of its own, cost little.
     class BlockIndex
     {
       public:
@@ -198,7 +199,7 @@ class QbHeap : public HeapAccess
         void Clear();
 
       private:
-        static constexpr std::uint32_t PageBits = 12;
+        static constexpr std::uint32_t PageBits = 6;
         static constexpr std::uint32_t PageSlots = 1u << PageBits;
         static constexpr std::uint32_t NoSlot = 0xFFFFFFFF;
         static std::uint32_t SlotOf(std::uint32_t block);
