@@ -23,7 +23,7 @@ class LexerOnlyDriver : public QbSyntaxe
     {
         if (lexerLanguage == Language::Pascal) {
             Lexer = std::make_unique<QbPascalLexical>(*this);
-            Options.A |= OptionA::CaseInsensitive;
+            SetOptionA(OptionA::CaseInsensitive, true);
         } else {
             Lexer = std::make_unique<QbCLexical>(*this);
         }
