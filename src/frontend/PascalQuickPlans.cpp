@@ -479,7 +479,7 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
     // A pointer's reading moves references through the stack, which the heap's view shows:
     // only a run nobody watches skips them.
     if (!data.RoomFor(Reals ? 2 * quick.Depth : quick.Depth) ||
-        (quick.Operates && data.HoldsReference()) || (quick.Pointers && Host().MayStopNow())) {
+        (quick.Operates && data.HoldsReference()) || (quick.Pointers && HostMayStop())) {
         return false;
     }
     std::array<std::int64_t, MaxHeld> values;

@@ -299,6 +299,8 @@ class QbSyntaxe
     {
         return quietEscape != nullptr ? *quietEscape != 0 : Host().PollEscape();
     }
+    // Host().MayStopNow(), answered at once for a host whose flag is read.
+    bool HostMayStop() { return quietEscape == nullptr && Host().MayStopNow(); }
     // StepPoint for a host that shows lines or may stop.
     void WatchedStepPoint(RunHost& host);
     [[noreturn]] static void StopForEscape();
