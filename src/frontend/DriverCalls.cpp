@@ -186,7 +186,7 @@ QbSyntaxe::CallScope QbSyntaxe::BeginCall(std::uint16_t routine)
 
 void QbSyntaxe::EndCall(const CallScope& scope)
 {
-    if (hostFollowsStatements && Execute && HeapActive && Host().FollowsStatements()) {
+    if (hostFollowsStatements && Execute && HeapActive) {
         Host().StatementEnded(true);
     }
     if (scope.StepOver) {

@@ -493,7 +493,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // A statement has ended: the heap view may re-lay out the structures it changed.
     void StatementDone()
     {
-        if (hostFollowsStatements && Execute && HeapActive && Host().FollowsStatements()) {
+        if (hostFollowsStatements && Execute && HeapActive) {
             Host().StatementEnded(false);
         }
     }
