@@ -256,7 +256,6 @@ void QbSyntaxe::ExecuteCall(int kind, std::uint16_t routine)
 std::optional<std::uint16_t> QbSyntaxe::RunCalled(std::uint16_t called, std::uint16_t savedTop,
                                                   bool hold, bool replayed)
 {
-    CompleteFrame(called, savedTop);
     ReadingPosition position;
     if (replayed) {
         Lexer->TokenStart(position.Line, position.Column);
@@ -264,7 +263,7 @@ std::optional<std::uint16_t> QbSyntaxe::RunCalled(std::uint16_t called, std::uin
         SaveReading(*Lexer, position);
     }
     const std::uint16_t caller = CurrentRoutine;
-    Data->EnterRoutine(called);
+    EnterFrame(called, savedTop);
     if (TraceViews) {
         Host().RefreshViews();
     }
@@ -281,11 +280,16 @@ std::optional<std::uint16_t> QbSyntaxe::RunCalled(std::uint16_t called, std::uin
     return held;
 }
 
-void QbSyntaxe::CompleteFrame(std::uint16_t called, std::uint16_t savedTop)
+void QbSyntaxe::EnterFrame(std::uint16_t called, std::uint16_t savedTop)
 {
-    Data->ClearMarksSince(savedTop);
-    Data->AllocateFrame((Table->Code(called) & RoutineFlag::FarFrame) != 0 ? 6 : 4);
-    Data->CreateLocals(called);
+    // A far routine's header keeps a segment too.
+    const int headerSize = (Table->Code(called) & RoutineFlag::FarFrame) != 0 ? 6 : 4;
+    if (!Data->EnterPlainFrame(called, savedTop, headerSize)) {
+        Data->ClearMarksSince(savedTop);
+        Data->AllocateFrame(headerSize);
+        Data->CreateLocals(called);
+        Data->EnterRoutine(called);
+    }
 }
 
 std::optional<std::uint16_t> QbSyntaxe::ReturnFromCall(std::uint16_t called, std::uint16_t caller,

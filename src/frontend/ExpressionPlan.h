@@ -145,6 +145,8 @@ struct QuickForm
     bool ToField = false;      // a field of a heap cell (TargetElement, a Field step)
     bool Pointers = false;     // it reads pointers: replayed only when nobody watches the heap
     bool ConstantOnly = false; // an integer constant and nothing else
+    // An integer local, an integer constant and the operator on them (`n < 2`, `i + 1`).
+    bool LocalConstant = false;
     bool Real = false;         // its value is a real, left pushed as the steps leave it
     std::uint16_t ResultType = 0;
     PlanTarget Target;

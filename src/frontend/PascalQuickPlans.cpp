@@ -408,6 +408,13 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
         quick.Real = reals[0];
         quick.ConstantOnly = quick.Steps.size() == 1 && !quick.Real &&
                              quick.Steps.front().What == QuickStep::Kind::Constant;
+        const auto integer = [&quick](std::size_t k, QuickStep::Kind kind) {
+            return quick.Steps[k].What == kind && !quick.Steps[k].Real;
+        };
+        quick.LocalConstant = quick.Steps.size() == 3 && !quick.Real &&
+                              integer(0, QuickStep::Kind::Local) &&
+                              integer(1, QuickStep::Kind::Constant) &&
+                              integer(2, QuickStep::Kind::Operate);
         plan.Quick = std::move(quick);
     }
 }
@@ -528,6 +535,25 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
             data.SetCurrentAddress(address);
             held.Held = true;
             held.Value = only.Value;
+            return true;
+        }
+        if (quick.LocalConstant) {
+            // What the three steps below leave: the local's address, the operator's value.
+            const QuickStep& local = quick.Steps[0];
+            const QuickStep& operate = quick.Steps[2];
+            std::int32_t value = 0;
+            std::int64_t result = 0;
+            if (!data.PeekLocal(local.Place.Variable, local.Place.Code, local.Distance, address,
+                                value) ||
+                !QbGesdata::IntegerResultOf(static_cast<Operator>(operate.Operator), value,
+                                            quick.Steps[1].Value, operate.ResultCode, result)) {
+                return false;
+            }
+            data.ClearAccumulator();
+            data.SetCurrentAddress(address);
+            data.Acc.SetInteger(static_cast<std::int32_t>(result));
+            held.Held = true;
+            held.Value = static_cast<std::int32_t>(result);
             return true;
         }
     }

@@ -733,11 +733,10 @@ bool QbPascalSyntaxe::RunPlannedCall(EntryNumber called, std::uint16_t savedTop,
     if (plan == nullptr) {
         return false;
     }
-    CompleteFrame(called, savedTop);
     int line = 0;
     int column = 0;
     Lexer->TokenStart(line, column);
-    Data->EnterRoutine(called);
+    EnterFrame(called, savedTop);
     BodyJump jump = BodyJump::None;
     {
         BodyScope scope(*this, called);

@@ -136,9 +136,9 @@ class QbSyntaxe
     // when no call is made.
     std::optional<std::uint16_t> RunCalled(std::uint16_t called, std::uint16_t savedTop,
                                            bool hold = false, bool replayed = false);
-    // The frame the arguments started made whole for `called`: their marks cleared, then the
-    // frame's header and the routine's locals.
-    void CompleteFrame(std::uint16_t called, std::uint16_t savedTop);
+    // The frame the arguments started made whole for `called` and entered: their marks
+    // cleared, then the frame's header and the routine's locals.
+    void EnterFrame(std::uint16_t called, std::uint16_t savedTop);
     // RunCalled once the body has run (`unread`: by its plan, the reader left where it was): a
     // function's result loaded (held as `hold` says, else pushed; a missing one reported on its
     // END), the frame left and the caller current again. The reader is the caller's to put back.

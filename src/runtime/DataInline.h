@@ -409,11 +409,12 @@ inline std::uint8_t* QbGesdata::LocalBytes(std::uint16_t variable, std::uint32_t
 {
     const std::uint32_t frame = currentFrame;
     const std::uint32_t at = frame + static_cast<std::uint32_t>(distance);
-    // Below the previous header (PreviousHeader's), which is the link of this one.
-    const std::uint32_t previous = frame <= DescriptorCount ? descriptors[frame] >> 16 : 0;
-    if (distance > 0 && at < DescriptorCount && headers[frame] && !headers[at] &&
+    // Below the previous header, which is the link of this one (a link below the header sends
+    // the search to FindInFrame). No header lies between the two, and a header holds its
+    // routine, never `variable`.
+    if (distance > 0 && at < DescriptorCount && headers[frame] &&
         (descriptors[at] & (SymbolMask | MarkedBit)) == variable &&
-        (at < previous || previous <= frame || previous > NoFrame)) {
+        at < (descriptors[frame] >> 16)) {
         index = static_cast<std::uint16_t>(at);
     } else {
         // FindInFrame's answer: the first unmarked descriptor of the variable above the header.

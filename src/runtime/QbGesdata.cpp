@@ -460,10 +460,19 @@ void QbGesdata::DescribeFrame(std::uint16_t routine, RoutineFrame& frame) const
             frame.Locals.push_back(*it);
         }
     }
+    frame.Plain = true;
+    frame.LowestOffset = 0;
+    frame.HighestEnd = 0;
     for (const std::uint16_t local : frame.Locals) {
         const TypeInfo type = KeptType(TypeOfVariable(local)).Info;
-        frame.Shapes.push_back({local, static_cast<std::int16_t>(table.Value(local)), type.Size,
-                                RepresentationOf(type.Code)});
+        const LocalShape shape{local, static_cast<std::int16_t>(table.Value(local)), type.Size,
+                               RepresentationOf(type.Code)};
+        frame.Shapes.push_back(shape);
+        frame.Plain = frame.Plain && shape.Kind != Representation::None &&
+                      shape.Kind != Representation::Pointer;
+        frame.LowestOffset = std::min<int>(frame.LowestOffset, shape.Offset);
+        frame.HighestEnd = std::max<int>(frame.HighestEnd,
+                                         shape.Offset + static_cast<int>(shape.Size));
     }
     frame.Quiet = LeavesQuietly(routine);
     frame.Result = 0;
@@ -490,6 +499,43 @@ void QbGesdata::CreateLocals(std::uint16_t routine)
     for (const LocalShape& local : FrameOf(routine).Shapes) {
         MakeLocal(local);
     }
+}
+
+bool QbGesdata::EnterPlainFrame(std::uint16_t routine, std::uint16_t savedTop, int headerSize)
+{
+    const RoutineFrame& frame = FrameOf(routine);
+    const std::uint32_t size = headerSize == 6 ? 6 : 4;
+    const std::size_t locals = frame.Shapes.size();
+    // Every check MakeLocal, PushDescriptor and EnterRoutine would make, made first.
+    if (!frame.Plain || views != nullptr || stack.empty() || stackPointer < size ||
+        descriptorTop <= locals + 1 || depth + 1 > maximumDepth ||
+        driver.OptionB(OptionB::InitializeVariables) ||
+        (routine != 0 && driver.OptionA(OptionA::ForbidRecursion))) {
+        return false;
+    }
+    const int base = static_cast<int>(stackPointer) - static_cast<int>(size);
+    if (base + frame.LowestOffset < 0 || base + frame.HighestEnd > StackSize) {
+        return false;
+    }
+    ClearMarksSince(savedTop);
+    AllocateFrame(headerSize);
+    for (const LocalShape& local : frame.Shapes) {
+        const int offset = static_cast<int>(frameBase) + local.Offset;
+        stackPointer = std::min(stackPointer, static_cast<std::uint16_t>(offset));
+        descriptors[descriptorTop] =
+            (local.Variable & SymbolMask) | (static_cast<std::uint32_t>(offset) << 16);
+        headers[descriptorTop] = false;
+        descriptorSizes[descriptorTop] = local.Size;
+        --descriptorTop;
+    }
+    descriptors[descriptorTop] =
+        (routine & SymbolMask) | (static_cast<std::uint32_t>(currentFrame) << 16);
+    headers[descriptorTop] = true;
+    descriptorSizes[descriptorTop] = 0;
+    currentFrame = descriptorTop;
+    --descriptorTop;
+    ++depth;
+    return true;
 }
 
 void QbGesdata::MarkLocalAssigned(std::uint16_t variable)

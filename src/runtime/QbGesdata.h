@@ -171,6 +171,10 @@ class QbGesdata
     // LeaveRoutine, ReleaseFrame.
     std::uint16_t EnterRoutine(std::uint16_t routine);
     void AllocateFrame(int headerSize);
+    // ClearMarksSince, AllocateFrame, CreateLocals and EnterRoutine at once, for a frame whose
+    // locals need no bytes set and which fits: false, nothing done, when they must be made one
+    // by one (an error to raise, an option or a view to serve).
+    bool EnterPlainFrame(std::uint16_t routine, std::uint16_t savedTop, int headerSize);
     // A value parameter takes the value on top of the evaluation stack, or (`fromStack` false)
     // the integer already in the accumulator, which was never pushed.
     void CreateVariable(std::uint16_t variable, int tag, bool fromStack = true);
@@ -579,6 +583,11 @@ class QbGesdata
         bool Quiet = false;
         std::vector<std::uint16_t> Locals;
         std::vector<LocalShape> Shapes; // of Locals, in their order
+        // No local is a file or a pointer (whose bytes are set when it is made); the lowest
+        // offset of a local and the highest end, from the frame base.
+        bool Plain = true;
+        int LowestOffset = 0;
+        int HighestEnd = 0;
         std::uint16_t Result = 0;       // a function's variable of its own name, when it has one
         // Its type, code and straight width, and where its descriptor lay above the frame's
         // header at the last return.
