@@ -411,10 +411,9 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
         const auto integer = [&quick](std::size_t k, QuickStep::Kind kind) {
             return quick.Steps[k].What == kind && !quick.Steps[k].Real;
         };
-        quick.LocalConstant = quick.Steps.size() == 3 && !quick.Real &&
-                              integer(0, QuickStep::Kind::Local) &&
-                              integer(1, QuickStep::Kind::Constant) &&
-                              integer(2, QuickStep::Kind::Operate);
+        quick.LocalConstant =
+            quick.Steps.size() == 3 && !quick.Real && integer(0, QuickStep::Kind::Local) &&
+            integer(1, QuickStep::Kind::Constant) && integer(2, QuickStep::Kind::Operate);
         plan.Quick = std::move(quick);
     }
 }

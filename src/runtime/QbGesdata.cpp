@@ -471,8 +471,8 @@ void QbGesdata::DescribeFrame(std::uint16_t routine, RoutineFrame& frame) const
         frame.Plain = frame.Plain && shape.Kind != Representation::None &&
                       shape.Kind != Representation::Pointer;
         frame.LowestOffset = std::min<int>(frame.LowestOffset, shape.Offset);
-        frame.HighestEnd = std::max<int>(frame.HighestEnd,
-                                         shape.Offset + static_cast<int>(shape.Size));
+        frame.HighestEnd =
+            std::max<int>(frame.HighestEnd, shape.Offset + static_cast<int>(shape.Size));
     }
     frame.Quiet = LeavesQuietly(routine);
     frame.Result = 0;
