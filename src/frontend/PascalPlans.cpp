@@ -779,6 +779,15 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
             }
             case PlanStep::Kind::Constant: {
                 const bool hold = holds(step);
+                if (hold && step.Count == 0 && at + 1 != end &&
+                    at[1].What == PlanStep::Kind::Operate) {
+                    // An integer constant an operator takes at once (`n - 1`): held, and the
+                    // operator run on it, which sets every slot of the accumulator the
+                    // constant would have set.
+                    held[static_cast<std::size_t>(holding++)] = {step.Integer, step.Type};
+                    current = ++at;
+                    goto operate;
+                }
                 acc.Integer = step.Integer;
                 acc.Real = step.Real;
                 if (step.Count > 0) {
@@ -790,33 +799,35 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 push(hold, step.Type);
                 break;
             }
-            case PlanStep::Kind::Operate: {
+            case PlanStep::Kind::Operate:
+            operate: {
+                const PlanStep& op = *at;
                 std::int32_t value = 0;
-                if (holding >= 2 && step.Integer >= 0 &&
-                    step.Integer <= static_cast<int>(Operator::Power) &&
-                    Data->OperateHeld(static_cast<Operator>(step.Integer),
+                if (holding >= 2 && op.Integer >= 0 &&
+                    op.Integer <= static_cast<int>(Operator::Power) &&
+                    Data->OperateHeld(static_cast<Operator>(op.Integer),
                                       held[static_cast<std::size_t>(holding - 2)].Value,
-                                      held[static_cast<std::size_t>(holding - 1)].Value, step.Type,
+                                      held[static_cast<std::size_t>(holding - 1)].Value, op.Type,
                                       value)) {
                     --holding;
-                    held[static_cast<std::size_t>(holding - 1)] = {value, step.Type};
+                    held[static_cast<std::size_t>(holding - 1)] = {value, op.Type};
                     break;
                 }
                 // The left operand stacked below the steps' own (a call's result held, one
                 // made before the call stacked): taken off once the operator has its value.
                 std::int32_t left = 0;
-                if (holding == 1 && Data->EvaluationCount() > stacked && step.Integer >= 0 &&
-                    step.Integer <= static_cast<int>(Operator::Power) &&
+                if (holding == 1 && Data->EvaluationCount() > stacked && op.Integer >= 0 &&
+                    op.Integer <= static_cast<int>(Operator::Power) &&
                     Data->PeekKeptInteger(left) &&
-                    Data->OperateHeld(static_cast<Operator>(step.Integer), left, held[0].Value,
-                                      step.Type, value)) {
+                    Data->OperateHeld(static_cast<Operator>(op.Integer), left, held[0].Value,
+                                      op.Type, value)) {
                     Data->PopKept();
                     acc.SetInteger(value);
-                    held[0] = {value, step.Type};
+                    held[0] = {value, op.Type};
                     break;
                 }
                 flush();
-                Data->Operate(step.Integer, step.Type);
+                Data->Operate(op.Integer, op.Type);
                 break;
             }
             case PlanStep::Kind::Not: {
