@@ -800,7 +800,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 break;
             }
             case PlanStep::Kind::Operate:
-            operate: {
+            operate : {
                 const PlanStep& op = *at;
                 std::int32_t value = 0;
                 if (holding >= 2 && op.Integer >= 0 &&
