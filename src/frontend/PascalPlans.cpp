@@ -604,7 +604,8 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                     FitsType(step.Type, held[static_cast<std::size_t>(holding - 1)].Value)) {
                     held[static_cast<std::size_t>(holding - 1)].Type =
                         static_cast<std::uint16_t>(step.Stride);
-                    break;
+                    current = ++at;
+                    goto bind;
                 }
                 flush();
                 Data->PopKept();
@@ -614,22 +615,25 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 Data->PushKept(static_cast<std::uint16_t>(step.Stride));
                 break;
             case PlanStep::Kind::Bind:
-                if (holding > 0 && step.Code == 1) {
+            bind : {
+                const PlanStep& parameter = *at;
+                if (holding > 0 && parameter.Code == 1) {
                     // The argument, held: the values held below it are pushed first.
                     const Held argument = held[static_cast<std::size_t>(--holding)];
                     flush();
                     acc.SetInteger(argument.Value);
-                    if (step.DirectWidth != 0) {
-                        Data->BindScalar(step.Type, step.DirectCode,
-                                         static_cast<std::uint32_t>(step.Count));
+                    if (parameter.DirectWidth != 0) {
+                        Data->BindScalar(parameter.Type, parameter.DirectCode,
+                                         static_cast<std::uint32_t>(parameter.Count));
                     } else {
-                        Data->CreateVariable(step.Type, 8195, false);
+                        Data->CreateVariable(parameter.Type, 8195, false);
                     }
                     break;
                 }
                 flush();
-                Data->CreateVariable(step.Type, 8195);
+                Data->CreateVariable(parameter.Type, 8195);
                 break;
+            }
             case PlanStep::Kind::CallEnter: {
                 mark(step);
                 flush();
@@ -652,6 +656,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 Data->ClearAccumulator();
                 break;
             case PlanStep::Kind::SaveTarget:
+            saveTarget:
                 target = {};
                 target.Address = Data->CurrentAddress();
                 if (known.Variable != 0) {
@@ -659,8 +664,8 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                     target.Start = known.Start;
                     target.Size = known.Size;
                 }
-                target.DirectCode = step.DirectCode;
-                target.DirectWidth = step.DirectWidth;
+                target.DirectCode = at->DirectCode;
+                target.DirectWidth = at->DirectWidth;
                 break;
             case PlanStep::Kind::Assign:
                 // Left to the caller, once the reader stands where the reading stores.
@@ -673,7 +678,8 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                     std::uint32_t place = 0;
                     if (Data->LocalPlace(step.Type, step.DirectCode, at->Count, place)) {
                         Data->SetCurrentAddress(place);
-                        break;
+                        current = ++at;
+                        goto saveTarget;
                     }
                 } else if (step.DirectWidth != 0 && at + 1 != end) {
                     // The Load after it done with it, when the variable lies where it lay.
