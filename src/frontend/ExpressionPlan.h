@@ -83,6 +83,9 @@ struct PlanTarget
     // The whole variable, its scalar value moved straight (as its SaveTarget step says).
     std::uint8_t DirectCode = 0;
     std::uint8_t DirectWidth = 0;
+    // A scalar of the routine's frame found by a quick form, which runs nothing before its
+    // store: its descriptor (0 when the store is to find it again).
+    std::uint16_t Descriptor = 0;
 };
 
 // A step of a plan's quick form: the plan's work again, for a plan whose every value is read

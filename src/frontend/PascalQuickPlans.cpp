@@ -466,14 +466,14 @@ void QbPascalSyntaxe::MakeQuickForm(ExpressionPlan& plan) const
 
 // The address of a quick form's target in the routine's frame or in a heap cell; false when
 // the steps must find it (out of line: most targets are globals).
-[[gnu::noinline]] bool QbPascalSyntaxe::QuickTargetAt(const QuickForm& quick,
-                                                      std::uint32_t& address)
+[[gnu::noinline]] bool QbPascalSyntaxe::QuickTargetAt(const QuickForm& quick, PlanTarget& target)
 {
-    const QuickStep& target = quick.TargetElement;
+    const QuickStep& element = quick.TargetElement;
     if (quick.ToLocal) {
-        return Data->LocalPlace(target.Place.Variable, target.Place.Code, target.Distance, address);
+        return Data->LocalPlace(element.Place.Variable, element.Place.Code, element.Distance,
+                                target.Address, &target.Descriptor);
     }
-    return QuickFieldAt(target, address);
+    return QuickFieldAt(element, target.Address);
 }
 
 // RunQuickPlan for a form of integers only, or (`Reals`) of a real value.
@@ -515,7 +515,7 @@ bool QbPascalSyntaxe::RunQuick(const ExpressionPlan& plan, PlanTarget& target, H
             if (!QuickElementAt(quick.TargetElement, target.Address, integer, from)) {
                 return false;
             }
-        } else if ((quick.ToLocal || quick.ToField) && !QuickTargetAt(quick, target.Address)) {
+        } else if ((quick.ToLocal || quick.ToField) && !QuickTargetAt(quick, target)) {
             return false;
         }
         address = target.Address;

@@ -186,7 +186,8 @@ QbPascalSyntaxe::QuickStore(const QuickForm& quick, const PlanTarget& target, st
     data.Acc.SetInteger(value);
     data.SetCurrentAddress(target.Address);
     if (quick.ToLocal) {
-        return QuickStoreLocal(quick);
+        return target.Descriptor != 0 ? data.StoreLocalAt(target.Descriptor, quick.Store.Code)
+                                      : QuickStoreLocal(quick);
     }
     DirectPlace place = quick.Store;
     place.Offset = target.Address - DataAddress::GlobalBase;

@@ -380,7 +380,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     void MakeQuickForm(ExpressionPlan& plan) const;
     bool QuickField(const std::vector<PlanStep>& steps, std::size_t& at, QuickStep& out) const;
     bool QuickFieldAt(const QuickStep& step, std::uint32_t& address);
-    bool QuickTargetAt(const QuickForm& quick, std::uint32_t& address);
+    bool QuickTargetAt(const QuickForm& quick, PlanTarget& target);
     // `variable` lies in a routine's frame and its value, of `type`, is read and stored
     // straight (no VAR or OUT parameter, a scalar): `code` its type's code.
     bool StraightLocal(std::uint16_t variable, std::uint16_t type, std::uint8_t& code) const;

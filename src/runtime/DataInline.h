@@ -470,13 +470,33 @@ inline bool QbGesdata::LoadLocal(std::uint16_t variable, std::uint8_t code, std:
 }
 
 inline bool QbGesdata::LocalPlace(std::uint16_t variable, std::uint8_t code, std::int32_t& distance,
-                                  std::uint32_t& address)
+                                  std::uint32_t& address, std::uint16_t* descriptor)
 {
     std::uint16_t index = 0;
     if (LocalBytes(variable, DirectWidth(code), distance, index) == nullptr) {
         return false;
     }
     address = DataAddress::Stack(descriptors[index] >> 16);
+    if (descriptor != nullptr) {
+        *descriptor = index;
+    }
+    return true;
+}
+
+inline bool QbGesdata::StoreLocalAt(std::uint16_t descriptor, std::uint8_t code)
+{
+    if (descriptor == 0 || descriptor >= DescriptorCount) {
+        return false;
+    }
+    const std::uint32_t offset = descriptors[descriptor] >> 16;
+    const std::uint32_t width = DirectWidth(code);
+    if (width == 0 || offset + width > stack.size()) {
+        return false;
+    }
+    EncodeScalar(code, stack.data() + offset);
+    if ((descriptors[descriptor] & AssignedBit) == 0) {
+        SetAssigned(descriptor);
+    }
     return true;
 }
 

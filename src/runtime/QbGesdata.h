@@ -251,12 +251,15 @@ class QbGesdata
                           std::uint32_t& address, double& value);
     // LoadValue of such a variable: the accumulator and the current address as it leaves them.
     inline bool LoadLocal(std::uint16_t variable, std::uint8_t code, std::int32_t& distance);
-    // Only its place.
+    // Only its place (and its descriptor in `descriptor`, when given).
     inline bool LocalPlace(std::uint16_t variable, std::uint8_t code, std::int32_t& distance,
-                           std::uint32_t& address);
+                           std::uint32_t& address, std::uint16_t* descriptor = nullptr);
     // The accumulator's value stored there, the variable noted assigned.
     inline bool StoreLocal(std::uint16_t variable, std::uint8_t code, std::int32_t& distance,
                            std::uint32_t& address);
+    // The same into the variable of `descriptor`, as LocalPlace has just found it (nothing has
+    // run since): false, nothing stored, when its bytes do not lie in the stack.
+    inline bool StoreLocalAt(std::uint16_t descriptor, std::uint8_t code);
     // Returns 0 (global area), 1 (data stack), 2 (heap) or -1 (elsewhere).
     int StoreValue(std::uint16_t type);
     void MarkAssigned();
