@@ -343,7 +343,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // kept as never to be planned.
     bool PlansAllowed() const
     {
-        return KeepPlans && Execute && !Checking && !Generate && !SearchingLabel && !MicroStep &&
+        return Execute && !Generate && !Checking && !MicroStep && !SearchingLabel && KeepPlans &&
                ViewEvaluations <= 0;
     }
     TypePair PlannedExpression();

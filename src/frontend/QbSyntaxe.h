@@ -173,7 +173,7 @@ class QbSyntaxe
     void StepPoint()
     {
         // A host that shows nothing and never stops: only ESC is polled.
-        if (quietEscape != nullptr && !Silent && !TraceViews && !Stepping) {
+        if (quietEscape != nullptr && !Stepping && !TraceViews && !Silent) {
             if (*quietEscape != 0) {
                 StopForEscape();
             }
@@ -238,19 +238,21 @@ class QbSyntaxe
     ExtraLetterSet ExtraLetters;
     ModuleSlot ModuleSlots[SlotCount];
 
-    // Mode flags of the current run.
+    // Mode flags of the current run. Those tested together at every statement lie side by side
+    // (the compiler tests neighbours at once): the plans' (Execute to SearchingLabel) and the
+    // step point's (Stepping to Silent).
     bool Execute = false;
     bool Generate = false;
     bool Checking = false;
-    bool Stepping = false;
-    bool StepInto = false;
     bool MicroStep = false;
+    bool SearchingLabel = false;
+    bool Stepping = false;
     bool TraceViews = false;
     bool Silent = false;
+    bool StepInto = false;
     bool CalledFromMain = false;
     bool UpdateModels = false;
     bool ConstantContext = false;
-    bool SearchingLabel = false;
     bool HeapActive = false;
     // The last NEW or DISPOSE executed, its pointer argument read: what a plan of the statement
     // calling it keeps (Made is cleared by the caller before the call).

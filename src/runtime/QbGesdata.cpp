@@ -273,14 +273,16 @@ void QbGesdata::AllocateFrame(int headerSize)
     if (stack.empty() || stackPointer < size) {
         Fail(ErrorNumber::ExecutionStackFull);
     }
-    // The saved mark above, the caller's frame base below it at the new frame base.
-    stackPointer = static_cast<std::uint16_t>(stackPointer - (size - 2));
-    stack[stackPointer] = static_cast<std::uint8_t>(mark);
-    stack[stackPointer + 1] = static_cast<std::uint8_t>(mark >> 8);
-    stackPointer = static_cast<std::uint16_t>(stackPointer - 2);
-    stack[stackPointer] = static_cast<std::uint8_t>(frameBase);
-    stack[stackPointer + 1] = static_cast<std::uint8_t>(frameBase >> 8);
-    frameBase = stackPointer;
+    // The caller's frame base at the new frame base, the saved mark above it (a far frame's
+    // last two bytes are left as they are).
+    const auto base = static_cast<std::uint16_t>(stackPointer - size);
+    std::uint8_t* const bytes = stack.data() + base;
+    bytes[0] = static_cast<std::uint8_t>(frameBase);
+    bytes[1] = static_cast<std::uint8_t>(frameBase >> 8);
+    bytes[2] = static_cast<std::uint8_t>(mark);
+    bytes[3] = static_cast<std::uint8_t>(mark >> 8);
+    stackPointer = base;
+    frameBase = base;
 }
 
 void QbGesdata::ReleaseFrame()
@@ -288,11 +290,9 @@ void QbGesdata::ReleaseFrame()
     if (stack.empty() || frameBase + 4 > StackSize) {
         return;
     }
-    const auto word = [this](std::uint16_t at) {
-        return static_cast<std::uint16_t>(stack[at] | (stack[at + 1] << 8));
-    };
-    const std::uint16_t savedBase = word(frameBase);
-    const std::uint16_t savedMark = word(static_cast<std::uint16_t>(frameBase + 2));
+    const std::uint8_t* const bytes = stack.data() + frameBase;
+    const auto savedBase = static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
+    const auto savedMark = static_cast<std::uint16_t>(bytes[2] | (bytes[3] << 8));
     // A frame that a store through a bad offset has damaged ends the frames rather than the
     // interpreter.
     frameBase = std::min(savedBase, StackSize);
