@@ -24,7 +24,7 @@ inline const QbGesdata::ResolvedType& QbGesdata::KeptType(std::uint16_t type) co
 inline const QbGesdata::RoutineFrame& QbGesdata::FrameOf(std::uint16_t routine) const
 {
     const std::uint32_t generation = driver.Table->Generation();
-    if (routine < keptFrames.size() && generation != 0 &&
+    if (routine < keptFrameCount && generation != 0 &&
         keptFrames[routine].Generation == generation) {
         return keptFrames[routine];
     }
@@ -425,7 +425,7 @@ inline std::uint8_t* QbGesdata::LocalBytes(std::uint16_t variable, std::uint32_t
         distance = index - currentFrame;
     }
     const std::uint32_t offset = descriptors[index] >> 16;
-    if (width == 0 || descriptorSizes[index] < width || offset + width > stack.size()) {
+    if (width == 0 || descriptorSizes[index] < width || offset + width > stackBytes) {
         return nullptr;
     }
     return stack.data() + offset;
@@ -490,7 +490,7 @@ inline bool QbGesdata::StoreLocalAt(std::uint16_t descriptor, std::uint8_t code)
     }
     const std::uint32_t offset = descriptors[descriptor] >> 16;
     const std::uint32_t width = DirectWidth(code);
-    if (width == 0 || offset + width > stack.size()) {
+    if (width == 0 || offset + width > stackBytes) {
         return false;
     }
     EncodeScalar(code, stack.data() + offset);

@@ -50,6 +50,7 @@ bool QbGesdata::Open(std::uint16_t globalsSize)
     try {
         globals.assign(globalsSize, 0);
         stack.assign(StackSize, 0);
+        stackBytes = StackSize;
     } catch (const std::bad_alloc&) {
         Close();
         return false;
@@ -99,6 +100,7 @@ void QbGesdata::Close()
     accumulatorReference = DataAddress::Nil;
     std::vector<std::uint8_t>().swap(globals);
     std::vector<std::uint8_t>().swap(stack);
+    stackBytes = 0;
     Acc.Structure.clear();
     currentFrame = NoFrame;
     depth = 0;
@@ -427,6 +429,7 @@ const QbGesdata::RoutineFrame& QbGesdata::DescribedFrameOf(std::uint16_t routine
     }
     if (keptFrames.empty()) {
         keptFrames.resize(QbTable::MaxEntries + 1);
+        keptFrameCount = keptFrames.size();
     }
     RoutineFrame& frame = keptFrames[routine];
     if (frame.Generation != generation || generation == 0) {

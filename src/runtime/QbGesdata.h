@@ -536,6 +536,7 @@ class QbGesdata
 
     std::vector<std::uint8_t> globals;
     std::vector<std::uint8_t> stack;
+    std::uint32_t stackBytes = 0; // stack.size(), read on every access to a local
     std::array<std::uint32_t, DescriptorCount + 1> descriptors{};
     // Which descriptors are frame headers (a byte each: read on every access to a local).
     std::array<bool, DescriptorCount + 1> headers{};
@@ -591,7 +592,7 @@ class QbGesdata
         bool Plain = true;
         int LowestOffset = 0;
         int HighestEnd = 0;
-        std::uint16_t Result = 0;       // a function's variable of its own name, when it has one
+        std::uint16_t Result = 0; // a function's variable of its own name, when it has one
         // Its type, code and straight width, and where its descriptor lay above the frame's
         // header at the last return.
         std::uint16_t ResultType = 0;
@@ -601,6 +602,7 @@ class QbGesdata
         mutable std::int32_t ResultDistance = 0;
     };
     mutable std::vector<RoutineFrame> keptFrames; // by routine entry
+    mutable std::size_t keptFrameCount = 0;       // keptFrames.size(), read on every call
     mutable RoutineFrame otherFrame;
     // The frame worked out for the table as it stands (inline, runtime/DataInline.h: every
     // call asks for it).
