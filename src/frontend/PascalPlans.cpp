@@ -177,6 +177,10 @@ void QbPascalSyntaxe::FuseGlobalLoads(ExpressionPlan& plan) const
             QbGesdata::RepresentationOf(Data->KeptCode(step.Type)) == Representation::Integer) {
             step.Code = HeldInteger;
         }
+        // An operator's result code, which its sum, difference and product are held to.
+        if (step.What == PlanStep::Kind::Operate) {
+            step.DirectCode = Data->KeptCode(step.Type);
+        }
     }
     // A global variable indexed, a field of it, or an assignment's target: the values inside
     // it are its own, unless another variable shares its bytes.
@@ -811,10 +815,10 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 std::int32_t value = 0;
                 if (holding >= 2 && op.Integer >= 0 &&
                     op.Integer <= static_cast<int>(Operator::Power) &&
-                    Data->OperateHeld(static_cast<Operator>(op.Integer),
-                                      held[static_cast<std::size_t>(holding - 2)].Value,
-                                      held[static_cast<std::size_t>(holding - 1)].Value, op.Type,
-                                      value)) {
+                    Data->OperateHeldAs(static_cast<Operator>(op.Integer),
+                                        held[static_cast<std::size_t>(holding - 2)].Value,
+                                        held[static_cast<std::size_t>(holding - 1)].Value,
+                                        op.DirectCode, value)) {
                     --holding;
                     held[static_cast<std::size_t>(holding - 1)] = {value, op.Type};
                     break;
@@ -825,8 +829,8 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 if (holding == 1 && Data->EvaluationCount() > stacked && op.Integer >= 0 &&
                     op.Integer <= static_cast<int>(Operator::Power) &&
                     Data->PeekKeptInteger(left) &&
-                    Data->OperateHeld(static_cast<Operator>(op.Integer), left, held[0].Value,
-                                      op.Type, value)) {
+                    Data->OperateHeldAs(static_cast<Operator>(op.Integer), left, held[0].Value,
+                                        op.DirectCode, value)) {
                     Data->PopKept();
                     acc.SetInteger(value);
                     held[0] = {value, op.Type};

@@ -688,6 +688,7 @@ void QbPascalSyntaxe::ReadBodyRecorded(EntryNumber routine)
             body.Text = text;
             body.QuietReturn = Data->LeavesQuietly(routine);
             body.EndKnown = EndRecorded(routine);
+            body.Function = Table->Kind(routine) == EntryKind::Function;
         }
         return;
     }
@@ -697,6 +698,7 @@ void QbPascalSyntaxe::ReadBodyRecorded(EntryNumber routine)
         body.Text = text;
         body.QuietReturn = Data->LeavesQuietly(routine);
         body.EndKnown = EndRecorded(routine);
+        body.Function = Table->Kind(routine) == EntryKind::Function;
     }
 }
 
@@ -710,7 +712,7 @@ void QbPascalSyntaxe::EndBodyPlan(EntryNumber routine, EntryNumber caller)
 {
     // Otherwise the reader goes after END, where the reading leaves it.
     const BodyPlan& body = BodyPlans[routine];
-    if (ReturnsUnread(body, routine, caller)) {
+    if (ReturnsUnread(body, caller)) {
         BodyLeftUnread = true;
         return;
     }
@@ -727,7 +729,7 @@ bool QbPascalSyntaxe::RunPlannedCall(EntryNumber called, std::uint16_t savedTop,
     // EndBodyPlan leaves the reader where it is.
     const EntryNumber caller = CurrentRoutine;
     if (called == 1 || called >= BodyPlans.size() || !StatementPlansAllowed() ||
-        !ReturnsUnread(BodyPlans[called], called, caller)) {
+        !ReturnsUnread(BodyPlans[called], caller)) {
         return false;
     }
     StatementPlan* plan = HeldBodyPlan(called);

@@ -536,6 +536,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
         std::uint64_t Text = 0;   // the number of the text it was read from
         bool QuietReturn = false; // the data manager's LeavesQuietly for the routine
         bool EndKnown = false;    // a procedure's, or a function's whose END is recorded
+        bool Function = false;    // the routine is a function
     };
     std::vector<BodyPlan> BodyPlans;
     // The plan of the routine's body that holds once the body starts (the routine current, at
@@ -553,10 +554,9 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // The body, run by its plan, is left without bringing the reader to its END: nothing after
     // it but a function's missing result can raise an error, and RunCalled brings the reader to
     // that END itself when `caller` is the program's own too.
-    bool ReturnsUnread(const BodyPlan& body, EntryNumber routine, EntryNumber caller) const
+    bool ReturnsUnread(const BodyPlan& body, EntryNumber caller) const
     {
-        return body.QuietReturn && body.EndKnown &&
-               (Table->Kind(routine) != EntryKind::Function || OwnRoutine(caller));
+        return body.QuietReturn && body.EndKnown && (!body.Function || OwnRoutine(caller));
     }
     // The main program, or a routine of the program's own text (a unit's are read from the
     // unit's source).

@@ -348,8 +348,15 @@ inline bool QbGesdata::IntegerResultOf(Operator op, std::int64_t a, std::int64_t
 inline bool QbGesdata::OperateHeld(Operator op, std::int64_t a, std::int64_t b,
                                    std::uint16_t resultType, std::int32_t& value)
 {
+    const bool typed = op == Operator::Plus || op == Operator::Minus || op == Operator::Multiply;
+    return OperateHeldAs(op, a, b, typed ? KeptType(resultType).Info.Code : std::uint8_t{0}, value);
+}
+
+inline bool QbGesdata::OperateHeldAs(Operator op, std::int64_t a, std::int64_t b,
+                                     std::uint8_t resultCode, std::int32_t& value)
+{
     std::int64_t result = 0;
-    if (!IntegerResult(op, a, b, resultType, result)) {
+    if (!IntegerResultOf(op, a, b, resultCode, result)) {
         return false;
     }
     ReleaseOperands();

@@ -313,6 +313,9 @@ class QbGesdata
     // it (an error to raise included).
     inline bool OperateHeld(Operator op, std::int64_t a, std::int64_t b, std::uint16_t resultType,
                             std::int32_t& value);
+    // The same when the code of the result's type is known (a plan's).
+    inline bool OperateHeldAs(Operator op, std::int64_t a, std::int64_t b, std::uint8_t resultCode,
+                              std::int32_t& value);
     // The value OperateHeld gives, the accumulator left as it is and the code of the result's
     // type given (it matters to +, - and *): false when OperateHeld would return false.
     static inline bool IntegerResultOf(Operator op, std::int64_t a, std::int64_t b,
