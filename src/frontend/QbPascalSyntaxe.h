@@ -532,8 +532,8 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // body, and without bringing it to END when nothing after the body can raise an error.
     struct BodyPlan
     {
-        int Statement = -1;       // its plan among StatementPlans, -1 for none
         std::uint64_t Text = 0;   // the number of the text it was read from
+        int Statement = -1;       // its plan among StatementPlans, -1 for none
         bool QuietReturn = false; // the data manager's LeavesQuietly for the routine
         bool EndKnown = false;    // a procedure's, or a function's whose END is recorded
         bool Function = false;    // the routine is a function

@@ -353,6 +353,52 @@ TEST_F(PlanTest, AnErrorAroundACallOnALaterPassIsTheReadings)
     ExpectLaterErrors(cases);
 }
 
+// Steps taken together (an operator with the constant before it, an argument's check with its
+// binding, a local against a constant, a local target's store) fail where the steps one by one
+// fail, with the reading's error at the reading's place.
+TEST_F(PlanTest, StepsTakenTogetherFailAsTheReadingFails)
+{
+    const LaterError cases[] = {
+        {"an operator on a held value and a constant, in an argument",
+         "program p; var i, s : integer;\n"
+         "function f(n : integer) : integer; begin f := n end;\n"
+         "begin s := 0; for i := 1 to 5 do s := f(i * 10000 - 1); writeln(s) end.\n",
+         ErrorNumber::SizeTooLarge},
+        {"an operator on a local and a constant, in a recursive call",
+         "program p; var i : integer; s : longint;\n"
+         "function f(n : integer) : longint; begin\n"
+         "  if n < 2 then f := n else f := f(n - 1) + f(n * 16384 - 2) end;\n"
+         "begin s := 0; for i := 1 to 3 do s := s + f(i); writeln(s) end.\n",
+         ErrorNumber::SizeTooLarge, 3},
+        {"an argument outside its byte parameter, checked as it is bound",
+         "program p; var i, s : integer;\n"
+         "function f(n : byte) : integer; begin f := n end;\n"
+         "begin s := 0; for i := 1 to 5 do s := s + f(i - 2); writeln(s) end.\n",
+         ErrorNumber::InvalidValue},
+        {"a local against a constant, the local unassigned on the third call",
+         "program p; var i, s : integer;\n"
+         "function f(n : integer) : integer; var k : integer;\n"
+         "begin if n <> 3 then k := n; if k < 2 then f := 1 else f := 2 end;\n"
+         "begin s := 0; for i := 1 to 5 do s := s + f(i); writeln(s) end.\n",
+         ErrorNumber::VariableNotAssigned, 3},
+        {"a local plus a constant stored into a local, too large on the fourth call",
+         "program p; var i, s : integer;\n"
+         "function f(n : integer) : integer; var k : integer;\n"
+         "begin k := n + 32000; f := k end;\n"
+         "begin s := 0; for i := 1 to 5 do s := f(i * 200); writeln(s) end.\n",
+         ErrorNumber::SizeTooLarge, 3},
+    };
+    ExpectLaterErrors(cases);
+    // A local target stored straight keeps the value its type holds, and is assigned.
+    const RunOutcome stored =
+        Both("program p; var i, s : integer;\n"
+             "function f(n : integer) : integer; var k, m : integer;\n"
+             "begin k := n; m := k - 1; f := m + k end;\n"
+             "begin s := 0; for i := 1 to 5 do s := s + f(i); writeln(s) end.\n");
+    EXPECT_EQ(stored.RunError, 0);
+    EXPECT_EQ(stored.Output, "25\r\n");
+}
+
 TEST_F(PlanTest, FunctionResultsHeldMeetOtherValuesAsTheReadingsStackedOnes)
 {
     // Results of every integer kind, and of kinds never held (REAL, CHAR), as operands on either

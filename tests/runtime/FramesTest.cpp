@@ -1,8 +1,12 @@
 // Frames, descriptors and assigned flags: what a routine call does to the data manager.
 #include "DataFixture.h"
 
+#include "runtime/DataInline.h"
+
 #include <algorithm>
+#include <array>
 #include <optional>
+#include <vector>
 
 namespace {
 class FramesTest : public DataTest
@@ -147,6 +151,123 @@ TEST_F(FramesTest, LeavingAFrameByItsTopEndsWhereTheWalkEnds)
         EXPECT_EQ(data.CurrentFrame(), QbGesdata::NoFrame);
         data.ReleaseFrame();
     }
+}
+
+// The frame made in one go, when it can be, is the one ClearMarksSince, AllocateFrame,
+// CreateLocals and EnterRoutine make one by one; when it cannot, nothing is touched and the
+// steps one by one raise what they raise.
+TEST_F(FramesTest, APlainFrameIsTheFrameMadeStepByStep)
+{
+    const EntryNumber longint = Predefined(TypeCode::Longint);
+    const EntryNumber function = Routine("F", EntryKind::Function);
+    const EntryNumber parameter = Local("N", function, integer, 4, VariableMode::ValueParameter);
+    const EntryNumber first = Local("K", function, integer, -2);
+    const EntryNumber second = Local("R", function, longint, -6);
+    Open();
+    struct Snapshot
+    {
+        std::uint16_t Top = 0;
+        std::uint16_t Frame = 0;
+        std::uint16_t Base = 0;
+        std::uint16_t Pointer = 0;
+        std::vector<std::array<int, 5>> Descriptors; // symbol, link, header, marked, assigned
+        std::array<std::uint32_t, 3> Places{};
+        // The frame base and stack pointer the frame's header gives back when it is left.
+        std::uint16_t BaseAfter = 0;
+        std::uint16_t PointerAfter = 0;
+        bool Straight = false;
+        bool operator==(const Snapshot&) const = default;
+    };
+    const auto snapshot = [&](std::uint16_t savedTop) {
+        Snapshot made;
+        made.Top = data.DescriptorTop();
+        made.Frame = data.CurrentFrame();
+        made.Base = data.FrameBase();
+        made.Pointer = data.StackPointer();
+        for (std::uint16_t i = data.DescriptorTop() + 1; i <= savedTop; ++i) {
+            made.Descriptors.push_back({data.DescriptorSymbol(i), data.DescriptorLink(i),
+                                        data.IsFrameHeader(i), data.IsDescriptorMarked(i),
+                                        data.IsAssigned(i)});
+        }
+        made.Places = {data.AddressOf(parameter), data.AddressOf(first), data.AddressOf(second)};
+        // Found straight too, by their descriptors (which keep their sizes).
+        std::int32_t distance = 0;
+        std::uint32_t place = 0;
+        made.Straight = data.LocalPlace(first, TypeCode::Integer, distance, place) &&
+                        place == made.Places[1] &&
+                        data.LocalPlace(second, TypeCode::Longint, distance = 0, place) &&
+                        place == made.Places[2];
+        return made;
+    };
+    // The argument bound, then the frame made one way or the other; what it leaves, and
+    // whether the one go made it.
+    const auto make = [&](int headerSize, bool plain) {
+        data.MarkStackPointer();
+        const std::uint16_t top = data.DescriptorTop();
+        PushInteger(5);
+        data.CreateVariable(parameter, 8195);
+        bool made = false;
+        if (plain) {
+            made = data.EnterPlainFrame(function, top, headerSize);
+        } else {
+            data.ClearMarksSince(top);
+            data.AllocateFrame(headerSize);
+            data.CreateLocals(function);
+            data.EnterRoutine(function);
+        }
+        Snapshot result = snapshot(top);
+        data.LeaveRoutine(top);
+        data.ReleaseFrame();
+        result.BaseAfter = data.FrameBase();
+        result.PointerAfter = data.StackPointer();
+        return std::pair{result, made};
+    };
+    for (const int headerSize : {4, 6}) {
+        SCOPED_TRACE(headerSize);
+        const auto [stepByStep, unused] = make(headerSize, false);
+        const auto [inOneGo, made] = make(headerSize, true);
+        EXPECT_TRUE(made);
+        EXPECT_TRUE(stepByStep.Straight);
+        EXPECT_TRUE(inOneGo == stepByStep);
+        // The header, K, R and the argument.
+        EXPECT_EQ(inOneGo.Descriptors.size(), 4u);
+    }
+    // Variables to start at zero: made one by one.
+    driver->SetOptionB(OptionB::InitializeVariables, true);
+    EXPECT_FALSE(make(4, true).second);
+    driver->SetOptionB(OptionB::InitializeVariables, false);
+    // No room for the descriptors: nothing made, and the steps stop as they always did.
+    const std::uint16_t before = data.DescriptorTop();
+    const std::uint16_t pointer = data.StackPointer();
+    while (data.DescriptorTop() > 3) {
+        data.PushDescriptor(0, 0);
+    }
+    const std::uint16_t full = data.DescriptorTop();
+    EXPECT_FALSE(data.EnterPlainFrame(function, full, 4));
+    EXPECT_EQ(data.DescriptorTop(), full);
+    EXPECT_EQ(data.StackPointer(), pointer);
+    EXPECT_EQ(ErrorOf([&] {
+                  data.AllocateFrame(4);
+                  data.CreateLocals(function);
+                  data.EnterRoutine(function);
+              }),
+              203);
+    EXPECT_LT(before, QbGesdata::DescriptorCount);
+}
+
+// A local that starts as something (a pointer, nil) is made by the steps one by one.
+TEST_F(FramesTest, AFrameWithAPointerIsMadeStepByStep)
+{
+    const EntryNumber cell = TypeEntry("CELL", TypeCode::Integer, 2);
+    const EntryNumber link = TypeEntry("LINK", TypeCode::Pointer, 4, cell);
+    const EntryNumber proc = Routine("PROC");
+    Local("P", proc, link, -4);
+    Open();
+    data.MarkStackPointer();
+    const std::uint16_t top = data.DescriptorTop();
+    EXPECT_FALSE(data.EnterPlainFrame(proc, top, 4));
+    EXPECT_EQ(data.DescriptorTop(), top);
+    EXPECT_EQ(data.CurrentFrame(), QbGesdata::NoFrame);
 }
 
 TEST_F(FramesTest, RecursionDeeperThanTheMaximumStops)
