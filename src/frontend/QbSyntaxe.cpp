@@ -34,6 +34,7 @@ void QbSyntaxe::AskHost()
 
 void QbSyntaxe::OptionsChanged()
 {
+    plainFrames = !OptionB(OptionB::InitializeVariables) && !OptionA(OptionA::ForbidRecursion);
     const std::array<std::uint32_t, 3> words{options.A, options.B, options.C};
     const auto kept = std::find(optionWords.begin(), optionWords.end(), words);
     if (kept != optionWords.end()) {

@@ -214,6 +214,9 @@ class QbSyntaxe
     // The three option words as one number: the same words give the same key (what a plan
     // recorded under them compares).
     std::uint32_t OptionsKey() const { return optionsKey; }
+    // Neither option that acts on a new frame (its locals set to zero, recursion refused) is
+    // on: a frame may be made in one go.
+    bool PlainFrames() const { return plainFrames; }
 
     // Vocabulary word `number` in the current vocabulary.
     std::string Word(std::uint16_t number) const;
@@ -328,6 +331,7 @@ class QbSyntaxe
     // Written through the setters only, which keep the key.
     ProgramOptions options;
     std::uint32_t optionsKey = 0;
+    bool plainFrames = true;
     void OptionsChanged();
     // The option words met so far, by key; past the room, words met again take a new key.
     static constexpr std::size_t KeptOptionWords = 64;

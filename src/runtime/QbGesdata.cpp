@@ -511,9 +511,7 @@ bool QbGesdata::EnterPlainFrame(std::uint16_t routine, std::uint16_t savedTop, i
     const std::size_t locals = frame.Shapes.size();
     // Every check MakeLocal, PushDescriptor and EnterRoutine would make, made first.
     if (!frame.Plain || views != nullptr || stack.empty() || stackPointer < size ||
-        descriptorTop <= locals + 1 || depth + 1 > maximumDepth ||
-        driver.OptionB(OptionB::InitializeVariables) ||
-        (routine != 0 && driver.OptionA(OptionA::ForbidRecursion))) {
+        descriptorTop <= locals + 1 || depth + 1 > maximumDepth || !driver.PlainFrames()) {
         return false;
     }
     const int base = static_cast<int>(stackPointer) - static_cast<int>(size);
