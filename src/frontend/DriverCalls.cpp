@@ -294,7 +294,7 @@ void QbSyntaxe::EnterFrame(std::uint16_t called, std::uint16_t savedTop)
 
 std::optional<std::uint16_t> QbSyntaxe::ReturnFromCall(std::uint16_t called, std::uint16_t caller,
                                                        bool unread, bool hold,
-                                                       std::uint16_t savedTop)
+                                                       std::uint16_t savedTop, bool quiet)
 {
     QbTable& table = *Table;
     std::optional<std::uint16_t> held;
@@ -310,7 +310,7 @@ std::optional<std::uint16_t> QbSyntaxe::ReturnFromCall(std::uint16_t called, std
     }
     // A held result is the accumulator's integer whatever leaving the frame does to it.
     const std::int32_t result = Data->Acc.Integer;
-    Data->LeaveRoutine(savedTop);
+    Data->LeaveRoutine(savedTop, quiet);
     if (TraceViews) {
         Host().RefreshViews();
     }

@@ -748,7 +748,8 @@ bool QbPascalSyntaxe::RunPlannedCall(EntryNumber called, std::uint16_t savedTop,
             ReadRoutineBody(called, scope, false, jump);
         }
     }
-    held = ReturnFromCall(called, caller, jump == BodyJump::None, hold, savedTop);
+    // The body plan held: its routine leaves quietly (ReturnsUnread).
+    held = ReturnFromCall(called, caller, jump == BodyJump::None, hold, savedTop, true);
     Lexer->MarkTokenStart(line + 1, column + 1);
     return true;
 }

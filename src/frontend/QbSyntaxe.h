@@ -142,9 +142,11 @@ class QbSyntaxe
     // RunCalled once the body has run (`unread`: by its plan, the reader left where it was): a
     // function's result loaded (held as `hold` says, else pushed; a missing one reported on its
     // END), the frame left and the caller current again. The reader is the caller's to put back.
-    // `savedTop` is OpenFrame's, where the frame's parameters started.
+    // `savedTop` is OpenFrame's, where the frame's parameters started; `quiet`, that the routine
+    // is known to leave quietly.
     std::optional<std::uint16_t> ReturnFromCall(std::uint16_t called, std::uint16_t caller,
-                                                bool unread, bool hold, std::uint16_t savedTop);
+                                                bool unread, bool hold, std::uint16_t savedTop,
+                                                bool quiet = false);
     void EndCall(const CallScope& scope);
     void CallPredefined(std::uint16_t routine);
     void ParseActualParameters(int kind, int routineKind, std::uint16_t routine,

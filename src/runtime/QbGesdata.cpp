@@ -622,7 +622,7 @@ std::uint16_t QbGesdata::LeaveRoutine()
     return currentFrame;
 }
 
-std::uint16_t QbGesdata::LeaveRoutine(std::uint16_t frameTop)
+std::uint16_t QbGesdata::LeaveRoutine(std::uint16_t frameTop, bool quiet)
 {
     if (currentFrame == NoFrame) {
         return NoFrame;
@@ -635,7 +635,7 @@ std::uint16_t QbGesdata::LeaveRoutine(std::uint16_t frameTop)
     if (views != nullptr || frameTop < header || frameTop >= previous ||
         IsDescriptorMarked(frameTop) ||
         (frameTop + 1 < previous && !IsDescriptorMarked(frameTop + 1)) ||
-        !FrameOf(DescriptorSymbol(header)).Quiet) {
+        (!quiet && !FrameOf(DescriptorSymbol(header)).Quiet)) {
         return LeaveRoutine();
     }
     --depth;

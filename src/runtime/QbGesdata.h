@@ -192,7 +192,9 @@ class QbGesdata
     std::uint16_t LeaveRoutine();
     // LeaveRoutine of a frame made by a call whose parameters started at descriptor `frameTop`
     // (OpenFrame's DescriptorTop): its own variables are those from its header up to there.
-    std::uint16_t LeaveRoutine(std::uint16_t frameTop);
+    // `quiet`: the caller knows the routine leaves quietly (LeavesQuietly), as its body plan
+    // does.
+    std::uint16_t LeaveRoutine(std::uint16_t frameTop, bool quiet = false);
     // LeaveRoutine raises nothing for any frame of `routine` while the table stays as it is:
     // none of its variables is an OUT parameter or a pointer letting go of a heap cell.
     bool LeavesQuietly(std::uint16_t routine) const;
