@@ -500,10 +500,7 @@ inline bool QbGesdata::StoreLocalAt(std::uint16_t descriptor, std::uint8_t code)
     if (width == 0 || offset + width > stackBytes) {
         return false;
     }
-    EncodeScalar(code, stack.data() + offset);
-    if ((descriptors[descriptor] & AssignedBit) == 0) {
-        SetAssigned(descriptor);
-    }
+    StoreScalar(descriptor, stack.data() + offset, code);
     return true;
 }
 
@@ -515,12 +512,17 @@ inline bool QbGesdata::StoreLocal(std::uint16_t variable, std::uint8_t code, std
     if (to == nullptr) {
         return false;
     }
-    EncodeScalar(code, to);
+    StoreScalar(index, to, code);
     address = DataAddress::Stack(descriptors[index] >> 16);
+    return true;
+}
+
+inline void QbGesdata::StoreScalar(std::uint16_t index, std::uint8_t* to, std::uint8_t code)
+{
+    EncodeScalar(code, to);
     if ((descriptors[index] & AssignedBit) == 0) {
         SetAssigned(index);
     }
-    return true;
 }
 
 inline bool QbGesdata::StoreDirect(const DirectPlace& place)

@@ -252,6 +252,11 @@ std::uint16_t QbGesdata::EnterRoutine(std::uint16_t routine)
             }
         }
     }
+    return PushHeader(routine);
+}
+
+std::uint16_t QbGesdata::PushHeader(std::uint16_t routine)
+{
     PushDescriptor(routine, currentFrame);
     const std::uint16_t header = descriptorTop + 1;
     headers[header] = true;
@@ -386,6 +391,14 @@ void QbGesdata::BindScalar(std::uint16_t variable, std::uint8_t code, std::uint3
     SetAssigned(index);
 }
 
+// A local's descriptor, its bytes at `offset` in the stack (which holds them).
+void QbGesdata::PlaceLocal(const LocalShape& local, int offset)
+{
+    stackPointer = std::min(stackPointer, static_cast<std::uint16_t>(offset));
+    PushDescriptor(local.Variable, static_cast<std::uint16_t>(offset));
+    descriptorSizes[descriptorTop + 1] = local.Size;
+}
+
 // A local at its negative offset from the frame base, its bytes as its kind starts them.
 void QbGesdata::MakeLocal(const LocalShape& local)
 {
@@ -393,9 +406,7 @@ void QbGesdata::MakeLocal(const LocalShape& local)
     if (stack.empty() || offset < 0 || offset + static_cast<int>(local.Size) > StackSize) {
         Fail(ErrorNumber::ExecutionStackFull);
     }
-    stackPointer = std::min(stackPointer, static_cast<std::uint16_t>(offset));
-    PushDescriptor(local.Variable, static_cast<std::uint16_t>(offset));
-    descriptorSizes[descriptorTop + 1] = local.Size;
+    PlaceLocal(local, offset);
     const std::uint32_t address = DataAddress::Stack(static_cast<std::uint32_t>(offset));
     if (local.Kind == Representation::None) {
         // A file variable starts closed: all its bytes zero.
@@ -521,21 +532,9 @@ bool QbGesdata::EnterPlainFrame(std::uint16_t routine, std::uint16_t savedTop, i
     ClearMarksSince(savedTop);
     AllocateFrame(headerSize);
     for (const LocalShape& local : frame.Shapes) {
-        const int offset = static_cast<int>(frameBase) + local.Offset;
-        stackPointer = std::min(stackPointer, static_cast<std::uint16_t>(offset));
-        descriptors[descriptorTop] =
-            (local.Variable & SymbolMask) | (static_cast<std::uint32_t>(offset) << 16);
-        headers[descriptorTop] = false;
-        descriptorSizes[descriptorTop] = local.Size;
-        --descriptorTop;
+        PlaceLocal(local, static_cast<int>(frameBase) + local.Offset);
     }
-    descriptors[descriptorTop] =
-        (routine & SymbolMask) | (static_cast<std::uint32_t>(currentFrame) << 16);
-    headers[descriptorTop] = true;
-    descriptorSizes[descriptorTop] = 0;
-    currentFrame = descriptorTop;
-    --descriptorTop;
-    ++depth;
+    PushHeader(routine);
     return true;
 }
 

@@ -262,6 +262,8 @@ class QbGesdata
     // The same into the variable of `descriptor`, as LocalPlace has just found it (nothing has
     // run since): false, nothing stored, when its bytes do not lie in the stack.
     inline bool StoreLocalAt(std::uint16_t descriptor, std::uint8_t code);
+    // The accumulator's scalar encoded at `to`, the bytes of descriptor `index`, noted assigned.
+    inline void StoreScalar(std::uint16_t index, std::uint8_t* to, std::uint8_t code);
     // Returns 0 (global area), 1 (data stack), 2 (heap) or -1 (elsewhere).
     int StoreValue(std::uint16_t type);
     void MarkAssigned();
@@ -584,6 +586,9 @@ class QbGesdata
         Representation Kind = Representation::Integer;
     };
     void MakeLocal(const LocalShape& local);
+    void PlaceLocal(const LocalShape& local, int offset);
+    // EnterRoutine once its checks are made: the header pushed, the frame current.
+    std::uint16_t PushHeader(std::uint16_t routine);
     // What every frame of a routine holds, while the table stays as it was: the variables
     // CreateLocals makes, in their order, and LeavesQuietly.
     struct RoutineFrame
