@@ -26,19 +26,23 @@ fi
 # execution goes through; GCC's default limits leave most of them as calls. These let the hot
 # ones be inlined into one another (about a tenth fewer instructions on calls and lists). The
 # code is for any x86-64 processor of the last fifteen years, scheduled for the benchmark
-# machines' (a few per cent on calls and lists).
+# machines' (a few per cent on calls and lists), and linked at a fixed address: the step
+# dispatch's jump tables then hold addresses, not offsets to add (fewer instructions on every
+# step, 8 to 9% less time on recursive calls).
+linking=""
 inlining="--param max-inline-insns-single=1000 --param max-inline-insns-auto=400 \
 --param inline-unit-growth=500 --param large-function-growth=1000 \
 --param max-inline-insns-recursive=1000 --param early-inlining-insns=40"
 if [ "$(uname -m)" = x86_64 ]; then
-    inlining="$inlining -march=x86-64-v2 -mtune=znver2"
+    inlining="$inlining -march=x86-64-v2 -mtune=znver2 -fno-pie"
+    linking="-no-pie"
 fi
 
 # The profile files are named after the objects' paths below each build directory, so that
 # the two trees find the same ones.
 rm -rf "$profile"
 cmake -S . -B "$train" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMOVILA_TESTS=OFF -DMOVILA_IDE=OFF \
-    -DCMAKE_INTERPROCEDURAL_OPTIMIZATION=ON \
+    -DCMAKE_INTERPROCEDURAL_OPTIMIZATION=ON -DCMAKE_EXE_LINKER_FLAGS="$linking" \
     -DCMAKE_CXX_FLAGS="$inlining -fprofile-generate=$profile -fprofile-prefix-path=$train" >/dev/null
 cmake --build "$train" -j "$jobs" --target movila
 for program in bench/training/*.pas; do
@@ -49,7 +53,7 @@ for program in bench/training/*.pas; do
 done
 
 # A source changed since the training only loses its profile (it is then optimised as usual).
-cmake --preset release -DCMAKE_CXX_FLAGS="$inlining -fprofile-use=$profile \
+cmake --preset release -DCMAKE_EXE_LINKER_FLAGS="$linking" -DCMAKE_CXX_FLAGS="$inlining -fprofile-use=$profile \
 -fprofile-prefix-path=$root/build/release -fprofile-partial-training -Wno-missing-profile \
 -Wno-coverage-mismatch" >/dev/null
 cmake --build --preset release -j "$jobs" --target "${targets[@]}"
