@@ -282,9 +282,9 @@ std::optional<std::uint16_t> QbSyntaxe::RunCalled(std::uint16_t called, std::uin
 
 void QbSyntaxe::EnterFrame(std::uint16_t called, std::uint16_t savedTop)
 {
-    // A far routine's header keeps a segment too.
-    const int headerSize = (Table->Code(called) & RoutineFlag::FarFrame) != 0 ? 6 : 4;
-    if (!Data->EnterPlainFrame(called, savedTop, headerSize)) {
+    if (!Data->EnterPlainFrame(called, savedTop)) {
+        // A far routine's header keeps a segment too.
+        const int headerSize = (Table->Code(called) & RoutineFlag::FarFrame) != 0 ? 6 : 4;
         Data->ClearMarksSince(savedTop);
         Data->AllocateFrame(headerSize);
         Data->CreateLocals(called);
@@ -294,13 +294,14 @@ void QbSyntaxe::EnterFrame(std::uint16_t called, std::uint16_t savedTop)
 
 std::optional<std::uint16_t> QbSyntaxe::ReturnFromCall(std::uint16_t called, std::uint16_t caller,
                                                        bool unread, bool hold,
-                                                       std::uint16_t savedTop, bool quiet)
+                                                       std::uint16_t savedTop, bool quiet,
+                                                       std::optional<bool> function)
 {
     QbTable& table = *Table;
     std::optional<std::uint16_t> held;
     // A missing result is reported on the function's END. A body executed without being read
     // leaves the reader elsewhere only when its END is where the reader is brought for it.
-    if (table.Kind(called) == EntryKind::Function &&
+    if ((function ? *function : table.Kind(called) == EntryKind::Function) &&
         (!unread || !Data->LoadAssignedResult(called, hold ? &held : nullptr))) {
         const int endLine = table.Slot(called, RoutineSlot::BodyEndLine);
         if (endLine != 0 && table.Outermost(called) == table.Outermost(caller)) {

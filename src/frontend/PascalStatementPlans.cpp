@@ -749,7 +749,8 @@ bool QbPascalSyntaxe::RunPlannedCall(EntryNumber called, std::uint16_t savedTop,
         }
     }
     // The body plan held: its routine leaves quietly (ReturnsUnread).
-    held = ReturnFromCall(called, caller, jump == BodyJump::None, hold, savedTop, true);
+    held = ReturnFromCall(called, caller, jump == BodyJump::None, hold, savedTop, true,
+                          BodyPlans[called].Function);
     Lexer->MarkTokenStart(line + 1, column + 1);
     return true;
 }

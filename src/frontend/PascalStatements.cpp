@@ -1111,6 +1111,7 @@ QbPascalSyntaxe::BodyScope::BodyScope(QbPascalSyntaxe& owner, EntryNumber body)
     withFloor = owner.Table->Slot(body, RoutineSlot::WithDepth);
     if (body != 1 && withFloor != static_cast<std::uint16_t>(owner.WithDepth)) {
         owner.StoreWithDepth(body);
+        stored = true;
     }
     // The statement being recorded where the call stands is not this body's.
     owner.StatementRecord = nullptr;
@@ -1118,7 +1119,9 @@ QbPascalSyntaxe::BodyScope::BodyScope(QbPascalSyntaxe& owner, EntryNumber body)
 
 QbPascalSyntaxe::BodyScope::~BodyScope()
 {
-    if (driver.Table->Slot(routine, RoutineSlot::WithDepth) != withFloor) {
+    // Only a body's own scope changes its slot while it runs (a nested call of it gives back
+    // what it changed).
+    if (stored) {
         driver.Table->SetSlot(routine, RoutineSlot::WithDepth, withFloor);
     }
     driver.StatementRecord = record;

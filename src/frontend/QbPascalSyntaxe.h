@@ -596,6 +596,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
         int repeatDepth;
         int withDepth;
         std::uint16_t withFloor = 0;
+        bool stored = false; // the WITH depth was stored in the routine's slot
         StatementRecording* record;
     };
     static BodyJump JumpOf(const GotoExcept& thrown);

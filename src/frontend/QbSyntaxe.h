@@ -143,10 +143,11 @@ class QbSyntaxe
     // function's result loaded (held as `hold` says, else pushed; a missing one reported on its
     // END), the frame left and the caller current again. The reader is the caller's to put back.
     // `savedTop` is OpenFrame's, where the frame's parameters started; `quiet`, that the routine
-    // is known to leave quietly.
+    // is known to leave quietly; `function`, whether it is a function, when the caller knows.
     std::optional<std::uint16_t> ReturnFromCall(std::uint16_t called, std::uint16_t caller,
                                                 bool unread, bool hold, std::uint16_t savedTop,
-                                                bool quiet = false);
+                                                bool quiet = false,
+                                                std::optional<bool> function = std::nullopt);
     void EndCall(const CallScope& scope);
     void CallPredefined(std::uint16_t routine);
     void ParseActualParameters(int kind, int routineKind, std::uint16_t routine,

@@ -475,6 +475,8 @@ void QbGesdata::DescribeFrame(std::uint16_t routine, RoutineFrame& frame) const
         }
     }
     frame.Plain = true;
+    // A far routine's header keeps a segment too.
+    frame.HeaderSize = (table.Code(routine) & RoutineFlag::FarFrame) != 0 ? 6 : 4;
     frame.LowestOffset = 0;
     frame.HighestEnd = 0;
     for (const std::uint16_t local : frame.Locals) {
@@ -515,10 +517,10 @@ void QbGesdata::CreateLocals(std::uint16_t routine)
     }
 }
 
-bool QbGesdata::EnterPlainFrame(std::uint16_t routine, std::uint16_t savedTop, int headerSize)
+bool QbGesdata::EnterPlainFrame(std::uint16_t routine, std::uint16_t savedTop)
 {
     const RoutineFrame& frame = FrameOf(routine);
-    const std::uint32_t size = headerSize == 6 ? 6 : 4;
+    const std::uint32_t size = frame.HeaderSize;
     const std::size_t locals = frame.Shapes.size();
     // Every check MakeLocal, PushDescriptor and EnterRoutine would make, made first.
     if (!frame.Plain || views != nullptr || stack.empty() || stackPointer < size ||
@@ -530,7 +532,7 @@ bool QbGesdata::EnterPlainFrame(std::uint16_t routine, std::uint16_t savedTop, i
         return false;
     }
     ClearMarksSince(savedTop);
-    AllocateFrame(headerSize);
+    AllocateFrame(frame.HeaderSize);
     for (const LocalShape& local : frame.Shapes) {
         PlaceLocal(local, static_cast<int>(frameBase) + local.Offset);
     }

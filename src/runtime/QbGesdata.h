@@ -174,7 +174,7 @@ class QbGesdata
     // ClearMarksSince, AllocateFrame, CreateLocals and EnterRoutine at once, for a frame whose
     // locals need no bytes set and which fits: false, nothing done, when they must be made one
     // by one (an error to raise, an option or a view to serve).
-    bool EnterPlainFrame(std::uint16_t routine, std::uint16_t savedTop, int headerSize);
+    bool EnterPlainFrame(std::uint16_t routine, std::uint16_t savedTop);
     // A value parameter takes the value on top of the evaluation stack, or (`fromStack` false)
     // the integer already in the accumulator, which was never pushed.
     void CreateVariable(std::uint16_t variable, int tag, bool fromStack = true);
@@ -600,6 +600,7 @@ class QbGesdata
         // No local is a file or a pointer (whose bytes are set when it is made); the lowest
         // offset of a local and the highest end, from the frame base.
         bool Plain = true;
+        std::uint8_t HeaderSize = 4; // 6 for a routine declared with far frames
         int LowestOffset = 0;
         int HighestEnd = 0;
         std::uint16_t Result = 0; // a function's variable of its own name, when it has one

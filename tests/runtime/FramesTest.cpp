@@ -208,7 +208,7 @@ TEST_F(FramesTest, APlainFrameIsTheFrameMadeStepByStep)
         data.CreateVariable(parameter, 8195);
         bool made = false;
         if (plain) {
-            made = data.EnterPlainFrame(function, top, headerSize);
+            made = data.EnterPlainFrame(function, top);
         } else {
             data.ClearMarksSince(top);
             data.AllocateFrame(headerSize);
@@ -224,6 +224,8 @@ TEST_F(FramesTest, APlainFrameIsTheFrameMadeStepByStep)
     };
     for (const int headerSize : {4, 6}) {
         SCOPED_TRACE(headerSize);
+        // A routine declared with far frames has the longer header.
+        table.SetCode(function, headerSize == 6 ? RoutineFlag::FarFrame : 0);
         const auto [stepByStep, unused] = make(headerSize, false);
         const auto [inOneGo, made] = make(headerSize, true);
         EXPECT_TRUE(made);
@@ -234,6 +236,7 @@ TEST_F(FramesTest, APlainFrameIsTheFrameMadeStepByStep)
     }
     // Variables to start at zero: made one by one.
     driver->SetOptionB(OptionB::InitializeVariables, true);
+    table.SetCode(function, 0);
     EXPECT_FALSE(make(4, true).second);
     driver->SetOptionB(OptionB::InitializeVariables, false);
     // No room for the descriptors: nothing made, and the steps stop as they always did.
@@ -243,7 +246,7 @@ TEST_F(FramesTest, APlainFrameIsTheFrameMadeStepByStep)
         data.PushDescriptor(0, 0);
     }
     const std::uint16_t full = data.DescriptorTop();
-    EXPECT_FALSE(data.EnterPlainFrame(function, full, 4));
+    EXPECT_FALSE(data.EnterPlainFrame(function, full));
     EXPECT_EQ(data.DescriptorTop(), full);
     EXPECT_EQ(data.StackPointer(), pointer);
     EXPECT_EQ(ErrorOf([&] {
@@ -265,7 +268,7 @@ TEST_F(FramesTest, AFrameWithAPointerIsMadeStepByStep)
     Open();
     data.MarkStackPointer();
     const std::uint16_t top = data.DescriptorTop();
-    EXPECT_FALSE(data.EnterPlainFrame(proc, top, 4));
+    EXPECT_FALSE(data.EnterPlainFrame(proc, top));
     EXPECT_EQ(data.DescriptorTop(), top);
     EXPECT_EQ(data.CurrentFrame(), QbGesdata::NoFrame);
 }
