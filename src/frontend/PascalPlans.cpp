@@ -645,7 +645,7 @@ bool QbPascalSyntaxe::RunPlan(ExpressionPlan& plan, PlanTarget& target, HeldResu
                 // An integer result is held as a Load's would be (nothing is held below it).
                 const bool hold = Data->RoomFor(1);
                 std::optional<std::uint16_t> type;
-                if (!RunPlannedCall(step.Type, call.SavedTop, hold, type)) {
+                if (!RunPlannedCall(step, call.SavedTop, hold, type)) {
                     type = RunCalled(step.Type, call.SavedTop, hold, true);
                 }
                 const std::int32_t value = acc.Integer;

@@ -11,6 +11,7 @@
 #include "runtime/QbGesdata.h"
 #include "runtime/SystemMemory.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -722,9 +723,10 @@ void QbPascalSyntaxe::EndBodyPlan(EntryNumber routine, EntryNumber caller)
     }
 }
 
-bool QbPascalSyntaxe::RunPlannedCall(EntryNumber called, std::uint16_t savedTop, bool hold,
+bool QbPascalSyntaxe::RunPlannedCall(const PlanStep& step, std::uint16_t savedTop, bool hold,
                                      std::optional<std::uint16_t>& held)
 {
+    const EntryNumber called = step.Type;
     // What RunCalled and ExecuteRoutineBody would find: a body plan that holds, after which
     // EndBodyPlan leaves the reader where it is.
     const EntryNumber caller = CurrentRoutine;
@@ -736,9 +738,9 @@ bool QbPascalSyntaxe::RunPlannedCall(EntryNumber called, std::uint16_t savedTop,
     if (plan == nullptr) {
         return false;
     }
-    int line = 0;
-    int column = 0;
-    Lexer->TokenStart(line, column);
+    // The token start the reader was put on (as TokenStart gives it back).
+    const int line = std::max(step.Line, 0);
+    const int column = std::max(step.Column, 0);
     EnterFrame(called, savedTop);
     BodyJump jump = BodyJump::None;
     {

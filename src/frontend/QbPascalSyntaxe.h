@@ -568,8 +568,8 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // RunCalled for a call replayed from an expression's plan (`hold` as RunCalled's), when the
     // routine's body runs by its plan in a run nobody watches: the same steps, in the same
     // order, with what the body's plan keeps not looked up again. False, with nothing done,
-    // when it is not so.
-    bool RunPlannedCall(EntryNumber called, std::uint16_t savedTop, bool hold,
+    // when it is not so. `step` is the call's, whose token the reader was put on.
+    bool RunPlannedCall(const PlanStep& step, std::uint16_t savedTop, bool hold,
                         std::optional<std::uint16_t>& held);
 
     // What executing a routine's body changes while it runs, given back when it ends (also
