@@ -166,12 +166,12 @@ void QbSyntaxe::Call(int kind, std::uint16_t routine)
 QbSyntaxe::CallScope QbSyntaxe::BeginCall(std::uint16_t routine)
 {
     CallScope scope;
-    scope.Stepping = Stepping;
-    scope.Trace = TraceViews;
-    scope.StepOver = Execute && Stepping && !StepInto;
+    scope.Stepping = stepping;
+    scope.Trace = traceViews;
+    scope.StepOver = Execute && stepping && !StepInto;
     if (scope.StepOver) {
-        Stepping = false;
-        TraceViews = false;
+        SetStepping(false);
+        SetTraceViews(false);
     }
     // A GOTO search reads calls without making them and goes on looking past them; an executed
     // call starts with no search pending.
@@ -190,8 +190,8 @@ void QbSyntaxe::EndCall(const CallScope& scope)
         Host().StatementEnded(true);
     }
     if (scope.StepOver) {
-        Stepping = scope.Stepping || Stepping;
-        TraceViews = scope.Trace;
+        SetStepping(scope.Stepping || stepping);
+        SetTraceViews(scope.Trace);
         Host().RefreshViews();
     }
 }
@@ -264,7 +264,7 @@ std::optional<std::uint16_t> QbSyntaxe::RunCalled(std::uint16_t called, std::uin
     }
     const std::uint16_t caller = CurrentRoutine;
     EnterFrame(called, savedTop);
-    if (TraceViews) {
+    if (traceViews) {
         Host().RefreshViews();
     }
     ExecuteRoutineBody(called);
@@ -312,7 +312,7 @@ std::optional<std::uint16_t> QbSyntaxe::ReturnFromCall(std::uint16_t called, std
     // A held result is the accumulator's integer whatever leaving the frame does to it.
     const std::int32_t result = Data->Acc.Integer;
     Data->LeaveRoutine(savedTop, quiet);
-    if (TraceViews) {
+    if (traceViews) {
         Host().RefreshViews();
     }
     Data->ReleaseFrame();
@@ -401,7 +401,7 @@ bool QbSyntaxe::ShowPosition(std::uint16_t routine, int line, int column)
         }
     }
     Lexer->Reposition(line, column);
-    if (Stepping || TraceViews) {
+    if (stepping || traceViews) {
         Host().ShowLine(Lexer->SourceName(false), line, column);
     }
     return changed;

@@ -12,10 +12,10 @@ bool QbSyntaxe::EvaluateCondition(const std::string& name, const std::string& te
     }
     const std::size_t depth = Lexer->Depth();
     const int stacked = Data->EvaluationCount();
-    const bool silent = Silent;
+    const bool wasSilent = silent;
     const bool microStep = MicroStep;
     // The condition's own step points (calls, pushes) must not reach the pupil's views.
-    Silent = true;
+    SetSilent(true);
     MicroStep = false;
     const auto restore = [&] {
         while (Lexer->Depth() > depth) {
@@ -24,7 +24,7 @@ bool QbSyntaxe::EvaluateCondition(const std::string& name, const std::string& te
         while (Data->EvaluationCount() > stacked) {
             Data->Pop();
         }
-        Silent = silent;
+        SetSilent(wasSilent);
         MicroStep = microStep;
     };
     try {

@@ -144,7 +144,7 @@ void QbPascalSyntaxe::ParseStatementList(bool body)
     for (;;) {
         if (Execute) {
             StepPoint();
-            if (TraceViews) {
+            if (TraceViews()) {
                 Host().RefreshViews();
             }
         }
@@ -1209,7 +1209,7 @@ void QbPascalSyntaxe::ReadRoutineBody(EntryNumber routine, BodyScope& scope, boo
     }
     if (sourceChanged) {
         Lexer->CloseSource();
-        if (!Silent && Stepping) {
+        if (!Silent() && Stepping()) {
             Host().ShowLine(Lexer->SourceName(false), Lexer->LineNumber(), Lexer->Column());
         }
     }

@@ -458,7 +458,7 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
     // shows nothing and cannot stop, so that the step points are the ESC polls they make.
     bool StatementPlansAllowed()
     {
-        return PlansAllowed() && !TraceViews && !Stepping && !HostMayStop();
+        return PlansAllowed() && !TraceViews() && !Stepping() && !HostMayStop();
     }
     struct StatementRecording
     {

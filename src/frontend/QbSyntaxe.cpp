@@ -30,6 +30,7 @@ void QbSyntaxe::AskHost()
 {
     quietEscape = environment.Host != nullptr ? runHost->QuietEscapeFlag() : nullptr;
     hostFollowsStatements = runHost->FollowsStatements();
+    StepModesChanged();
 }
 
 void QbSyntaxe::OptionsChanged()
@@ -147,11 +148,11 @@ int QbSyntaxe::Run(const std::string& mainName, int mode)
 {
     Execute = (mode & (RunMode::StartStepping | RunMode::Execute)) != 0;
     Checking = (mode & RunMode::Check) != 0;
-    Stepping = (mode & RunMode::StartStepping) != 0;
+    SetStepping((mode & RunMode::StartStepping) != 0);
     StepInto = (mode & RunMode::StepInto) != 0;
     MicroStep = (mode & RunMode::MicroStep) != 0;
     Generate = (mode & RunMode::Generate) != 0;
-    TraceViews = (mode & RunMode::TraceViews) != 0;
+    SetTraceViews((mode & RunMode::TraceViews) != 0);
     AskHost();
 
     Errors->RaiseWith(0, "");
@@ -248,7 +249,7 @@ void QbSyntaxe::StopForEscape()
 void QbSyntaxe::WatchedStepPoint(RunHost& host)
 {
     const std::string source = Lexer->SourceName(false);
-    if (TraceViews) {
+    if (traceViews) {
         int line = Lexer->LineNumber();
         int column = Lexer->Column();
         if (MicroStep) {
@@ -260,7 +261,7 @@ void QbSyntaxe::WatchedStepPoint(RunHost& host)
         }
         host.ShowLine(source, line, column);
     }
-    if (!Stepping) {
+    if (!stepping) {
         if (host.EscapePending()) {
             throw HaltExcept("escape");
         }
@@ -271,16 +272,16 @@ void QbSyntaxe::WatchedStepPoint(RunHost& host)
             throw HaltExcept("escape");
         }
         if (stops) {
-            Stepping = true;
+            SetStepping(true);
             host.ShowLine(source, Lexer->LineNumber(), Lexer->Column());
         }
     }
-    if (Stepping) {
+    if (stepping) {
         host.RefreshViews();
         const int command = host.WaitForStep(RunMode::StartStepping);
-        Stepping = (command & RunMode::StartStepping) != 0;
+        SetStepping((command & RunMode::StartStepping) != 0);
         StepInto = (command & RunMode::StepInto) != 0;
         MicroStep = (command & RunMode::MicroStep) != 0;
-        TraceViews = Stepping;
+        SetTraceViews(stepping);
     }
 }

@@ -176,17 +176,17 @@ class QbSyntaxe
     void StepPoint()
     {
         // A host that shows nothing and never stops: only ESC is polled.
-        if (quietEscape != nullptr && !Stepping && !TraceViews && !Silent) {
-            if (*quietEscape != 0) {
+        if (quietPoll != nullptr) {
+            if (*quietPoll != 0) {
                 StopForEscape();
             }
             return;
         }
-        if (environment.Host == nullptr || Silent) {
+        if (environment.Host == nullptr || silent) {
             return;
         }
         RunHost& host = *environment.Host;
-        if (!TraceViews && !Stepping && !host.MayStopNow()) {
+        if (!traceViews && !stepping && !host.MayStopNow()) {
             if (host.PollEscape()) {
                 StopForEscape();
             }
@@ -244,17 +244,34 @@ class QbSyntaxe
     ExtraLetterSet ExtraLetters;
     ModuleSlot ModuleSlots[SlotCount];
 
-    // Mode flags of the current run. Those tested together at every statement lie side by side
-    // (the compiler tests neighbours at once): the plans' (Execute to SearchingLabel) and the
-    // step point's (Stepping to Silent).
+    // Mode flags of the current run. Those the plans test together at every statement lie side
+    // by side (the compiler tests neighbours at once).
     bool Execute = false;
     bool Generate = false;
     bool Checking = false;
     bool MicroStep = false;
     bool SearchingLabel = false;
-    bool Stepping = false;
-    bool TraceViews = false;
-    bool Silent = false;
+    // The step point's modes: the run stops at each statement, the views follow it, nothing is
+    // shown (a breakpoint's condition being evaluated). Set through their setters, which keep
+    // the quiet step point's flag.
+    bool Stepping() const { return stepping; }
+    bool TraceViews() const { return traceViews; }
+    bool Silent() const { return silent; }
+    void SetStepping(bool on)
+    {
+        stepping = on;
+        StepModesChanged();
+    }
+    void SetTraceViews(bool on)
+    {
+        traceViews = on;
+        StepModesChanged();
+    }
+    void SetSilent(bool on)
+    {
+        silent = on;
+        StepModesChanged();
+    }
     bool StepInto = false;
     bool CalledFromMain = false;
     bool UpdateModels = false;
@@ -302,6 +319,16 @@ class QbSyntaxe
     const volatile std::sig_atomic_t* quietEscape = nullptr;
     bool hostFollowsStatements = true;
     void AskHost();
+    // The step point's modes, and the ESC flag a step point only polls: quietEscape while the
+    // run neither steps, nor traces, nor is silent (null otherwise).
+    bool stepping = false;
+    bool traceViews = false;
+    bool silent = false;
+    const volatile std::sig_atomic_t* quietPoll = nullptr;
+    void StepModesChanged()
+    {
+        quietPoll = !stepping && !traceViews && !silent ? quietEscape : nullptr;
+    }
     // Host().PollEscape(), from the flag when there is one.
     bool PollHostEscape()
     {

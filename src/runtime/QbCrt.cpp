@@ -53,7 +53,7 @@ constexpr int Window = 30;
 
 ConsoleHost* Console(QbSyntaxe& driver)
 {
-    return driver.Silent ? nullptr : driver.Environment().Console;
+    return driver.Silent() ? nullptr : driver.Environment().Console;
 }
 
 // The screen the routines act on; null when the output is no screen.

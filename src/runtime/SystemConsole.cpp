@@ -375,7 +375,7 @@ void RegisterConsoleRoutines(QbTable& table, EntryNumber unit)
 void ConsoleWrite(QbSyntaxe& driver, const std::string& text)
 {
     ConsoleHost* console = driver.Environment().Console;
-    if (driver.Silent || console == nullptr) {
+    if (driver.Silent() || console == nullptr) {
         driver.OutputText += text;
     } else {
         console->Write(text);

@@ -70,7 +70,7 @@ TEST(DataMicroSteps, EveryPushAndPopIsAStepPoint)
     DataDriver driver(environment);
     QbGesdata& data = *driver.Data;
     ASSERT_TRUE(data.Open(0));
-    driver.Stepping = true;
+    driver.SetStepping(true);
     driver.MicroStep = true;
     data.Acc.SetInteger(6);
     data.Push(TypeCode::Integer);
