@@ -11,12 +11,11 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 // Editor pages held in memory.
 class MemoryPages : public SourceText
 {
-public:
+  public:
     bool PageText(const std::string& name, std::string& text) override
     {
         const auto page = pages.find(name);
@@ -34,7 +33,7 @@ public:
 // Records the reports and step waits it is asked for; answers each wait with the next command.
 class RecordingHost : public SilentRunHost
 {
-public:
+  public:
     struct Report
     {
         std::string File;
@@ -69,7 +68,7 @@ public:
 // A host that never stops and names the flag its ESC sets: the step points read the flag.
 class FlagHost : public SilentRunHost
 {
-public:
+  public:
     explicit FlagHost(const volatile std::sig_atomic_t* flag)
     {
         escapeFlag = flag;
@@ -86,6 +85,27 @@ public:
     }
     int asked = 0;
     std::vector<int> reports;
+};
+
+// A host that never stops and names its ESC flag, asked to step all the same: ESC is pressed as
+// the pupil lets the run go on.
+class SteppingFlagHost : public RecordingHost
+{
+  public:
+    explicit SteppingFlagHost(volatile std::sig_atomic_t* flag) : pressed(flag)
+    {
+        escapeFlag = flag;
+        neverStops = true;
+    }
+    int WaitForStep(int modes) override
+    {
+        const int command = RecordingHost::WaitForStep(modes);
+        if ((command & RunMode::StartStepping) == 0) {
+            *pressed = 1;
+        }
+        return command;
+    }
+    volatile std::sig_atomic_t* pressed;
 };
 
 struct DriverFixture : testing::Test
@@ -188,6 +208,55 @@ TEST_F(DriverFixture, AHostsEscapeFlagStopsTheRunAtTheNextStatement)
     EXPECT_EQ(driver.Run("+loop.pas", RunMode::Execute), 0);
     EXPECT_TRUE(quiet.reports.empty());
     EXPECT_EQ(quiet.asked, 0);
+}
+
+// The step modes, not the host, decide whether a step point only polls the flag.
+TEST_F(DriverFixture, AQuietHostStepsWhenAskedAndItsFlagStopsTheRunOnceItGoesOn)
+{
+    volatile std::sig_atomic_t flag = 0;
+    SteppingFlagHost quiet(&flag);
+    pages.pages["count.pas"] = Counting;
+    QbPascalSyntaxe driver(DriverEnvironment{"", "", "", false, false, &pages, &quiet});
+    ASSERT_EQ(driver.Run("+count.pas", RunMode::Check), 0);
+    quiet.commands = {RunMode::StartStepping, RunMode::StartStepping, RunMode::Execute};
+    EXPECT_EQ(driver.Run("+count.pas", RunMode::StartStepping | RunMode::Execute), 0);
+    EXPECT_EQ(quiet.waits, 3);
+    EXPECT_TRUE(driver.Escaped);
+    EXPECT_TRUE(quiet.reports.empty());
+    // Run without stepping, the flag alone stops it: nothing waits.
+    quiet.waits = 0;
+    EXPECT_EQ(driver.Run("+count.pas", RunMode::Execute), 0);
+    EXPECT_EQ(quiet.waits, 0);
+    EXPECT_TRUE(driver.Escaped);
+    flag = 0;
+    EXPECT_EQ(driver.Run("+count.pas", RunMode::Execute), 0);
+    EXPECT_FALSE(driver.Escaped);
+    // Stepping over a call: the call's body only polls, the statements after it wait again,
+    // as they do for a host that may stop.
+    pages.pages["over.pas"] = "program Over;\n"
+                              "var t: integer;\n"
+                              "procedure Q;\n"
+                              "begin\n"
+                              "  t := t + 1;\n"
+                              "  t := t + 1\n"
+                              "end;\n"
+                              "begin\n"
+                              "  t := 0;\n"
+                              "  Q;\n"
+                              "  t := t + 2;\n"
+                              "  writeln(t)\n"
+                              "end.\n";
+    const std::vector<int> steps(12, RunMode::StartStepping);
+    QbPascalSyntaxe watched(DriverEnvironment{"", "", "", false, false, &pages, &host});
+    ASSERT_EQ(watched.Run("+over.pas", RunMode::Check), 0);
+    host.commands = steps;
+    EXPECT_EQ(watched.Run("+over.pas", RunMode::StartStepping | RunMode::Execute), 0);
+    ASSERT_EQ(driver.Run("+over.pas", RunMode::Check), 0);
+    quiet.waits = 0;
+    quiet.commands = steps;
+    EXPECT_EQ(driver.Run("+over.pas", RunMode::StartStepping | RunMode::Execute), 0);
+    EXPECT_GE(host.waits, 4);
+    EXPECT_EQ(quiet.waits, host.waits);
 }
 
 TEST_F(DriverFixture, RunningOnAfterStepsStopsWaiting)
