@@ -244,8 +244,7 @@ class QbSyntaxe
     ExtraLetterSet ExtraLetters;
     ModuleSlot ModuleSlots[SlotCount];
 
-    // Mode flags of the current run. Those the plans test together at every statement lie side
-    // by side (the compiler tests neighbours at once).
+    // Mode flags of the current run (those the plans test at every statement side by side).
     bool Execute = false;
     bool Generate = false;
     bool Checking = false;
