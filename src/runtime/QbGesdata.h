@@ -295,8 +295,11 @@ class QbGesdata
     // more 4-byte entries would fit on the stack, and no view follows its entries.
     bool RoomFor(int held) const
     {
-        const int last = evaluationCount + held - 1;
-        return !evaluationViewOpen && held >= 1 && last < EvaluationEntries &&
+        // 1 <= held <= EvaluationEntries - evaluationCount in one comparison (a push never
+        // takes the count past EvaluationEntries).
+        return !evaluationViewOpen &&
+               static_cast<unsigned>(held) - 1u <
+                   static_cast<unsigned>(EvaluationEntries - evaluationCount) &&
                entryOffsets[evaluationCount] + 4 * held <= EvaluationDataLimit;
     }
     // The top entry, one of Integer representation, as a held value would be: false for any

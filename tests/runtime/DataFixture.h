@@ -145,6 +145,23 @@ class DataTest : public ::testing::Test
         data.Push(TypeCode::String);
     }
 
+    // The room a plan asks for before holding integers is exactly what pushing them finds: the
+    // most RoomFor grants are pushed, one more stops the run.
+    void ExpectRoomAsPushesFindIt()
+    {
+        EXPECT_FALSE(data.RoomFor(0));
+        EXPECT_FALSE(data.RoomFor(-1));
+        int room = 0;
+        while (room <= QbGesdata::EvaluationEntries && data.RoomFor(room + 1)) {
+            ++room;
+        }
+        EXPECT_FALSE(data.RoomFor(room + 1));
+        for (int i = 0; i < room; ++i) {
+            PushInteger(i);
+        }
+        EXPECT_EQ(ErrorOf([&] { PushInteger(0); }), 250);
+    }
+
     void Store(EntryNumber variable, std::uint16_t type)
     {
         data.SetCurrentAddress(data.AddressOf(variable));

@@ -11,12 +11,18 @@ namespace {
 TEST_F(DataTest, EvaluationStackHolds31Values)
 {
     Open();
+    EXPECT_TRUE(data.RoomFor(31));
     for (int i = 1; i <= 31; ++i) {
         PushInteger(i);
     }
     EXPECT_EQ(data.EvaluationCount(), 31);
+    EXPECT_FALSE(data.RoomFor(1));
     EXPECT_EQ(ErrorOf([&] { PushInteger(32); }), 250);
     EXPECT_EQ(data.EvaluationCount(), 0) << "Fail empties the stack";
+    for (int i = 1; i <= 20; ++i) {
+        PushInteger(i);
+    }
+    ExpectRoomAsPushesFindIt();
 }
 
 TEST_F(DataTest, EvaluationDataEndsAtOffset1243)
@@ -26,6 +32,11 @@ TEST_F(DataTest, EvaluationDataEndsAtOffset1243)
         PushText(std::string(255, 'a')); // 256 bytes each
     }
     EXPECT_EQ(ErrorOf([&] { PushText(std::string(255, 'b')); }), 250);
+    for (int i = 0; i < 4; ++i) {
+        PushText(std::string(255, 'a'));
+    }
+    PushText(std::string(150, 'c'));
+    ExpectRoomAsPushesFindIt();
 }
 
 TEST_F(DataTest, ValuesComeBackInStackOrder)
