@@ -283,10 +283,8 @@ std::optional<std::uint16_t> QbSyntaxe::RunCalled(std::uint16_t called, std::uin
 void QbSyntaxe::EnterFrame(std::uint16_t called, std::uint16_t savedTop)
 {
     if (!Data->EnterPlainFrame(called, savedTop)) {
-        // A far routine's header keeps a segment too.
-        const int headerSize = (Table->Code(called) & RoutineFlag::FarFrame) != 0 ? 6 : 4;
         Data->ClearMarksSince(savedTop);
-        Data->AllocateFrame(headerSize);
+        Data->AllocateFrame(Data->FrameHeaderSize(called));
         Data->CreateLocals(called);
         Data->EnterRoutine(called);
     }

@@ -738,6 +738,7 @@ bool QbPascalSyntaxe::RunPlannedCall(const PlanStep& step, std::uint16_t savedTo
     if (plan == nullptr) {
         return false;
     }
+    const bool function = BodyPlans[called].Function;
     // The token start the reader was put on (as TokenStart gives it back).
     const int line = std::max(step.Line, 0);
     const int column = std::max(step.Column, 0);
@@ -751,8 +752,7 @@ bool QbPascalSyntaxe::RunPlannedCall(const PlanStep& step, std::uint16_t savedTo
         }
     }
     // The body plan held: its routine leaves quietly (ReturnsUnread).
-    held = ReturnFromCall(called, caller, jump == BodyJump::None, hold, savedTop, true,
-                          BodyPlans[called].Function);
+    held = ReturnFromCall(called, caller, jump == BodyJump::None, hold, savedTop, true, function);
     Lexer->MarkTokenStart(line + 1, column + 1);
     return true;
 }

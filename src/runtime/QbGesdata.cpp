@@ -475,7 +475,6 @@ void QbGesdata::DescribeFrame(std::uint16_t routine, RoutineFrame& frame) const
         }
     }
     frame.Plain = true;
-    // A far routine's header keeps a segment too.
     frame.HeaderSize = (table.Code(routine) & RoutineFlag::FarFrame) != 0 ? 6 : 4;
     frame.LowestOffset = 0;
     frame.HighestEnd = 0;
@@ -538,6 +537,11 @@ bool QbGesdata::EnterPlainFrame(std::uint16_t routine, std::uint16_t savedTop)
     }
     PushHeader(routine);
     return true;
+}
+
+std::uint8_t QbGesdata::FrameHeaderSize(std::uint16_t routine) const
+{
+    return FrameOf(routine).HeaderSize;
 }
 
 void QbGesdata::MarkLocalAssigned(std::uint16_t variable)

@@ -175,6 +175,9 @@ class QbGesdata
     // locals need no bytes set and which fits: false, nothing done, when they must be made one
     // by one (an error to raise, an option or a view to serve).
     bool EnterPlainFrame(std::uint16_t routine, std::uint16_t savedTop);
+    // The size of `routine`'s frame header: 6 for a routine declared with far frames (its
+    // header keeps a segment too), else 4.
+    std::uint8_t FrameHeaderSize(std::uint16_t routine) const;
     // A value parameter takes the value on top of the evaluation stack, or (`fromStack` false)
     // the integer already in the accumulator, which was never pushed.
     void CreateVariable(std::uint16_t variable, int tag, bool fromStack = true);

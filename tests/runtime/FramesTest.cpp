@@ -226,6 +226,7 @@ TEST_F(FramesTest, APlainFrameIsTheFrameMadeStepByStep)
         SCOPED_TRACE(headerSize);
         // A routine declared with far frames has the longer header.
         table.SetCode(function, headerSize == 6 ? RoutineFlag::FarFrame : 0);
+        EXPECT_EQ(data.FrameHeaderSize(function), headerSize);
         const auto [stepByStep, unused] = make(headerSize, false);
         const auto [inOneGo, made] = make(headerSize, true);
         EXPECT_TRUE(made);
