@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
 """Benchmark runner: checks and times the interpreter against CPython and native code.
 
-usage: bench/run.py [--movila PATH] [--bench-dir DIR] [-n RUNS] [--only NAME] [--quick]
+usage: bench/run.py [--movila PATH] [--python PATH] [--bench-dir DIR] [-n RUNS] [--only NAME]
+                    [--quick] [--cpu N]
 
 For every NAME.pas of the bench directory: checks that the interpreter prints
 exactly expected/NAME.out (line ends normalised), compiles NAME.pas with
 `fpc -Mtp -O2` into a temporary directory, then times the interpreter,
-`python3 NAME.py` and the native binary in turn (M P F M P F ...), so that a
+`python3 NAME.py` (the python3 found first on PATH, or the interpreter
+--python names, timed as the executable it reports, so that a launcher's own
+start-up is not counted; its path and version are printed) and the native binary in turn (M P F M P F ...), so that a
 drift of the machine's speed moves all three sides of a round together. The
 ratios are taken round by round and their median is reported, with the peak
 memory (maximum resident set) of each side. A program the interpreter cannot
@@ -116,6 +119,26 @@ def compile_native(pas, workdir):
     return binary, None
 
 
+def describe_python(python):
+    """The interpreter `python` starts, and a line telling it: (executable, description), or
+    None when it does not run. A launcher (a version manager's shim, a script) is timed as
+    the interpreter it starts, not with its own start-up."""
+    try:
+        proc = subprocess.run(
+            [python, '-c', 'import sys, platform; print(sys.executable); '
+             'print(platform.python_implementation(), platform.python_version())'],
+            capture_output=True, text=True, timeout=60)
+    except (OSError, subprocess.SubprocessError):
+        return None
+    lines = proc.stdout.splitlines()
+    if proc.returncode != 0 or len(lines) < 2 or not os.access(lines[0], os.X_OK):
+        return None
+    executable, version = lines
+    if os.path.realpath(executable) != os.path.realpath(python):
+        return executable, '%s (%s, started by %s)' % (executable, version, python)
+    return executable, '%s (%s)' % (executable, version)
+
+
 def pin_processor(wanted):
     """Keep this process, and so every program it starts, on one processor; return it.
 
@@ -166,6 +189,8 @@ def main():
         description='Check and time the interpreter on the benchmark programs.')
     parser.add_argument('--movila', default=os.path.join(REPO, 'build', 'release', 'movila'),
                         help='the movila binary (default: build/release/movila)')
+    parser.add_argument('--python', default='python3',
+                        help='the CPython to time against (default: python3 on PATH)')
     parser.add_argument('--bench-dir', default=os.path.join(REPO, '..', 'shared', 'bench'),
                         help='directory of NAME.pas, NAME.py, expected/NAME.out')
     parser.add_argument('-n', type=int, default=None, dest='runs',
@@ -190,6 +215,15 @@ def main():
         parser.error('-n must be at least 1')
     warmup = 0 if args.quick else 1
 
+    # The CPython timed, by its full path: two builds of one version can differ by half.
+    python = shutil.which(args.python)
+    if python is None:
+        parser.error('python interpreter not found: %s' % args.python)
+    described = describe_python(os.path.abspath(python))
+    if described is None:
+        parser.error('not a working python interpreter: %s' % python)
+    python, python_described = described
+
     names = sorted(f[:-4] for f in os.listdir(bench) if f.endswith('.pas'))
     if args.only:
         unknown = [n for n in args.only if n not in names]
@@ -202,6 +236,7 @@ def main():
     cpu = pin_processor(args.cpu)
 
     print('movila: %s' % movila)
+    print('python: %s' % python_described)
     print('bench:  %s   rounds: %d%s   processor: %s' % (
         bench, runs, '' if warmup else ' (quick)', 'any' if cpu is None else cpu))
     print()
@@ -223,7 +258,7 @@ def main():
                     print('%-10s %s' % (name, reason), flush=True)
                     continue
                 binary, why = compile_native(pas, tmp)
-                commands = [[movila] + MOVILA_FLAGS + [pas], ['python3', py]]
+                commands = [[movila] + MOVILA_FLAGS + [pas], [python, py]]
                 if binary:
                     commands.append([binary])
                 res = time_round_robin(commands, runs, warmup)
