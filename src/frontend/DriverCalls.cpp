@@ -5,6 +5,7 @@
 #include "diagnostics/Exceptions.h"
 #include "lexical/QbDico.h"
 #include "lexical/QbLexical.h"
+#include "runtime/DataInline.h"
 #include "runtime/QbGesdata.h"
 #include "runtime/QbHeap.h"
 #include "runtime/SystemMemory.h"

@@ -682,6 +682,7 @@ void QbPascalSyntaxe::ReadBodyRecorded(EntryNumber routine)
         BodyPlans.resize(static_cast<std::size_t>(routine) + 1);
     }
     BodyPlan& body = BodyPlans[routine];
+    body.ReadyCaller = 0;
     if (body.Statement >= 0) {
         StatementPlan& place = StatementPlans[static_cast<std::size_t>(body.Statement)];
         if (place.Running == 0) {
@@ -730,15 +731,30 @@ bool QbPascalSyntaxe::RunPlannedCall(const PlanStep& step, std::uint16_t savedTo
     // What RunCalled and ExecuteRoutineBody would find: a body plan that holds, after which
     // EndBodyPlan leaves the reader where it is.
     const EntryNumber caller = CurrentRoutine;
-    if (called == 1 || called >= BodyPlans.size() || !StatementPlansAllowed() ||
-        !ReturnsUnread(BodyPlans[called], caller)) {
+    if (called == 1 || called >= BodyPlans.size() || !StatementPlansAllowed()) {
         return false;
     }
-    StatementPlan* plan = HeldBodyPlan(called);
-    if (plan == nullptr) {
-        return false;
+    BodyPlan& body = BodyPlans[called];
+    const std::uint32_t generation = Table->Generation();
+    const std::uint64_t text = Lexer->TextNumber();
+    StatementPlan* plan = nullptr;
+    if (body.ReadyCaller == caller && body.ReadyGeneration == generation && generation != 0 &&
+        body.ReadyOptions == OptionsKey() && body.ReadyText == text) {
+        plan = &StatementPlans[static_cast<std::size_t>(body.Statement)];
+    } else {
+        if (!ReturnsUnread(body, caller)) {
+            return false;
+        }
+        plan = HeldBodyPlan(called);
+        if (plan == nullptr) {
+            return false;
+        }
+        body.ReadyCaller = caller;
+        body.ReadyGeneration = generation;
+        body.ReadyOptions = OptionsKey();
+        body.ReadyText = text;
     }
-    const bool function = BodyPlans[called].Function;
+    const bool function = body.Function;
     // The token start the reader was put on (as TokenStart gives it back).
     const int line = std::max(step.Line, 0);
     const int column = std::max(step.Column, 0);

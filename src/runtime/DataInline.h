@@ -592,3 +592,33 @@ inline void QbGesdata::PopKept()
     ++popCount;
     driver.MicroStepPoint();
 }
+
+inline bool QbGesdata::LoadAssignedResult(std::uint16_t function,
+                                          std::optional<std::uint16_t>* held)
+{
+    // The variable of the function's name: the frame holds one variable of each name.
+    const RoutineFrame& frame = FrameOf(function);
+    const std::uint16_t result = frame.Result;
+    std::uint16_t index = 0;
+    if (result != 0 && frame.ResultWidth != 0) {
+        // A scalar, read straight where it lay at the last return; LocalBytes has looked for
+        // it in the frame otherwise (`index` 0 when it is not there).
+        if (const std::uint8_t* bytes =
+                LocalBytes(result, frame.ResultWidth, frame.ResultDistance, index)) {
+            if ((descriptors[index] & AssignedBit) == 0) {
+                return false;
+            }
+            currentAddress = DataAddress::Stack(DescriptorLink(index));
+            DecodeScalar(frame.ResultCode, bytes);
+            if (held != nullptr && frame.ResultInteger) {
+                *held = frame.ResultType;
+                return true;
+            }
+            PushKept(frame.ResultType);
+            return true;
+        }
+    } else if (result != 0) {
+        index = FindInFrame(currentFrame, result);
+    }
+    return LoadResultAt(function, index);
+}

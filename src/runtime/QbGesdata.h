@@ -191,7 +191,8 @@ class QbGesdata
     // LoadFunctionResult when the result was assigned; false, nothing done, when it was not.
     // Given `held`, an integer result read straight is left in the accumulator instead of
     // pushed, and `held` takes its type (left empty when the result was pushed).
-    bool LoadAssignedResult(std::uint16_t function, std::optional<std::uint16_t>* held = nullptr);
+    inline bool LoadAssignedResult(std::uint16_t function,
+                                   std::optional<std::uint16_t>* held = nullptr);
     std::uint16_t LeaveRoutine();
     // LeaveRoutine of a frame made by a call whose parameters started at descriptor `frameTop`
     // (OpenFrame's DescriptorTop): its own variables are those from its header up to there.
