@@ -190,7 +190,8 @@ class QbGesdata
     void LoadFunctionResult(std::uint16_t function);
     // LoadFunctionResult when the result was assigned; false, nothing done, when it was not.
     // Given `held`, an integer result read straight is left in the accumulator instead of
-    // pushed, and `held` takes its type (left empty when the result was pushed).
+    // pushed, and `held` takes its type (left empty when the result was pushed). Inline
+    // (runtime/DataInline.h): every return of a function reads its result through it.
     inline bool LoadAssignedResult(std::uint16_t function,
                                    std::optional<std::uint16_t>* held = nullptr);
     std::uint16_t LeaveRoutine();
