@@ -133,7 +133,7 @@ def describe_python(python):
     lines = proc.stdout.splitlines()
     if proc.returncode != 0 or len(lines) < 2 or not os.access(lines[0], os.X_OK):
         return None
-    executable, version = lines
+    executable, version = lines[0], lines[1]
     if os.path.realpath(executable) != os.path.realpath(python):
         return executable, '%s (%s, started by %s)' % (executable, version, python)
     return executable, '%s (%s)' % (executable, version)

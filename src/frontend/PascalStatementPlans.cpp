@@ -736,10 +736,9 @@ bool QbPascalSyntaxe::RunPlannedCall(const PlanStep& step, std::uint16_t savedTo
     }
     BodyPlan& body = BodyPlans[called];
     const std::uint32_t generation = Table->Generation();
-    const std::uint64_t text = Lexer->TextNumber();
     StatementPlan* plan = nullptr;
     if (body.ReadyCaller == caller && body.ReadyGeneration == generation && generation != 0 &&
-        body.ReadyOptions == OptionsKey() && body.ReadyText == text) {
+        body.ReadyOptions == OptionsKey() && body.Text == Lexer->TextNumber()) {
         plan = &StatementPlans[static_cast<std::size_t>(body.Statement)];
     } else {
         if (!ReturnsUnread(body, caller)) {
@@ -752,7 +751,6 @@ bool QbPascalSyntaxe::RunPlannedCall(const PlanStep& step, std::uint16_t savedTo
         body.ReadyCaller = caller;
         body.ReadyGeneration = generation;
         body.ReadyOptions = OptionsKey();
-        body.ReadyText = text;
     }
     const bool function = body.Function;
     // The token start the reader was put on (as TokenStart gives it back).

@@ -538,13 +538,14 @@ class QbPascalSyntaxe : public QbSyntaxe, public WithScope
         bool EndKnown = false;    // a procedure's, or a function's whose END is recorded
         bool Function = false;    // the routine is a function
         // What RunPlannedCall found for a call from ReadyCaller (0: nothing found yet): the
-        // plan holds and the routine returns unread. It stands while the table's generation,
-        // the options and the text are the ones it was found under, and the plan is not
-        // replaced.
+        // plan holds and the routine returns unread. It stands while the table's generation and
+        // the options are the ones it was found under and the reader is in Text (reading the
+        // body again, which may replace the plan, clears it). Kept for the call rather than in
+        // HeldBodyPlan: the finding that saves time is ReturnsUnread's, whose answer depends on
+        // the caller; HeldBodyPlan's own checks cost no more than comparing what it kept.
         EntryNumber ReadyCaller = 0;
         std::uint32_t ReadyGeneration = 0;
         std::uint32_t ReadyOptions = 0;
-        std::uint64_t ReadyText = 0;
     };
     std::vector<BodyPlan> BodyPlans;
     // The plan of the routine's body that holds once the body starts (the routine current, at
